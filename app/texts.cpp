@@ -1,0 +1,84 @@
+#include "app/texts.h"
+
+#include <array>
+#include <cstddef>
+
+namespace kestrom {
+namespace {
+
+// Captions have no fixed width; stride 0 marks that.
+constexpr std::array<TextPair, 24> kCaptions{{
+    {"Zerowanie", "Reset", 0},
+    {"Odczyt Kestromu", "Read Altimeter", 0},
+    {"Wysokosc", "Altitude", 0},
+    {"Zapisz", "Save", 0},
+    {"Dysk - Zapis/Odczyt", "Disc - Save/Load", 0},
+    {"Zapisz", "Save", 0},
+    {"Odczyt", "Load", 0},
+    {"   Odczyt danych", "     Load data", 0},
+    {"Ustawienia", "Setup", 0},
+    {"Nr.Zawodnika", "Competitor No.", 0},
+    {"Nr.Seryjny", "Serial No.", 0},
+    {"Porównanie", "Compare   ", 0},
+    {"Wykresy", "Charts", 0},
+    {"Przyspieszenie", "Acceleration  ", 0},
+    {"Kestrom", "Altimeter", 0},
+    {"Kestrom BMP    Ver. 2018.3 FTDI    zgodne z BRUX-FAI",
+     "Kestrom BMP    Ver. 2018.3 FTDI    BRUX-FAI compliant", 0},
+    {"Pomiary", "Sampling", 0},
+    {"Temperatura", "Temperature", 0},
+    {"Plik", "File", 0},
+    {"Ustaw Drukarke", "Printer Setup", 0},
+    {"Drukuj", "Print", 0},
+    {"Zapisz Obraz", "Save Picture", 0},
+    {"Export do Excel", "Export to Excel", 0},
+    {"Odczyt z: ", "Read from:", 0},
+}};
+
+constexpr std::array<TextPair, 19> kMessages{{
+    {"Zerowanie. Czy napewno?", "Reset. Sure?", 30},
+    {"ZEROWANIE", "Reset", 20},
+    {"Błąd komunikacji z portem ", "Communication Error ", 30},
+    {"Błąd komunikacji", "Communication Error", 30},
+    {"Kestrom - problem", "Altimeter - error", 30},
+    {"Kestrom wyzerowany", "Reset - OK", 30},
+    {"Błąd Zerowania", "Reset - Error", 30},
+    {"Zerowanie", "Reset", 10},
+    {"Brak danych", "No data", 15},
+    {"Brak nowego pomiaru - odczyt poprzedniego pomiaru",
+     "No new measurement-the reading of the previous", 50},
+    {"Brak pomiaru   ", "No measurement ", 16},
+    {"Plik istnieje. Zapisać?", "File exists. Save?", 25},
+    {"Kestrom-Zapis", "Altimeter-Save", 15},
+    {"Zła wartośc temperatury", "Wrong temperature", 25},
+    {"Błąd zapisu", "Setup failed", 15},
+    {"Ustawienia", "Setup", 15},
+    {"Ustawienia OK", "Setup OK", 15},
+    {"Nie wybrano wartości", "No value selected", 0},
+    {"Plik za krótki", "File too short", 0},
+}};
+
+template <typename Key, std::size_t N>
+const TextPair& lookup(const std::array<TextPair, N>& table, Key key) {
+    const auto index = static_cast<std::size_t>(key);
+    return table.at(index);
+}
+
+std::string_view pick(const TextPair& pair, Language language) {
+    return languageIndex(language) == kPolish ? pair.polish : pair.english;
+}
+
+} // namespace
+
+const TextPair& captionPair(Caption key) { return lookup(kCaptions, key); }
+const TextPair& messagePair(Message key) { return lookup(kMessages, key); }
+
+std::string_view captionText(Caption key, Language language) {
+    return pick(captionPair(key), language);
+}
+
+std::string_view messageText(Message key, Language language) {
+    return pick(messagePair(key), language);
+}
+
+} // namespace kestrom

@@ -1,0 +1,82 @@
+#pragma once
+// The main window's bilingual texts: caption pairs and message pairs, Polish first.
+// Every lookup takes the language at the moment the text is shown; nothing caches a text.
+
+#include <string_view>
+
+namespace kestrom {
+
+// 0 Polish, 1 English. Any other stored value is brought into range by languageIndex().
+using Language = int;
+inline constexpr Language kPolish = 0;
+inline constexpr Language kEnglish = 1;
+
+// A stored language other than 0 counts as English everywhere (menu marks and texts agree).
+constexpr Language languageIndex(int stored) { return stored == 0 ? kPolish : kEnglish; }
+
+enum class Caption {
+    Reset,
+    ReadDevice,
+    Altitude,
+    SendSettings,
+    DiskGroup,
+    Save,
+    Load,
+    ReadingData,
+    Setup,
+    CompetitorNo,
+    SerialNo,
+    Compare,
+    Charts,
+    Acceleration,
+    Device,
+    WindowTitle,
+    Sampling,
+    Temperature,
+    File,
+    PrinterSetup,
+    Print,
+    SavePicture,
+    Export,
+    ReadFrom,
+};
+
+enum class Message {
+    ResetConfirm,
+    ResetConfirmCaption,
+    PortError,
+    CommError,
+    ProblemCaption,
+    ResetDone,
+    ResetError,
+    ResetDoneCaption,
+    NoData,
+    NoNewFlight,
+    NoFlight,
+    FileExists,
+    SaveCaption,
+    WrongTemperature,
+    SetupFailed,
+    SetupCaption,
+    // Texts of the settings dialog's send sequence and of mended faults; same two-language form.
+    SetupOk,
+    SelectionMissing,
+    FileTooShort,
+};
+
+struct TextPair {
+    std::string_view polish;
+    std::string_view english;
+    int stride; // fixed field width of the original table: a text holds at most stride - 1 chars
+};
+
+// The caption of the main window's table in the given language (UTF-8).
+std::string_view captionText(Caption key, Language language);
+// The message text in the given language (UTF-8).
+std::string_view messageText(Message key, Language language);
+
+// Both languages of an entry, for checks and for tables that show them side by side.
+const TextPair& captionPair(Caption key);
+const TextPair& messagePair(Message key);
+
+} // namespace kestrom
