@@ -1,0 +1,51 @@
+#pragma once
+// Conversions of the sensor's raw words: compensated pressure (Pa), header temperature (whole
+// degrees Celsius) and altitude above a reference pressure (m). Integer steps wrap at 32 bits and
+// every division truncates toward zero, divisions by powers of two included.
+
+#include <cstdint>
+
+namespace kestrom {
+
+// The sensor's eleven calibration words, each with its own signedness; the defaults are the
+// values in force before any flight header has been read. MB is carried but never used.
+struct Calibration {
+    std::int16_t ac1 = 7728;
+    std::int16_t ac2 = -1282;
+    std::int16_t ac3 = -14533;
+    std::uint16_t ac4 = 33406;
+    std::uint16_t ac5 = 25087;
+    std::uint16_t ac6 = 20576;
+    std::int16_t b1 = 5498;
+    std::int16_t b2 = 70;
+    std::int16_t mb = -32768;
+    std::int16_t mc = -11075;
+    std::int16_t md = 2432;
+
+    bool operator==(const Calibration&) const = default;
+};
+
+// Float to 32-bit integer, truncating toward zero; NaN and values outside the 32-bit range give
+// -2147483648.
+std::int32_t truncateToInt32(long double value);
+
+// Compensated pressure in Pa of one sample's raw words (zero-extended 16-bit). A zero divisor
+// (X1 + MD, or B4) gives a quotient of 0 and the computation goes on; never fails.
+std::int32_t CompensatePressure(std::uint32_t up, std::uint32_t ut, const Calibration& cal);
+
+// Header temperature of the raw word UT in whole degrees Celsius: scaled by 0.81 when positive,
+// 20 when the result lies above 80 or below -30. A zero divisor gives a quotient of 0.
+std::int8_t HeaderTemperature(std::uint32_t ut, const Calibration& cal);
+
+// Pa to hPa as the evaluation feeds Altitude: pa x 0.01 in extended precision, stored as float.
+float pressureHpa(std::int32_t pa);
+
+// Height in metres of pHpa above refPressureHpa, scaled to the ground temperature (degrees C).
+float Altitude(float pHpa, float refPressureHpa, float groundTempC);
+
+// One sample's altitude in whole centimetres above refPressureHpa (truncated toward zero): the
+// conversion every evaluation applies per sample.
+std::int32_t sampleAltitudeCm(std::uint16_t up, std::uint16_t ut, const Calibration& cal,
+                              float refPressureHpa, float groundTempC);
+
+} // namespace kestrom

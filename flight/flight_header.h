@@ -1,0 +1,61 @@
+#pragma once
+// Interpretation of the 32-byte flight header: competitor, serial number, rate code, device
+// factor, calibration words and start temperature, plus the texts the flight panels show.
+
+#include "app/texts.h"
+#include "flight/conversions.h"
+#include "flight/flight_image.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestrom {
+
+inline constexpr std::size_t kRateCodes = 6;
+// Ten times the samples per second of rate codes 0..5.
+inline constexpr std::array<std::uint32_t, kRateCodes> kRateTimes10{200, 150, 100, 50, 10, 5};
+
+// rateTimes10 of a rate code; 0 for codes above 5 (no labels, no minor ticks, nothing divides).
+std::uint32_t rateTimes10ForCode(unsigned code);
+
+// Which texts the settings dialog's sampling list holds: its design items until the dialog is
+// first activated, then the texts of the language current at that activation.
+enum class SamplingList { DesignItems, ActivatedPolish, ActivatedEnglish };
+
+// The list state after an activation in the given language.
+constexpr SamplingList activatedSamplingList(Language language) {
+    return languageIndex(language) == kPolish ? SamplingList::ActivatedPolish
+                                              : SamplingList::ActivatedEnglish;
+}
+
+// Item code of the sampling list as it reads in the given state (UTF-8); empty above code 5.
+std::string_view samplingText(unsigned code, SamplingList list);
+
+inline constexpr std::int32_t kDeviceFactorMin = 9700;
+inline constexpr std::int32_t kDeviceFactorMax = 10500;
+inline constexpr std::int32_t kDeviceFactorDefault = 10000;
+
+// What a header holds, after the range rules.
+struct FlightHeader {
+    std::uint16_t competitor = 0;
+    std::uint16_t serial = 0;
+    std::uint16_t rawUt = 0;
+    std::uint8_t rateCode = 0; // byte 7 AND 0x0F
+    std::uint32_t rateTimes10 = 0;
+    std::int32_t deviceFactor = kDeviceFactorDefault; // 9700..10500, otherwise 10000
+    Calibration calibration;
+    std::int8_t headerTemp = 0; // whole degrees Celsius
+    float groundTemp = 0.0f;    // headerTemp as a float
+
+    // Panel texts: plain decimal numbers.
+    std::string competitorText;
+    std::string serialText;
+    std::string temperatureText;
+};
+
+// Reads the header at the start of image (bytes beyond a short image read as 0); never fails.
+FlightHeader ApplyFlightHeader(const FlightImage& image);
+
+} // namespace kestrom
