@@ -35,7 +35,7 @@ constexpr std::array<TextPair, 24> kCaptions{{
     {"Odczyt z: ", "Read from:", 0},
 }};
 
-constexpr std::array<TextPair, 19> kMessages{{
+constexpr std::array<TextPair, 20> kMessages{{
     {"Zerowanie. Czy napewno?", "Reset. Sure?", 30},
     {"ZEROWANIE", "Reset", 20},
     {"Błąd komunikacji z portem ", "Communication Error ", 30},
@@ -56,6 +56,7 @@ constexpr std::array<TextPair, 19> kMessages{{
     {"Ustawienia OK", "Setup OK", 15},
     {"Nie wybrano wartości", "No value selected", 0},
     {"Plik za krótki", "File too short", 0},
+    {"Za duza wartosc", "Too large value", 30},
 }};
 
 template <typename Key, std::size_t N>

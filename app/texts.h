@@ -62,6 +62,8 @@ enum class Message {
     SetupOk,
     SelectionMissing,
     FileTooShort,
+    // A settings number above its limit (settings dialog and device Save).
+    ValueTooLarge,
 };
 
 struct TextPair {

@@ -1,0 +1,89 @@
+#pragma once
+// The program's one connection to the recorder: finding it among the attached bridges, the
+// handshake, 8-byte command frames out and reply bytes appended to the receive buffer.
+// A plain object owned by the main window (or the command-line tool); no globals.
+
+#include "app/prompts.h"
+#include "device/bridge.h"
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace kestrom {
+
+inline constexpr std::size_t kFrameBytes = 8;
+inline constexpr std::size_t kRxBufferBytes = 90'000;
+inline constexpr std::size_t kReplyReadBytes = 256;
+inline constexpr std::size_t kHandshakeReadBytes = 16;
+inline constexpr int kReadTimeoutMs = 40;
+inline constexpr int kWriteTimeoutMs = 15;
+// Bridges listed per search; more attached devices than this are not looked at.
+inline constexpr std::size_t kMaxListedDevices = 64;
+// The text a recorder's bridge description holds (case-sensitive, anywhere in the description).
+inline constexpr std::string_view kRecorderDescription = "FT201X";
+
+// Blocking wait used between a frame and its read; tests put in one that only records.
+using SleepFunction = std::function<void(std::chrono::milliseconds)>;
+
+class DeviceLink {
+public:
+    // The bus must outlive the link.
+    explicit DeviceLink(DeviceBus& bus);
+
+    // The open recorder; null while no connection is open. At most one connection exists.
+    std::unique_ptr<BridgeDevice> deviceHandle;
+    // The 8-byte frame. Bytes a command does not set keep what an earlier command left there
+    // (zero before any command set them): the recorder sees exactly those bytes. Never cleared.
+    std::array<std::uint8_t, kFrameBytes> txBuffer{};
+    // Command replies and the downloaded flight image, always kRxBufferBytes long.
+    std::vector<std::uint8_t> rxBuffer;
+    // Bytes appended to rxBuffer since the caller last reset it (with rxPos) to 0.
+    std::int32_t rxCount = 0;
+    // Parse cursor, reset together with rxCount.
+    std::int32_t rxPos = 0;
+    // 32-byte blocks the recorder announced for the last download's progress display; kept when
+    // a later device-information reply is missing.
+    std::uint32_t expectedBlocks = 0;
+    // Waits of the default setup and the "OK" display; std::this_thread::sleep_for by default.
+    SleepFunction sleep;
+
+    // Makes sure a recorder answers: repeats the handshake on an open connection, otherwise lists
+    // the bridges and opens the first whose description holds "FT201X" and answers the handshake
+    // (time-outs 40/15 ms, both directions purged). Afterwards deviceHandle is non-null exactly
+    // when a recorder answered; otherwise the not-found message has been shown once.
+    void ConnectDevice(Prompts& prompts);
+
+    // Closes the connection. False when none was open.
+    bool CloseDevice();
+
+    // Writes bytes 0-7 of txBuffer. True when the driver accepted the write; false without a
+    // connection. Callers do not look at the result: a lost write shows up as a missing reply.
+    bool SendFrame();
+
+    // Appends one read of up to 256 bytes (fewer when the buffer is nearly full) at rxCount and
+    // returns the count received, 0 without a connection. Returns after 256 bytes or the 40 ms
+    // read time-out. Sets byte 0 of rxBuffer to 0 first, as every read does.
+    std::int32_t ReadReply();
+
+    // Sends the handshake eT (bytes 2-7 as they stand) and reads up to 16 bytes to offset 0 of
+    // rxBuffer; true when exactly 2 bytes came and the second is 0xA5. rxCount is left alone.
+    bool handshake();
+
+    // Sets rxCount and rxPos to 0, writes the command code (and bytes 0-1) and sends the frame.
+    // Parameters must already stand in txBuffer bytes 2-7.
+    void sendCommand(std::uint8_t code);
+
+    // sendCommand followed by one ReadReply; returns the count.
+    std::int32_t exchange(std::uint8_t code);
+
+private:
+    DeviceBus& bus_;
+};
+
+} // namespace kestrom

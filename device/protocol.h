@@ -1,0 +1,87 @@
+#pragma once
+// The recorder's 8-byte command frames and the payloads of its replies. Every 16-bit value on the
+// wire is little-endian. Pure functions over bytes; no I/O.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace kestrom {
+
+// Byte 0 of every frame, the letter e.
+inline constexpr std::uint8_t kFrameLead = 0x65;
+
+// Command codes (frame byte 1); a command is named by its two characters.
+namespace command {
+inline constexpr std::uint8_t kHandshake = 0x54;       // eT
+inline constexpr std::uint8_t kZero = 0x32;            // e223, bytes 2-3 = 0x32 0x33
+inline constexpr std::uint8_t kStatus = 0x34;          // e4
+inline constexpr std::uint8_t kDeviceInfo = 0x44;      // eD
+inline constexpr std::uint8_t kTransfer = 0x31;        // e1
+inline constexpr std::uint8_t kReadManualZero = 0x42;  // eB
+inline constexpr std::uint8_t kReadDelay = 0x36;       // e6
+inline constexpr std::uint8_t kWriteSettings = 0x35;   // e5
+inline constexpr std::uint8_t kWriteManualZero = 0x43; // eC
+inline constexpr std::uint8_t kWriteDelay = 0x37;      // e7
+} // namespace command
+
+inline constexpr std::uint8_t kAckByte = 0xA5;
+inline constexpr std::uint16_t kZeroAck = 0xAAAA;
+inline constexpr std::size_t kInfoReplyBytes = 8;
+inline constexpr std::size_t kFlightHeaderBytes = 32;
+inline constexpr std::int32_t kDefaultDeviceFactor = 10000;
+inline constexpr std::int32_t kMinDeviceFactor = 9700;
+inline constexpr std::int32_t kMaxDeviceFactor = 10500;
+
+// Little-endian 16-bit value at `offset`; the caller has checked the size.
+constexpr std::uint16_t readU16(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
+}
+constexpr void writeU16(std::span<std::uint8_t> bytes, std::size_t offset, std::uint16_t value) {
+    bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
+    bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+// Settings block of the status reply e4 (exactly 8 bytes).
+struct StatusBlock {
+    std::uint16_t competitorNumber = 0;
+    std::uint16_t serialNumber = 0;
+    std::int8_t temperatureC = 0;           // the recorder's own reading, whole degrees
+    std::uint16_t triggerQuarterMetres = 0; // trigger level in quarter metres
+    std::uint8_t statusByte = 0;            // bits 0-3 rate code, bit 7 new flight stored
+    bool newFlight() const { return (statusByte & 0x80) != 0; }
+    int rateCode() const { return statusByte & 0x0F; }
+};
+StatusBlock parseStatusBlock(std::span<const std::uint8_t, kInfoReplyBytes> reply);
+
+// Device information reply eD (exactly 8 bytes).
+struct DeviceInfo {
+    std::uint16_t deviceFactor = 0;   // bytes 2-3 as sent, before the range rule
+    std::uint16_t expectedBlocks = 0; // bytes 4-5 as one value: the download's block count
+    std::uint8_t versionMinor = 0;    // byte 4
+    std::uint8_t versionYear = 0;     // byte 5: year minus 2000
+};
+DeviceInfo parseDeviceInfo(std::span<const std::uint8_t, kInfoReplyBytes> reply);
+
+// The stored device value with its range rule: below 9700 or above 10500 it becomes 10000.
+std::int32_t clampDeviceFactor(std::int32_t value);
+
+// The recorder's temperature as the settings dialog shows it: a positive reading times 0.82,
+// truncated toward zero; zero and negative readings unchanged.
+int shownTemperature(std::int8_t temperatureC);
+
+// The version text for the minor number and the year byte: "V 2013.12" for minor 255, "V 2018.3"
+// for minor 3 and year 18 (minor below 13, year 16..29); std::nullopt leaves the field as it was.
+std::optional<std::string> versionText(std::uint8_t minor, std::uint8_t year);
+
+// True when the last up-to-twelve received bytes, taken as pairs counted back from the end, hold
+// 0xFF 0xFF. Never true for fewer than 32 received bytes (the header alone).
+bool streamEndSeen(std::span<const std::uint8_t> received);
+
+// The progress text: three blanks, received * 100 / expected bytes, a blank and '%'. With no
+// announced size (0 bytes) it shows no number: "   -- %".
+std::string progressText(std::uint32_t receivedBytes, std::uint32_t expectedBytes);
+
+} // namespace kestrom
