@@ -1,0 +1,83 @@
+#include "flight/flight_header.h"
+
+namespace kestrom {
+namespace {
+
+constexpr std::array<std::string_view, kRateCodes> kSamplingPolish{
+    "20 pom/sek", "15 pom/sek", "10 pom/sek", " 5 pom/sek", " 1 pom/sek", " 2 sek/pom"};
+constexpr std::array<std::string_view, kRateCodes> kSamplingEnglish{
+    "20 mes/sek", "15 mes/sek", "10 mes/sek", " 5 mes/sek", " 1 mes/sek", " 2 sek/mes"};
+// The list's items before its dialog was first shown: two blanks before a one-digit number.
+constexpr std::array<std::string_view, kRateCodes> kSamplingDesign{
+    "20 pom/sek", "15 pom/sek", "10 pom/sek", "  5 pom/sek", "  1 pom/sek", "  2 sek/pom"};
+
+} // namespace
+
+std::uint32_t rateTimes10ForCode(unsigned code) {
+    return code < kRateCodes ? kRateTimes10[code] : 0U;
+}
+
+std::string_view samplingText(unsigned code, SamplingList list) {
+    if (code >= kRateCodes) {
+        return {};
+    }
+    switch (list) {
+    case SamplingList::DesignItems:
+        return kSamplingDesign[code];
+    case SamplingList::ActivatedPolish:
+        return kSamplingPolish[code];
+    case SamplingList::ActivatedEnglish:
+        return kSamplingEnglish[code];
+    }
+    return {};
+}
+
+FlightHeader ApplyFlightHeader(const FlightImage& image) {
+    FlightHeader h;
+    h.competitor = image.wordAt(kOffsetCompetitor);
+    h.serial = image.wordAt(kOffsetSerial);
+    h.rawUt = image.wordAt(kOffsetHeaderUt);
+
+    const std::int32_t factor = image.wordAt(kOffsetDeviceFactor);
+    h.deviceFactor =
+        (factor < kDeviceFactorMin || factor > kDeviceFactorMax) ? kDeviceFactorDefault : factor;
+
+    // All eleven words come from the header, each with its own signedness.
+    Calibration& c = h.calibration;
+    std::size_t at = kOffsetCalibration;
+    const auto s16 = [&] {
+        const std::int16_t v = image.signedWordAt(at);
+        at += 2;
+        return v;
+    };
+    const auto u16 = [&] {
+        const std::uint16_t v = image.wordAt(at);
+        at += 2;
+        return v;
+    };
+    c.ac1 = s16();
+    c.ac2 = s16();
+    c.ac3 = s16();
+    c.ac4 = u16();
+    c.ac5 = u16();
+    c.ac6 = u16();
+    c.b1 = s16();
+    c.b2 = s16();
+    c.mb = s16();
+    c.mc = s16();
+    c.md = s16();
+
+    // The temperature uses the calibration of this header.
+    h.headerTemp = HeaderTemperature(h.rawUt, c);
+    h.groundTemp = static_cast<float>(h.headerTemp);
+
+    h.rateCode = static_cast<std::uint8_t>(image.byteAt(kOffsetRateCode) & 0x0F);
+    h.rateTimes10 = rateTimes10ForCode(h.rateCode);
+
+    h.competitorText = std::to_string(h.competitor);
+    h.serialText = std::to_string(h.serial);
+    h.temperatureText = std::to_string(static_cast<int>(h.headerTemp));
+    return h;
+}
+
+} // namespace kestrom
