@@ -35,7 +35,7 @@ constexpr std::array<TextPair, 24> kCaptions{{
     {"Odczyt z: ", "Read from:", 0},
 }};
 
-constexpr std::array<TextPair, 20> kMessages{{
+constexpr std::array<TextPair, 21> kMessages{{
     {"Zerowanie. Czy napewno?", "Reset. Sure?", 30},
     {"ZEROWANIE", "Reset", 20},
     {"Błąd komunikacji z portem ", "Communication Error ", 30},
@@ -57,6 +57,7 @@ constexpr std::array<TextPair, 20> kMessages{{
     {"Nie wybrano wartości", "No value selected", 0},
     {"Plik za krótki", "File too short", 0},
     {"Za duza wartosc", "Too large value", 30},
+    {"Pole nie może być puste", "Field can not be empty", 24},
 }};
 
 template <typename Key, std::size_t N>

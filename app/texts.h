@@ -64,6 +64,8 @@ enum class Message {
     FileTooShort,
     // A settings number above its limit (settings dialog and device Save).
     ValueTooLarge,
+    // A settings number field left empty (settings dialog).
+    FieldEmpty,
 };
 
 struct TextPair {
