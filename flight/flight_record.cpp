@@ -34,7 +34,6 @@ bool evaluateRecord(FlightRecord& record, bool accelView) {
 
 void setGroundTemperature(FlightRecord& record, int degreesC) {
     record.groundTemp = static_cast<float>(degreesC);
-    record.groundTempText = std::to_string(degreesC);
 }
 
 } // namespace kestrom

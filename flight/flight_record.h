@@ -34,7 +34,8 @@ void setFlightImage(FlightRecord& record, FlightImage image);
 // unevaluated (evaluation reset to its empty state). Returns whether it evaluated.
 bool evaluateRecord(FlightRecord& record, bool accelView);
 
-// Sets the ground temperature to a whole number of degrees (temperature re-entry) and its text.
+// Sets the ground temperature to a whole number of degrees (temperature re-entry); the panel text
+// groundTempText and the header values stay as they were.
 void setGroundTemperature(FlightRecord& record, int degreesC);
 
 } // namespace kestrom

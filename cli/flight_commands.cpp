@@ -1,0 +1,209 @@
+// kestrom-cli json, csv, summary and gen.
+
+#include "cli/commands.h"
+#include "cli/flight_json.h"
+#include "files/measurement_file.h"
+#include "files/text_export.h"
+#include "flight/flight_header.h"
+#include "flight/generator.h"
+#include "flight/number_format.h"
+
+#include <algorithm>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrom::cli {
+namespace {
+
+[[noreturn]] void fail(const std::string& text) {
+    std::cerr << "kestrom-cli: " << text << '\n';
+    throw CLI::RuntimeError(kFailureExit);
+}
+
+// Loads a flight, then applies a temperature entry (whole degrees) as the window does: the
+// flight is evaluated again with it when it can be evaluated at all.
+FlightRecord loadOrFail(const std::string& path, std::optional<int> tempC, bool accelView) {
+    Result<FlightRecord> loaded = loadFlightRecord(path, accelView);
+    if (!loaded) {
+        fail(loaded.status.error);
+    }
+    FlightRecord record = std::move(*loaded.value);
+    if (tempC) {
+        setGroundTemperature(record, *tempC);
+        evaluateRecord(record, accelView);
+    }
+    return record;
+}
+
+// Writes bytes to stdout in one piece, or to a file replaced as a whole.
+void emit(const std::string& bytes, const std::string& outPath) {
+    if (outPath.empty()) {
+        std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::cout.flush();
+        if (!std::cout) {
+            fail("cannot write to standard output");
+        }
+        return;
+    }
+    const Status written = writeWholeFile(
+        outPath, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    if (!written) {
+        fail(written.error);
+    }
+}
+
+void addJson(CLI::App& app) {
+    struct Options {
+        std::string file;
+        std::optional<int> temp;
+        bool noDhdt = false;
+    };
+    auto o = std::make_shared<Options>();
+    CLI::App* cmd =
+        app.add_subcommand("json", "Print a flight file's header and evaluation as JSON");
+    cmd->add_option("FILE", o->file, "measurement file")->required();
+    cmd->add_option("--temp", o->temp,
+                    "ground temperature in whole degrees C, then evaluate again");
+    cmd->add_flag("--no-dhdt", o->noDhdt, "evaluate with the dh/dt view off");
+    cmd->callback([o] {
+        const bool accelView = !o->noDhdt;
+        const FlightRecord record = loadOrFail(o->file, o->temp, accelView);
+        emit(flightJson(record, accelView).dump() + "\n", "");
+    });
+}
+
+void addCsv(CLI::App& app) {
+    struct Options {
+        std::string file;
+        std::string out;
+        char decimal = '.';
+        std::optional<int> temp;
+    };
+    auto o = std::make_shared<Options>();
+    CLI::App* cmd = app.add_subcommand("csv", "Write the text export of a flight file");
+    cmd->add_option("FILE", o->file, "measurement file")->required();
+    cmd->add_option("-o,--output", o->out, "output file (standard output when absent)");
+    cmd->add_option("--decimal", o->decimal, "decimal separator (one character)");
+    cmd->add_option("--temp", o->temp,
+                    "ground temperature in whole degrees C, then evaluate again");
+    cmd->callback([o] {
+        const FlightRecord record = loadOrFail(o->file, o->temp, true);
+        if (!record.evaluated) {
+            fail(o->file + ": No data");
+        }
+        const Result<std::string> text = textExportBytes(
+            record.evaluation.altitudeCm, record.evaluation.lastPointIndex, o->decimal);
+        if (!text) {
+            fail(o->file + ": " + text.status.error);
+        }
+        emit(*text.value, o->out);
+    });
+}
+
+void addSummary(CLI::App& app) {
+    auto files = std::make_shared<std::vector<std::string>>();
+    CLI::App* cmd = app.add_subcommand("summary", "One line per flight file: who, rate, extremes");
+    cmd->add_option("FILE", *files, "measurement files")->required();
+    cmd->callback([files] {
+        std::vector<std::array<std::string, 7>> rows;
+        bool anyFailed = false;
+        for (const std::string& path : *files) {
+            Result<FlightRecord> loaded = loadFlightRecord(path, true);
+            if (!loaded) {
+                std::cerr << "kestrom-cli: " << loaded.status.error << '\n';
+                anyFailed = true;
+                continue;
+            }
+            const FlightRecord& r = *loaded.value;
+            const std::string_view sampling =
+                samplingText(r.header.rateCode, SamplingList::ActivatedEnglish);
+            rows.push_back({std::filesystem::path(path).filename().string(),
+                            r.header.competitorText, r.header.serialText,
+                            sampling.empty() ? "-" : std::string(sampling), r.groundTempText,
+                            r.evaluated ? formatOneDecimal(r.evaluation.maxAltitude) : "-",
+                            r.evaluated ? formatOneDecimal(r.evaluation.minAltitude) : "-"});
+        }
+        std::array<std::size_t, 7> width{};
+        for (const auto& row : rows) {
+            for (std::size_t c = 0; c < row.size(); ++c) {
+                width[c] = std::max(width[c], row[c].size());
+            }
+        }
+        std::string out;
+        for (const auto& row : rows) {
+            std::string line;
+            for (std::size_t c = 0; c < row.size(); ++c) {
+                // The name reads left-aligned, the values right-aligned.
+                const std::string pad(width[c] - row[c].size(), ' ');
+                line += c == 0 ? row[c] + pad : pad + row[c];
+                line += c + 1 < row.size() ? "  " : "";
+            }
+            out += line + '\n';
+        }
+        emit(out, "");
+        if (anyFailed) {
+            throw CLI::RuntimeError(kFailureExit);
+        }
+    });
+}
+
+void addGen(CLI::App& app) {
+    struct Options {
+        std::string out;
+        GeneratorOptions gen;
+        bool noEndMarker = false;
+    };
+    auto o = std::make_shared<Options>();
+    GeneratorOptions& g = o->gen;
+    CLI::App* cmd = app.add_subcommand("gen", "Write a generated flight image");
+    cmd->add_option("OUT", o->out, "measurement file to write")->required();
+    cmd->add_option("--seed", g.seed, "random seed")->capture_default_str();
+    cmd->add_option("--rate", g.rateCode, "sampling-rate code 0..15 (0..5 have a rate)")
+        ->check(CLI::Range(0, 15))
+        ->capture_default_str();
+    cmd->add_option("--spikes", g.spikes, "single-sample pressure spikes")->capture_default_str();
+    cmd->add_option("--competitor", g.competitor, "competitor number")->capture_default_str();
+    cmd->add_option("--serial", g.serial, "recorder serial number")->capture_default_str();
+    cmd->add_option("--device-factor", g.deviceFactor, "stored device value")
+        ->capture_default_str();
+    cmd->add_option("--temp", g.groundTempC, "ground air temperature, C")->capture_default_str();
+    cmd->add_option("--pressure", g.groundPressurePa, "ground pressure, Pa")->capture_default_str();
+    cmd->add_option("--ground", g.groundSeconds, "seconds on the ground before the launch")
+        ->capture_default_str();
+    cmd->add_option("--climb", g.climbSeconds, "climb duration, s")->capture_default_str();
+    cmd->add_option("--climb-rate", g.climbRateMps, "climb rate, m/s")->capture_default_str();
+    cmd->add_option("--glide", g.glideSeconds, "glide duration, s")->capture_default_str();
+    cmd->add_option("--sink", g.glideSinkMps, "sink rate in the glide, m/s")->capture_default_str();
+    cmd->add_option("--landed", g.landedSeconds, "seconds on the ground after the landing")
+        ->capture_default_str();
+    cmd->add_option("--noise", g.noiseCounts, "raw pressure noise, +- counts")
+        ->capture_default_str();
+    cmd->add_option("--samples", g.maxSamples, "cut the flight to this many samples (0: no cut)")
+        ->capture_default_str();
+    cmd->add_option("--trailing", g.trailingBytes, "bytes after the end marker")
+        ->capture_default_str();
+    cmd->add_flag("--no-end-marker", o->noEndMarker, "leave out the end-marker sample");
+    cmd->callback([o] {
+        GeneratorOptions options = o->gen;
+        options.endMarker = !o->noEndMarker;
+        const std::vector<std::uint8_t> bytes = generateFlight(options);
+        const Status written = writeWholeFile(o->out, bytes);
+        if (!written) {
+            fail(written.error);
+        }
+    });
+}
+
+} // namespace
+
+void addFlightCommands(CLI::App& app) {
+    addJson(app);
+    addCsv(app);
+    addSummary(app);
+    addGen(app);
+}
+
+} // namespace kestrom::cli

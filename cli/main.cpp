@@ -1,0 +1,22 @@
+// kestrom-cli: the command-line companion for batch work at a contest and for checking the core
+// without a window.
+
+#include "cli/commands.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    CLI::App app{"Kestrom command-line companion: flight files, exports and generated flights"};
+    app.require_subcommand(1);
+    kestrom::cli::addFlightCommands(app);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::RuntimeError& e) {
+        return e.get_exit_code();
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        // Usage errors share the failure status; help and version keep 0.
+        return code == 0 ? 0 : kestrom::cli::kFailureExit;
+    }
+    return 0;
+}
