@@ -13,7 +13,6 @@ namespace kestrom {
 
 inline constexpr std::size_t kHeaderBytes = 32;
 inline constexpr std::size_t kSampleBytes = 4;
-inline constexpr std::size_t kRxBufferBytes = 90000;        // the receive buffer of a download
 inline constexpr std::size_t kMaxFileReadBytes = 33000;     // a measurement file is read up to here
 inline constexpr std::size_t kCurveLength = 17000;          // positions of every curve array
 inline constexpr std::int32_t kCurveEndMark = 0x7FFFFFFF;   // after the last plotted point
