@@ -27,14 +27,14 @@ struct RecorderState {
     std::uint16_t triggerQuarterMetres = 120;
     std::uint8_t rateCode = 1;
     bool newFlight = true;
-    bool manualZeroing = true;
+    std::uint8_t manualZeroing = 1; // the byte last written by eC
     std::uint16_t delayHundredths = 18000;
     std::uint16_t deviceFactor = 10000;
     std::uint8_t versionMinor = 3;
     std::uint8_t versionYear = 18;
     // The flight stream e1 sends: header, samples and the end marker, exactly as stored.
     std::vector<std::uint8_t> flight;
-    // How many e223 frames it has obeyed.
+    // How many e223 frames it has obeyed. A complete e1 stream clears newFlight.
     int zeroings = 0;
 };
 

@@ -1,0 +1,254 @@
+#include "device/actions.h"
+
+#include "device/priority.h"
+
+#include <algorithm>
+
+namespace kestrom {
+namespace {
+
+constexpr std::chrono::milliseconds kSetupWait{20};
+constexpr std::chrono::milliseconds kOkShown{1000};
+
+std::span<const std::uint8_t, kInfoReplyBytes> infoReply(const DeviceLink& link) {
+    return std::span<const std::uint8_t, kInfoReplyBytes>(link.rxBuffer.data(), kInfoReplyBytes);
+}
+
+bool isAck(const DeviceLink& link, std::int32_t got) {
+    return got == 2 && link.rxBuffer[1] == kAckByte;
+}
+
+template <typename F, typename... Args> void call(const F& f, Args&&... args) {
+    if (f) {
+        f(std::forward<Args>(args)...);
+    }
+}
+
+} // namespace
+
+ZeroOutcome zeroRecorder(DeviceLink& link, Prompts& prompts) {
+    link.ConnectDevice(prompts);
+    if (!link.deviceHandle) {
+        link.CloseDevice();
+        return ZeroOutcome::NotConnected;
+    }
+    if (prompts.showMessage(Message::ResetConfirm, Message::ResetConfirmCaption,
+                            Buttons::OkCancel) != Answer::Ok) {
+        return ZeroOutcome::Cancelled;
+    }
+    link.txBuffer[2] = 0x32;
+    link.txBuffer[3] = 0x33;
+    link.exchange(command::kZero);
+    if (link.rxCount == 2 && readU16(link.rxBuffer, 0) == kZeroAck) {
+        prompts.showMessage(Message::ResetDone, Message::ResetDoneCaption, Buttons::Ok);
+        return ZeroOutcome::Done;
+    }
+    prompts.showMessage(Message::ResetError, Message::ProblemCaption, Buttons::Ok);
+    link.CloseDevice();
+    return ZeroOutcome::Failed;
+}
+
+DownloadResult downloadFlight(DeviceLink& link, Prompts& prompts, const DownloadView& view) {
+    DownloadResult result;
+    PriorityBoost priority;
+
+    link.ConnectDevice(prompts);
+    if (!link.deviceHandle) {
+        link.CloseDevice();
+        return result;
+    }
+    call(view.showBusy, true);
+
+    // Status: is a new measurement stored?
+    if (link.exchange(command::kStatus) != static_cast<std::int32_t>(kInfoReplyBytes)) {
+        priority.restore();
+        prompts.showMessage(Message::CommError, Message::ProblemCaption, Buttons::Ok);
+        link.CloseDevice();
+        call(view.showBusy, false);
+        result.outcome = DownloadOutcome::StatusFailed;
+        return result;
+    }
+    result.newFlight = parseStatusBlock(infoReply(link)).newFlight();
+    if (!result.newFlight) {
+        // The stored flight is read again all the same.
+        prompts.showMessage(Message::NoNewFlight, Message::ProblemCaption, Buttons::Ok);
+    }
+
+    // Device information: the stored device value and the block count for the progress.
+    std::int32_t deviceFactor = kDefaultDeviceFactor;
+    if (link.exchange(command::kDeviceInfo) == static_cast<std::int32_t>(kInfoReplyBytes)) {
+        const DeviceInfo info = parseDeviceInfo(infoReply(link));
+        deviceFactor = clampDeviceFactor(info.deviceFactor);
+        link.expectedBlocks = info.expectedBlocks;
+    }
+    result.deviceFactor = deviceFactor;
+
+    call(view.transferStarting);
+    link.sendCommand(command::kTransfer);
+
+    std::uint32_t received = 0;
+    int readsLeft = kTransferReadBudget;
+    const std::uint32_t expectedBytes = link.expectedBlocks * 32u;
+    call(view.showProgress, std::string("   0 %"));
+    bool endSeen = false;
+    bool bufferFull = false;
+    while (!endSeen && !bufferFull && readsLeft != 0) {
+        --readsLeft;
+        received += static_cast<std::uint32_t>(link.ReadReply());
+        call(view.showProgress, progressText(received, expectedBytes));
+        const auto count = static_cast<std::size_t>(link.rxCount);
+        endSeen = streamEndSeen(std::span<const std::uint8_t>(link.rxBuffer).first(count));
+        // A stream that fills the whole buffer ends there; what arrived is used as usual.
+        bufferFull = count >= kRxBufferBytes;
+    }
+    result.readsUsed = kTransferReadBudget - readsLeft;
+    result.endSeen = endSeen;
+
+    priority.restore();
+    call(view.hideProgress);
+    call(view.showBusy, false);
+    result.flightBytes = received;
+
+    if (received < kFlightHeaderBytes) {
+        prompts.showMessage(Message::CommError, Message::ProblemCaption, Buttons::Ok);
+        link.CloseDevice();
+        result.outcome = DownloadOutcome::TransferFailed;
+        return result;
+    }
+
+    writeU16(link.rxBuffer, 8, static_cast<std::uint16_t>(deviceFactor));
+    result.wordCount = (received - static_cast<std::uint32_t>(kFlightHeaderBytes)) / 2u;
+    result.image.assign(link.rxBuffer.begin(), link.rxBuffer.begin() + received);
+    call(view.headerReady, std::span<const std::uint8_t>(result.image));
+
+    if (result.wordCount < 16) {
+        result.wordCount = 0;
+        prompts.showMessage(Message::NoFlight, Message::ProblemCaption, Buttons::Ok);
+        result.outcome = DownloadOutcome::NoFlight;
+        return result;
+    }
+    result.outcome = DownloadOutcome::Ok;
+    return result;
+}
+
+DeviceSettingsReply ReadDeviceSettings(DeviceLink& link) {
+    DeviceSettingsReply reply;
+    constexpr auto kInfo = static_cast<std::int32_t>(kInfoReplyBytes);
+    if (link.exchange(command::kStatus) != kInfo) {
+        return reply;
+    }
+    reply.status = parseStatusBlock(infoReply(link));
+    if (link.exchange(command::kReadManualZero) != kInfo) {
+        return reply;
+    }
+    reply.manualZeroing = (link.rxBuffer[0] & 0x01) != 0;
+    if (link.exchange(command::kReadDelay) != kInfo) {
+        return reply;
+    }
+    reply.delayHundredths = readU16(link.rxBuffer, 0);
+    if (link.exchange(command::kDeviceInfo) != kInfo) {
+        return reply;
+    }
+    reply.info = parseDeviceInfo(infoReply(link));
+    reply.ok = true;
+    return reply;
+}
+
+SaveOutcome saveDeviceSettings(DeviceLink& link, Prompts& prompts, const SettingsToWrite& values) {
+    if (!link.deviceHandle) {
+        return SaveOutcome::NotConnected;
+    }
+    if (aboveLimit(values.triggerMetres, kMaxTriggerMetres) ||
+        aboveLimit(values.competitorNumber, kMaxCompetitorNumber)) {
+        prompts.showMessage(Message::ValueTooLarge, Message::ProblemCaption, Buttons::Ok);
+        return SaveOutcome::Refused;
+    }
+    // No selection would go out as 0xFF, which the recorder would store as a rate or mode.
+    if (values.rateIndex < 0 || values.manualZeroingIndex < 0) {
+        prompts.showMessage(Message::SelectionMissing, Message::ProblemCaption, Buttons::Ok);
+        return SaveOutcome::Refused;
+    }
+
+    auto& tx = link.txBuffer;
+    writeU16(tx, 2, static_cast<std::uint16_t>(values.competitorNumber));
+    writeU16(tx, 5, static_cast<std::uint16_t>(values.triggerMetres * 4));
+    tx[7] = static_cast<std::uint8_t>(values.rateIndex);
+    // A refusal needs an answer of two bytes; a missing or odd-sized answer goes on silently.
+    if (const auto got = link.exchange(command::kWriteSettings);
+        got == 2 && link.rxBuffer[1] != kAckByte) {
+        prompts.showMessage(Message::SetupFailed, Message::SetupCaption, Buttons::Ok);
+    }
+
+    tx[2] = static_cast<std::uint8_t>(values.manualZeroingIndex);
+    if (const auto got = link.exchange(command::kWriteManualZero);
+        got == 2 && link.rxBuffer[1] != kAckByte) {
+        prompts.showMessage(Message::SetupFailed, Message::SetupCaption, Buttons::Ok);
+    }
+
+    // Checked on the seconds as well, so a huge number cannot wrap into a small delay.
+    const std::int64_t delayHundredths = static_cast<std::int64_t>(values.delaySeconds) * 100;
+    if (values.delaySeconds < 0 ||
+        delayHundredths > static_cast<std::int64_t>(kMaxDelayHundredths)) {
+        prompts.showMessage(Message::ValueTooLarge, Message::ProblemCaption, Buttons::Ok);
+        return SaveOutcome::Refused;
+    }
+    writeU16(tx, 2, static_cast<std::uint16_t>(delayHundredths));
+    if (isAck(link, link.exchange(command::kWriteDelay))) {
+        prompts.showMessage(Message::SetupOk, Message::SetupCaption, Buttons::Ok);
+        return SaveOutcome::Acknowledged;
+    }
+    prompts.showMessage(Message::SetupFailed, Message::SetupCaption, Buttons::Ok);
+    return SaveOutcome::Failed;
+}
+
+bool setupDefault(DeviceLink& link, Prompts& prompts,
+                  const std::function<void(bool shown)>& showOk) {
+    link.ConnectDevice(prompts);
+    if (!link.deviceHandle) {
+        return false;
+    }
+    auto& tx = link.txBuffer;
+    const auto refused = [&link](std::int32_t got) {
+        return got == 0 || link.rxBuffer[1] != kAckByte;
+    };
+
+    // Competitor 0, byte 4 zero, trigger 120 quarter metres (30 m), rate code 1.
+    const std::array<std::uint8_t, 6> defaults{0x00, 0x00, 0x00, 0x78, 0x00, 0x01};
+    std::copy(defaults.begin(), defaults.end(), tx.begin() + 2);
+    link.sendCommand(command::kWriteSettings);
+    link.sleep(kSetupWait);
+    if (refused(link.ReadReply())) {
+        prompts.showMessage(Message::SetupFailed, Message::SetupCaption, Buttons::Ok);
+        link.CloseDevice();
+        return false;
+    }
+
+    tx[2] = 1; // manual zeroing on; bytes 3-7 still hold the e5 payload
+    if (refused(link.exchange(command::kWriteManualZero))) {
+        prompts.showMessage(Message::SetupFailed, Message::SetupCaption, Buttons::Ok);
+        link.CloseDevice();
+        return false;
+    }
+
+    tx[2] = 0x32;
+    tx[3] = 0x33;
+    link.sendCommand(command::kZero);
+    link.sleep(kSetupWait);
+    // Only an answer longer than two bytes is judged here, unlike the zeroing button.
+    if (const auto got = link.ReadReply();
+        got > 2 && !(link.rxBuffer[1] == 0xAA && link.rxBuffer[2] == 0xAA)) {
+        prompts.showMessage(Message::ResetError, Message::ProblemCaption, Buttons::Ok);
+    }
+
+    writeU16(tx, 2, 18000); // 180 s
+    if (!isAck(link, link.exchange(command::kWriteDelay))) {
+        prompts.showMessage(Message::ResetError, Message::ProblemCaption, Buttons::Ok);
+    }
+
+    call(showOk, true);
+    link.sleep(kOkShown);
+    call(showOk, false);
+    return true;
+}
+
+} // namespace kestrom

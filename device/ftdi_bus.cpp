@@ -1,0 +1,130 @@
+// The bus of real bridges through libftdi1: the one place that includes <ftdi.h>.
+
+#include "device/ftdi_bridge.h"
+
+#include <ftdi.h>
+#include <libusb.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <tuple>
+#include <vector>
+
+namespace kestrom {
+namespace {
+
+struct ContextDeleter {
+    void operator()(ftdi_context* context) const { ftdi_free(context); }
+};
+using Context = std::unique_ptr<ftdi_context, ContextDeleter>;
+
+int clampedSize(std::size_t size) { return static_cast<int>(std::min<std::size_t>(size, INT_MAX)); }
+
+class LibftdiPort : public FtdiPort {
+public:
+    explicit LibftdiPort(Context context) : context_(std::move(context)) {}
+    ~LibftdiPort() override { ftdi_usb_close(context_.get()); }
+    LibftdiPort(const LibftdiPort&) = delete;
+    LibftdiPort& operator=(const LibftdiPort&) = delete;
+
+    int readData(std::span<std::uint8_t> bytes) override {
+        return ftdi_read_data(context_.get(), bytes.data(), clampedSize(bytes.size()));
+    }
+    int writeData(std::span<const std::uint8_t> bytes) override {
+        return ftdi_write_data(context_.get(), bytes.data(), clampedSize(bytes.size()));
+    }
+    int purgeBoth() override { return ftdi_tcioflush(context_.get()); }
+    void setUsbTimeouts(int readTimeoutMs, int writeTimeoutMs) override {
+        context_->usb_read_timeout = readTimeoutMs;
+        context_->usb_write_timeout = writeTimeoutMs;
+    }
+
+private:
+    Context context_;
+};
+
+// Where a device sits on the bus: the same for the same socket from one listing to the next.
+std::tuple<int, std::vector<std::uint8_t>> busPlace(libusb_device* device) {
+    std::array<std::uint8_t, 8> ports{};
+    const int depth = libusb_get_port_numbers(device, ports.data(), static_cast<int>(ports.size()));
+    std::vector<std::uint8_t> path(ports.begin(), ports.begin() + std::max(depth, 0));
+    return {libusb_get_bus_number(device), path};
+}
+
+class LibftdiBus : public DeviceBus {
+public:
+    LibftdiBus() : context_(ftdi_new()) {}
+    ~LibftdiBus() override { releaseList(); }
+    LibftdiBus(const LibftdiBus&) = delete;
+    LibftdiBus& operator=(const LibftdiBus&) = delete;
+
+    std::optional<std::vector<std::string>> listDescriptions(std::size_t maxDevices) override {
+        releaseList();
+        if (!context_) {
+            return std::nullopt;
+        }
+        // Vendor and product 0 select FTDI's standard ids, the FT-X family's 0x6015 among them.
+        if (ftdi_usb_find_all(context_.get(), &list_, 0, 0) < 0) {
+            return std::nullopt;
+        }
+        for (ftdi_device_list* entry = list_; entry != nullptr; entry = entry->next) {
+            devices_.push_back(entry->dev);
+        }
+        std::stable_sort(devices_.begin(), devices_.end(), [](libusb_device* a, libusb_device* b) {
+            return busPlace(a) < busPlace(b);
+        });
+        if (devices_.size() > maxDevices) {
+            devices_.resize(maxDevices);
+        }
+        std::vector<std::string> descriptions;
+        for (libusb_device* device : devices_) {
+            std::array<char, 128> product{};
+            // A device we may not open (no permission, busy) gets no description: not a match.
+            if (ftdi_usb_get_strings2(context_.get(), device, nullptr, 0, product.data(),
+                                      static_cast<int>(product.size()), nullptr, 0) < 0) {
+                product[0] = '\0';
+            }
+            product.back() = '\0';
+            descriptions.emplace_back(product.data());
+        }
+        return descriptions;
+    }
+
+    std::unique_ptr<BridgeDevice> open(std::size_t index) override {
+        if (index >= devices_.size()) {
+            return nullptr;
+        }
+        Context context(ftdi_new());
+        if (!context) {
+            return nullptr;
+        }
+        // Opening detaches the kernel's serial driver from the bridge.
+        if (ftdi_usb_open_dev(context.get(), devices_[index]) < 0) {
+            return nullptr;
+        }
+        // Short latency so a read's 40 ms deadline is not overshot by a 16 ms packet wait.
+        ftdi_set_latency_timer(context.get(), kLatencyTimerMs);
+        return std::make_unique<FtdiBridge>(std::make_unique<LibftdiPort>(std::move(context)));
+    }
+
+private:
+    void releaseList() {
+        devices_.clear();
+        if (list_ != nullptr) {
+            ftdi_list_free(&list_);
+        }
+    }
+
+    Context context_;
+    ftdi_device_list* list_ = nullptr;
+    std::vector<libusb_device*> devices_;
+};
+
+} // namespace
+
+std::unique_ptr<DeviceBus> makeHardwareBus() { return std::make_unique<LibftdiBus>(); }
+
+bool hardwareBusAvailable() { return true; }
+
+} // namespace kestrom

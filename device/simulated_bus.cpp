@@ -1,0 +1,340 @@
+#include "device/simulated_bus.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace kestrom {
+
+// Real or virtual time, in microseconds since the bus was made.
+struct SimulatedBus::Clock {
+    bool realTime = false;
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    std::chrono::microseconds virtualNow{0};
+
+    std::chrono::microseconds now() const {
+        if (realTime) {
+            return std::chrono::duration_cast<std::chrono::microseconds>(
+                std::chrono::steady_clock::now() - start);
+        }
+        return virtualNow;
+    }
+    void waitUntil(std::chrono::microseconds when) {
+        if (realTime) {
+            std::this_thread::sleep_until(start + when);
+        } else {
+            virtualNow = std::max(virtualNow, when);
+        }
+    }
+};
+
+struct SimulatedBus::Slot {
+    std::string description;
+    std::unique_ptr<SimulatedRecorder> recorder; // null: a device that never answers
+    bool plugged = true;
+    bool openFails = false;
+    int opens = 0;
+    int generation = 0; // grows on every unplug, so handles from before stay dead
+    // Bytes on their way to the PC with the time each becomes readable.
+    std::deque<std::pair<std::chrono::microseconds, std::uint8_t>> outgoing;
+    std::chrono::microseconds lastScheduled{0};
+    std::vector<std::uint8_t> partialFrame;
+};
+
+namespace {
+
+using std::chrono::microseconds;
+
+class SimulatedBridge : public BridgeDevice {
+public:
+    SimulatedBridge(SimulatedBus::Slot& slot, SimulatedBus::Clock& clock,
+                    const SimulatedTiming& timing)
+        : slot_(slot), clock_(clock), timing_(timing), generation_(slot.generation) {}
+
+    bool setTimeouts(int readTimeoutMs, int writeTimeoutMs) override {
+        if (!alive()) {
+            return false;
+        }
+        readTimeout_ = microseconds(std::int64_t{readTimeoutMs} * 1000);
+        (void)writeTimeoutMs;
+        return true;
+    }
+
+    bool purge() override {
+        if (!alive()) {
+            return false;
+        }
+        slot_.outgoing.clear();
+        slot_.partialFrame.clear();
+        return true;
+    }
+
+    bool write(std::span<const std::uint8_t> bytes) override {
+        if (!alive()) {
+            return false;
+        }
+        for (const std::uint8_t byte : bytes) {
+            slot_.partialFrame.push_back(byte);
+            if (slot_.partialFrame.size() == 8 && slot_.recorder) {
+                std::array<std::uint8_t, 8> frame{};
+                std::copy(slot_.partialFrame.begin(), slot_.partialFrame.end(), frame.begin());
+                schedule(slot_.recorder->respond(frame));
+            }
+            if (slot_.partialFrame.size() == 8) {
+                slot_.partialFrame.clear();
+            }
+        }
+        return true;
+    }
+
+    std::size_t read(std::span<std::uint8_t> bytes) override {
+        if (!alive()) {
+            return 0;
+        }
+        const microseconds deadline = clock_.now() + readTimeout_;
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            auto& queue = slot_.outgoing;
+            while (got < bytes.size() && !queue.empty() && queue.front().first <= clock_.now()) {
+                bytes[got++] = queue.front().second;
+                queue.pop_front();
+            }
+            if (got == bytes.size()) {
+                break;
+            }
+            // Wait for the next byte if it comes before the time-out, else for the time-out.
+            if (!queue.empty() && queue.front().first <= deadline) {
+                clock_.waitUntil(queue.front().first);
+                continue;
+            }
+            clock_.waitUntil(deadline);
+            break;
+        }
+        return got;
+    }
+
+private:
+    bool alive() const { return slot_.plugged && slot_.generation == generation_; }
+
+    // The recorder hands its answer to the bridge in chunks; at a byte rate each chunk becomes
+    // readable once its last byte has been sent.
+    void schedule(const std::vector<std::uint8_t>& reply) {
+        const microseconds now = clock_.now();
+        microseconds sent = std::max(now, slot_.lastScheduled);
+        const std::size_t chunk = std::max<std::size_t>(timing_.chunkBytes, 1);
+        for (std::size_t begin = 0; begin < reply.size(); begin += chunk) {
+            const std::size_t end = std::min(reply.size(), begin + chunk);
+            if (timing_.bytesPerSecond > 0) {
+                sent += microseconds(static_cast<std::int64_t>((end - begin) * 1'000'000ull /
+                                                               timing_.bytesPerSecond));
+            }
+            for (std::size_t i = begin; i < end; ++i) {
+                slot_.outgoing.emplace_back(sent, reply[i]);
+            }
+        }
+        slot_.lastScheduled = sent;
+    }
+
+    SimulatedBus::Slot& slot_;
+    SimulatedBus::Clock& clock_;
+    const SimulatedTiming& timing_;
+    int generation_;
+    microseconds readTimeout_{0};
+};
+
+std::vector<std::uint8_t> settingsReply(const RecorderState& s) {
+    std::vector<std::uint8_t> reply(8, 0);
+    writeU16(reply, 0, s.competitorNumber);
+    writeU16(reply, 2, s.serialNumber);
+    reply[4] = static_cast<std::uint8_t>(s.temperatureC);
+    writeU16(reply, 5, s.triggerQuarterMetres);
+    reply[7] = static_cast<std::uint8_t>((s.rateCode & 0x0F) | (s.newFlight ? 0x80 : 0x00));
+    return reply;
+}
+
+std::vector<std::uint8_t> flightStream(RecorderState& state, const RecorderFaults& faults) {
+    std::vector<std::uint8_t> stream = state.flight;
+    const std::size_t n = stream.size();
+    const bool endsWithMarker =
+        n >= kFlightHeaderBytes + 4 && stream[n - 2] == 0xFF && stream[n - 1] == 0xFF;
+    if (faults.omitEndMarker && endsWithMarker) {
+        stream.resize(n - 4); // the whole end-marker sample
+    }
+    stream.insert(stream.end(), faults.trailingBytes.begin(), faults.trailingBytes.end());
+    if (faults.cutStreamAfter && *faults.cutStreamAfter < stream.size()) {
+        stream.resize(*faults.cutStreamAfter);
+    } else {
+        state.newFlight = false; // the recorder has handed over its flight
+    }
+    return stream;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> SimulatedRecorder::respond(const std::array<std::uint8_t, 8>& frame) {
+    frames.push_back(frame);
+    if (faults.silent || frame[0] != kFrameLead) {
+        return {};
+    }
+    const std::uint8_t code = frame[1];
+    if (faults.replyOverride[code]) {
+        return *faults.replyOverride[code];
+    }
+
+    std::vector<std::uint8_t> reply;
+    const std::vector<std::uint8_t> ack{0x00, kAckByte};
+    switch (code) {
+    case command::kHandshake:
+        if (faults.handshakeThreeBytes) {
+            return {0x00, kAckByte, 0x00};
+        }
+        if (faults.handshakeA5InByte0) {
+            return {kAckByte, 0x00};
+        }
+        return ack;
+    case command::kTransfer:
+        return flightStream(state, faults);
+    case command::kZero:
+        if (frame[2] != 0x32 || frame[3] != 0x33) {
+            return {};
+        }
+        ++state.zeroings;
+        reply = {0xAA, 0xAA};
+        break;
+    case command::kStatus:
+        reply = settingsReply(state);
+        break;
+    case command::kDeviceInfo:
+        reply.assign(8, 0);
+        writeU16(reply, 2, state.deviceFactor);
+        reply[4] = state.versionMinor;
+        reply[5] = state.versionYear;
+        break;
+    case command::kReadManualZero:
+        reply.assign(8, 0);
+        reply[0] = state.manualZeroing;
+        break;
+    case command::kReadDelay:
+        reply.assign(8, 0);
+        writeU16(reply, 0, state.delayHundredths);
+        break;
+    case command::kWriteSettings:
+        state.competitorNumber = readU16(frame, 2);
+        state.triggerQuarterMetres = readU16(frame, 5);
+        state.rateCode = frame[7];
+        reply = ack;
+        break;
+    case command::kWriteManualZero:
+        state.manualZeroing = frame[2];
+        reply = ack;
+        break;
+    case command::kWriteDelay:
+        state.delayHundredths = readU16(frame, 2);
+        reply = ack;
+        break;
+    default:
+        return {};
+    }
+    if (faults.replyLengthDelta < 0) {
+        const auto cut = static_cast<std::size_t>(-faults.replyLengthDelta);
+        reply.resize(reply.size() > cut ? reply.size() - cut : 0);
+    } else {
+        reply.resize(reply.size() + static_cast<std::size_t>(faults.replyLengthDelta), 0x00);
+    }
+    return reply;
+}
+
+SimulatedBus::SimulatedBus(SimulatedTiming timing)
+    : timing_(timing), clock_(std::make_unique<Clock>()) {
+    clock_->realTime = timing.realTime;
+}
+
+SimulatedBus::~SimulatedBus() = default;
+
+SimulatedRecorder& SimulatedBus::addRecorder(std::string description) {
+    auto slot = std::make_unique<Slot>();
+    slot->description = std::move(description);
+    slot->recorder = std::make_unique<SimulatedRecorder>();
+    slots_.push_back(std::move(slot));
+    return *slots_.back()->recorder;
+}
+
+void SimulatedBus::addOtherDevice(std::string description) {
+    auto slot = std::make_unique<Slot>();
+    slot->description = std::move(description);
+    slots_.push_back(std::move(slot));
+}
+
+void SimulatedBus::setPlugged(std::size_t position, bool plugged) {
+    Slot& slot = *slots_.at(position);
+    if (slot.plugged && !plugged) {
+        ++slot.generation;
+        slot.outgoing.clear();
+        slot.partialFrame.clear();
+    }
+    slot.plugged = plugged;
+}
+
+void SimulatedBus::setOpenFails(std::size_t position, bool fails) {
+    slots_.at(position)->openFails = fails;
+}
+
+void SimulatedBus::setListFails(bool fails) { listFails_ = fails; }
+
+std::chrono::microseconds SimulatedBus::elapsed() const { return clock_->now(); }
+
+int SimulatedBus::openCount(std::size_t position) const { return slots_.at(position)->opens; }
+
+std::optional<std::vector<std::string>> SimulatedBus::listDescriptions(std::size_t maxDevices) {
+    if (listFails_) {
+        return std::nullopt;
+    }
+    lastListing_.clear();
+    std::vector<std::string> descriptions;
+    for (std::size_t position = 0; position < slots_.size(); ++position) {
+        if (slots_[position]->plugged && descriptions.size() < maxDevices) {
+            lastListing_.push_back(position);
+            descriptions.push_back(slots_[position]->description);
+        }
+    }
+    return descriptions;
+}
+
+std::unique_ptr<BridgeDevice> SimulatedBus::open(std::size_t index) {
+    if (index >= lastListing_.size()) {
+        return nullptr;
+    }
+    Slot& slot = *slots_[lastListing_[index]];
+    if (!slot.plugged || slot.openFails) {
+        return nullptr;
+    }
+    ++slot.opens;
+    return std::make_unique<SimulatedBridge>(slot, *clock_, timing_);
+}
+
+std::vector<std::uint8_t> makeSimpleFlight(std::size_t samples, std::uint8_t rateCode) {
+    std::vector<std::uint8_t> image(kFlightHeaderBytes + 4 * (samples + 1), 0);
+    writeU16(image, 1, 17);    // competitor
+    writeU16(image, 3, 1001);  // serial
+    writeU16(image, 5, 27898); // UT near 15 degrees with these calibration words
+    image[7] = rateCode;
+    writeU16(image, 8, 10000);
+    const std::array<std::int32_t, 11> calibration{7728, -1282, -14533, 33406,  25087, 20576,
+                                                   5498, 70,    -32768, -11075, 2432};
+    for (std::size_t i = 0; i < calibration.size(); ++i) {
+        writeU16(image, 10 + 2 * i, static_cast<std::uint16_t>(calibration[i]));
+    }
+    for (std::size_t i = 0; i < samples; ++i) {
+        const std::size_t at = kFlightHeaderBytes + 4 * i;
+        writeU16(image, at, 27898);
+        // A gentle climb and descent in the pressure word; never 0xFFFF.
+        const auto step =
+            static_cast<std::uint16_t>(i < samples / 2 ? i % 400 : (samples - i) % 400);
+        writeU16(image, at + 2, static_cast<std::uint16_t>(23843 - step));
+    }
+    const std::size_t end = kFlightHeaderBytes + 4 * samples;
+    writeU16(image, end, 27898);
+    writeU16(image, end + 2, 0xFFFF);
+    return image;
+}
+
+} // namespace kestrom

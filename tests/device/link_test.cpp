@@ -1,0 +1,215 @@
+// Finding the recorder: description matching, handshake judgement, several devices, unplugging,
+// the stale frame bytes and the bounds of the receive buffer.
+
+#include "device/link.h"
+#include "device/simulated_bus.h"
+#include "fake_prompts.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrom {
+namespace {
+
+using test::FakePrompts;
+using test::ShownMessage;
+
+const ShownMessage kNotFound{Message::PortError, Message::ProblemCaption, Buttons::Ok};
+
+struct DescriptionCase {
+    const char* description;
+    bool found;
+};
+
+class DescriptionMatch : public ::testing::TestWithParam<DescriptionCase> {};
+
+TEST_P(DescriptionMatch, OnlyExactCaseSubstringIsOpened) {
+    SimulatedBus bus;
+    bus.addRecorder(GetParam().description);
+    DeviceLink link(bus);
+    FakePrompts prompts;
+    link.ConnectDevice(prompts);
+    EXPECT_EQ(link.deviceHandle != nullptr, GetParam().found);
+    // A device whose description does not match is never opened.
+    EXPECT_EQ(bus.openCount(0), GetParam().found ? 1 : 0);
+    EXPECT_EQ(prompts.shown.size(), GetParam().found ? 0u : 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Descriptions, DescriptionMatch,
+                         ::testing::Values(DescriptionCase{"FT201X", true},
+                                           DescriptionCase{"Kestrom FT201X USB I2C", true},
+                                           DescriptionCase{"ft201x USB I2C", false},
+                                           DescriptionCase{"FT201", false},
+                                           DescriptionCase{"FT232R USB UART", false},
+                                           DescriptionCase{"", false}));
+
+struct HandshakeCase {
+    const char* name;
+    void (*misbehave)(RecorderFaults&);
+    bool present;
+};
+
+class Handshake : public ::testing::TestWithParam<HandshakeCase> {};
+
+TEST_P(Handshake, PresentOnlyForTwoBytesWithA5Second) {
+    SimulatedBus bus;
+    GetParam().misbehave(bus.addRecorder().faults);
+    DeviceLink link(bus);
+    FakePrompts prompts;
+    link.ConnectDevice(prompts);
+    EXPECT_EQ(link.deviceHandle != nullptr, GetParam().present);
+    if (!GetParam().present) {
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0], kNotFound);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, Handshake,
+    ::testing::Values(
+        HandshakeCase{"good", [](RecorderFaults&) {}, true},
+        HandshakeCase{
+            "byte0_ignored",
+            [](RecorderFaults& f) {
+                f.replyOverride[command::kHandshake] = std::vector<std::uint8_t>{0x77, 0xA5};
+            },
+            true},
+        HandshakeCase{"three_bytes", [](RecorderFaults& f) { f.handshakeThreeBytes = true; },
+                      false},
+        HandshakeCase{"a5_in_byte0", [](RecorderFaults& f) { f.handshakeA5InByte0 = true; }, false},
+        HandshakeCase{"one_byte",
+                      [](RecorderFaults& f) {
+                          f.replyOverride[command::kHandshake] = std::vector<std::uint8_t>{0xA5};
+                      },
+                      false},
+        HandshakeCase{"silent", [](RecorderFaults& f) { f.silent = true; }, false}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
+TEST(Connect, FirstAnsweringRecorderInListOrderIsUsed) {
+    SimulatedBus bus;
+    bus.addOtherDevice("FT232R USB UART");
+    bus.addRecorder("FT201X A").faults.silent = true; // listed first but does not answer
+    SimulatedRecorder& second = bus.addRecorder("FT201X B");
+    SimulatedRecorder& third = bus.addRecorder("FT201X C");
+    DeviceLink link(bus);
+    FakePrompts prompts;
+    link.ConnectDevice(prompts);
+    ASSERT_NE(link.deviceHandle, nullptr);
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(bus.openCount(0), 0);
+    EXPECT_EQ(bus.openCount(1), 1);
+    EXPECT_EQ(second.frames.size(), 1u);
+    EXPECT_TRUE(third.frames.empty()); // later ones are not tried
+}
+
+TEST(Connect, OpenFailureMovesToNextDevice) {
+    SimulatedBus bus;
+    bus.addRecorder();
+    SimulatedRecorder& second = bus.addRecorder();
+    bus.setOpenFails(0, true);
+    DeviceLink link(bus);
+    FakePrompts prompts;
+    link.ConnectDevice(prompts);
+    ASSERT_NE(link.deviceHandle, nullptr);
+    EXPECT_EQ(second.frames.size(), 1u);
+}
+
+TEST(Connect, FailedListingShowsNotFoundOnce) {
+    SimulatedBus bus;
+    bus.addRecorder();
+    bus.setListFails(true);
+    DeviceLink link(bus);
+    FakePrompts prompts;
+    link.ConnectDevice(prompts);
+    EXPECT_EQ(link.deviceHandle, nullptr);
+    EXPECT_EQ(prompts.shown, std::vector<ShownMessage>{kNotFound});
+}
+
+TEST(Connect, OpenConnectionOnlyRepeatsHandshake) {
+    SimulatedBus bus;
+    SimulatedRecorder& recorder = bus.addRecorder();
+    DeviceLink link(bus);
+    FakePrompts prompts;
+    link.ConnectDevice(prompts);
+    link.ConnectDevice(prompts);
+    EXPECT_EQ(bus.openCount(0), 1);
+    EXPECT_EQ(recorder.frames.size(), 2u);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST(Connect, UnpluggedRecorderIsClosedAndSearchedAgain) {
+    SimulatedBus bus;
+    bus.addRecorder();
+    DeviceLink link(bus);
+    FakePrompts prompts;
+    link.ConnectDevice(prompts);
+    ASSERT_NE(link.deviceHandle, nullptr);
+
+    bus.setPlugged(0, false);
+    link.ConnectDevice(prompts);
+    EXPECT_EQ(link.deviceHandle, nullptr);
+    EXPECT_EQ(prompts.shown, std::vector<ShownMessage>{kNotFound});
+
+    // Plugged back in: found again through a new listing and a new open.
+    bus.setPlugged(0, true);
+    link.ConnectDevice(prompts);
+    EXPECT_NE(link.deviceHandle, nullptr);
+    EXPECT_EQ(bus.openCount(0), 2);
+}
+
+TEST(Connect, UnpluggedRecorderReplacedByAnotherOne) {
+    SimulatedBus bus;
+    bus.addRecorder("FT201X first");
+    SimulatedRecorder& spare = bus.addRecorder("FT201X spare");
+    DeviceLink link(bus);
+    FakePrompts prompts;
+    link.ConnectDevice(prompts);
+    EXPECT_TRUE(spare.frames.empty());
+    bus.setPlugged(0, false);
+    link.ConnectDevice(prompts);
+    ASSERT_NE(link.deviceHandle, nullptr);
+    EXPECT_EQ(spare.frames.size(), 1u);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST(Frames, UnsetBytesKeepWhatEarlierCommandsLeft) {
+    SimulatedBus bus;
+    SimulatedRecorder& recorder = bus.addRecorder();
+    DeviceLink link(bus);
+    FakePrompts prompts;
+    link.ConnectDevice(prompts);
+    const std::array<std::uint8_t, 8> first{0x65, 0x54, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(recorder.frames.at(0), first);
+
+    link.txBuffer[2] = 0x32;
+    link.txBuffer[3] = 0x33;
+    link.exchange(command::kZero);
+    link.ConnectDevice(prompts);
+    const std::array<std::uint8_t, 8> afterZeroing{0x65, 0x54, 0x32, 0x33, 0, 0, 0, 0};
+    EXPECT_EQ(recorder.frames.back(), afterZeroing);
+}
+
+TEST(ReadReply, NeverWritesPastTheBuffer) {
+    SimulatedBus bus;
+    SimulatedRecorder& recorder = bus.addRecorder();
+    recorder.faults.replyOverride[command::kStatus] = std::vector<std::uint8_t>(300, 0x11);
+    DeviceLink link(bus);
+    FakePrompts prompts;
+    link.ConnectDevice(prompts);
+    link.sendCommand(command::kStatus);
+    link.rxCount = static_cast<std::int32_t>(kRxBufferBytes) - 10;
+    EXPECT_EQ(link.ReadReply(), 10);
+    EXPECT_EQ(link.rxCount, static_cast<std::int32_t>(kRxBufferBytes));
+    EXPECT_EQ(link.ReadReply(), 0); // full: nothing more is read
+    EXPECT_EQ(link.rxBuffer.size(), kRxBufferBytes);
+}
+
+TEST(ReadReply, WithoutConnectionReadsNothing) {
+    SimulatedBus bus;
+    DeviceLink link(bus);
+    EXPECT_EQ(link.ReadReply(), 0);
+    EXPECT_FALSE(link.SendFrame());
+    EXPECT_FALSE(link.CloseDevice());
+}
+
+} // namespace
+} // namespace kestrom
