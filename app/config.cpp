@@ -1,0 +1,124 @@
+#include "app/config.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+namespace kestrom {
+namespace {
+
+constexpr std::size_t kOffsetReservedA = 12;
+constexpr std::size_t kIntFieldCount = 8;
+
+void putInt32(std::array<std::uint8_t, kConfigRecordBytes>& bytes, std::size_t offset,
+              std::int32_t value) {
+    const auto raw = static_cast<std::uint32_t>(value);
+    for (std::size_t i = 0; i < 4; ++i) {
+        bytes[offset + i] = static_cast<std::uint8_t>(raw >> (8 * i));
+    }
+}
+
+std::int32_t getInt32(const std::array<std::uint8_t, kConfigRecordBytes>& bytes,
+                      std::size_t offset) {
+    std::uint32_t raw = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        raw |= static_cast<std::uint32_t>(bytes[offset + i]) << (8 * i);
+    }
+    return static_cast<std::int32_t>(raw);
+}
+
+// The integer fields in file order, so encoding and decoding cannot disagree.
+std::array<std::int32_t*, kIntFieldCount> intFields(ConfigRecord& r) {
+    return {&r.ReservedA,  &r.Language,       &r.accelView,        &r.PreCutCm,
+            &r.FinalCutCm, &r.PrefilterWidth, &r.FinalFilterWidth, &r.ReservedB};
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+std::string errorText(const std::string& path, int error) {
+    return path + ": " + std::strerror(error);
+}
+
+} // namespace
+
+std::array<std::uint8_t, kConfigRecordBytes> encodeConfig(const ConfigRecord& record) {
+    std::array<std::uint8_t, kConfigRecordBytes> bytes{};
+    std::memcpy(bytes.data(), record.ReservedHead.data(), record.ReservedHead.size());
+    ConfigRecord copy = record;
+    std::size_t offset = kOffsetReservedA;
+    for (std::int32_t* field : intFields(copy)) {
+        putInt32(bytes, offset, *field);
+        offset += 4;
+    }
+    return bytes;
+}
+
+ConfigRecord decodeConfig(std::span<const std::uint8_t> bytes) {
+    ConfigRecord record;
+    auto image = encodeConfig(record);
+    const std::size_t n = std::min(bytes.size(), kConfigRecordBytes);
+    std::memcpy(image.data(), bytes.data(), n);
+    std::memcpy(record.ReservedHead.data(), image.data(), record.ReservedHead.size());
+    std::size_t offset = kOffsetReservedA;
+    for (std::int32_t* field : intFields(record)) {
+        *field = getInt32(image, offset);
+        offset += 4;
+    }
+    return record;
+}
+
+std::string ConfigPath(std::string_view programPath) {
+    const std::size_t keep = programPath.size() >= 3 ? programPath.size() - 3 : 0;
+    return std::string(programPath.substr(0, keep)) + "par";
+}
+
+ConfigLoadResult LoadConfig(const std::string& path) {
+    ConfigLoadResult result;
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        return result; // first run: defaults, no message
+    }
+    errno = 0;
+    File file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        result.status = ConfigLoad::Unreadable;
+        result.error = errorText(path, errno);
+        return result;
+    }
+    std::array<std::uint8_t, kConfigRecordBytes> bytes{};
+    // Never more than the record: a longer file's tail is not ours to read.
+    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
+    if (std::ferror(file.get()) != 0) {
+        result.status = ConfigLoad::Unreadable;
+        result.error = errorText(path, errno != 0 ? errno : EIO);
+        return result;
+    }
+    result.record = decodeConfig(std::span<const std::uint8_t>(bytes.data(), got));
+    result.status = ConfigLoad::Loaded;
+    return result;
+}
+
+std::optional<std::string> SaveConfig(const std::string& path, const ConfigRecord& record) {
+    errno = 0;
+    File file(std::fopen(path.c_str(), "wb"));
+    if (!file) {
+        return errorText(path, errno);
+    }
+    const auto bytes = encodeConfig(record);
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+        return errorText(path, errno != 0 ? errno : EIO);
+    }
+    std::FILE* raw = file.release();
+    if (std::fclose(raw) != 0) {
+        return errorText(path, errno != 0 ? errno : EIO);
+    }
+    return std::nullopt;
+}
+
+} // namespace kestrom

@@ -1,0 +1,20 @@
+// kestrom-demo: the same program with one simulated recorder holding a generated flight.
+
+#include "app/program.h"
+#include "device/simulated_bus.h"
+#include "flight/generator.h"
+
+int main(int, char** argv) {
+    // Paced like a real recorder, so the progress field can be watched.
+    kestrom::SimulatedTiming timing;
+    timing.realTime = true;
+    timing.bytesPerSecond = 40000;
+    kestrom::SimulatedBus bus(timing);
+    kestrom::SimulatedRecorder& recorder = bus.addRecorder();
+    kestrom::GeneratorOptions flight;
+    flight.rateCode = 2;
+    flight.glideSeconds = 90.0;
+    recorder.state.flight = kestrom::generateFlight(flight);
+    recorder.state.rateCode = static_cast<std::uint8_t>(flight.rateCode);
+    return kestrom::app::runProgram(argv[0], bus);
+}

@@ -1,0 +1,140 @@
+#include "app/config.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace kestrom {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeAll(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+std::int32_t int32At(const std::vector<std::uint8_t>& b, std::size_t offset) {
+    return static_cast<std::int32_t>(b[offset] | (b[offset + 1] << 8) | (b[offset + 2] << 16) |
+                                     (static_cast<std::uint32_t>(b[offset + 3]) << 24));
+}
+
+class ConfigFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir =
+            fs::temp_directory_path() /
+            ("kestrom_config_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        path = (dir / "kestpar").string();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path dir;
+    std::string path;
+};
+
+TEST(ConfigPathTest, ReplacesTheLastThreeCharactersByPosition) {
+    const struct {
+        const char* program;
+        const char* config;
+    } cases[] = {
+        {"/opt/k/tool.exe", "/opt/k/tool.par"},
+        {"/opt/k/tool", "/opt/k/tpar"},
+        {"/usr/bin/kestrom-demo", "/usr/bin/kestrom-dpar"},
+        {"ab", "par"},
+        {"", "par"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ConfigPath(c.program), c.config) << c.program;
+    }
+}
+
+TEST(ConfigRecordTest, EncodesTheDefaultsAtTheirOffsets) {
+    const auto bytes = encodeConfig(ConfigRecord{});
+    const std::vector<std::uint8_t> v(bytes.begin(), bytes.end());
+    for (std::size_t i = 0; i < 12; ++i) {
+        EXPECT_EQ(v[i], 0) << i;
+    }
+    const std::pair<std::size_t, std::int32_t> fields[] = {{12, 50},  {16, 0}, {20, 1},  {24, 350},
+                                                           {28, 250}, {32, 8}, {36, 12}, {40, 1}};
+    for (const auto& [offset, value] : fields) {
+        EXPECT_EQ(int32At(v, offset), value) << offset;
+    }
+}
+
+TEST(ConfigRecordTest, ShortInputReplacesOnlyTheLeadingBytes) {
+    // 20 bytes: ReservedHead, ReservedA and Language; the rest keep their defaults.
+    std::vector<std::uint8_t> in(20, 0xAB);
+    in[16] = 1;
+    in[17] = in[18] = in[19] = 0;
+    const ConfigRecord r = decodeConfig(in);
+    EXPECT_EQ(r.ReservedHead[0], 0xAB);
+    EXPECT_EQ(r.ReservedA, static_cast<std::int32_t>(0xABABABABu));
+    EXPECT_EQ(r.Language, 1);
+    EXPECT_EQ(r.accelView, 1);
+    EXPECT_EQ(r.PreCutCm, 350);
+    EXPECT_EQ(r.ReservedB, 1);
+
+    // A cut in the middle of a field mixes the file's low bytes with the default's high bytes.
+    const std::vector<std::uint8_t> half(26, 0xFF);
+    EXPECT_EQ(decodeConfig(half).PreCutCm, 0x0000FFFF);
+}
+
+TEST(ConfigRecordTest, NegativeAndLargeValuesRoundTrip) {
+    ConfigRecord r;
+    r.ReservedHead = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    r.Language = -7;
+    r.PreCutCm = INT32_MIN;
+    r.FinalFilterWidth = INT32_MAX;
+    const auto bytes = encodeConfig(r);
+    EXPECT_EQ(decodeConfig(bytes), r);
+}
+
+TEST_F(ConfigFileTest, MissingFileGivesTheDefaultsWithoutError) {
+    const ConfigLoadResult loaded = LoadConfig(path);
+    EXPECT_EQ(loaded.status, ConfigLoad::Missing);
+    EXPECT_EQ(loaded.record, ConfigRecord{});
+}
+
+TEST_F(ConfigFileTest, LongerFileIsReadOnlyToTheRecordAndSavedAsFortyFourBytes) {
+    std::vector<std::uint8_t> bytes(100, 0);
+    bytes[16] = 1;    // English
+    bytes[44] = 0x5A; // beyond the record
+    writeAll(path, bytes);
+    const ConfigLoadResult loaded = LoadConfig(path);
+    ASSERT_EQ(loaded.status, ConfigLoad::Loaded);
+    EXPECT_EQ(loaded.record.Language, 1);
+    EXPECT_EQ(loaded.record.ReservedA, 0);
+    ASSERT_FALSE(SaveConfig(path, loaded.record).has_value());
+    const auto saved = readAll(path);
+    ASSERT_EQ(saved.size(), kConfigRecordBytes);
+    EXPECT_TRUE(std::equal(saved.begin(), saved.end(), bytes.begin()));
+}
+
+TEST_F(ConfigFileTest, UnreadableAndUnwritablePathsAreReportedWithTheirName) {
+    fs::create_directories(path); // a folder where the file should be
+    const ConfigLoadResult loaded = LoadConfig(path);
+    EXPECT_EQ(loaded.status, ConfigLoad::Unreadable);
+    EXPECT_NE(loaded.error.find(path), std::string::npos);
+    EXPECT_EQ(loaded.record, ConfigRecord{});
+
+    const auto error = SaveConfig(path, ConfigRecord{});
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find(path), std::string::npos);
+}
+
+} // namespace
+} // namespace kestrom
