@@ -2,6 +2,7 @@
 // without a window.
 
 #include "cli/commands.h"
+#include "cli/device_commands.h"
 
 #include <iostream>
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
     CLI::App app{"Kestrom command-line companion: flight files, exports and generated flights"};
     app.require_subcommand(1);
     kestrom::cli::addFlightCommands(app);
+    kestrom::cli::addDeviceCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::RuntimeError& e) {

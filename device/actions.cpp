@@ -96,6 +96,7 @@ DownloadResult downloadFlight(DeviceLink& link, Prompts& prompts, const Download
         --readsLeft;
         received += static_cast<std::uint32_t>(link.ReadReply());
         call(view.showProgress, progressText(received, expectedBytes));
+        call(view.progressBytes, received, expectedBytes);
         const auto count = static_cast<std::size_t>(link.rxCount);
         endSeen = streamEndSeen(std::span<const std::uint8_t>(link.rxBuffer).first(count));
         // A stream that fills the whole buffer ends there; what arrived is used as usual.

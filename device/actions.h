@@ -38,6 +38,9 @@ struct DownloadView {
     std::function<void()> transferStarting;
     // The progress field ECzekaj shown with this text and repainted ("   0 %" first).
     std::function<void(const std::string& progressText)> showProgress;
+    // The same progress as byte counts (expected 0 when no block count was announced), for a
+    // progress bar of the command-line tool.
+    std::function<void(std::uint32_t receivedBytes, std::uint32_t expectedBytes)> progressBytes;
     // The progress field hidden at the end of the transfer.
     std::function<void()> hideProgress;
     // The image is complete (deviceFactor already in bytes 8-9); the window applies the header to
