@@ -13,6 +13,7 @@
 #include <QPushButton>
 
 #include <string>
+#include <utility>
 
 namespace kestrom::settings {
 namespace {
@@ -179,6 +180,9 @@ void TFormUstawienia::FormActivate() {
 
     samplingList_ = activatedSamplingList(lang);
     fillLists();
+    if (samplingListObserver_) {
+        samplingListObserver_(samplingList_);
+    }
 }
 
 void TFormUstawienia::fillLists() {
@@ -204,19 +208,25 @@ QString TFormUstawienia::samplingItemText(int code) const {
     return ComboBox_ImPomiarow->itemText(code);
 }
 
-void TFormUstawienia::Ustawienia1Click() {
+int TFormUstawienia::Ustawienia1Click() {
     link_.ConnectDevice(prompts_);
     if (!link_.deviceHandle) {
         link_.CloseDevice();
-        return;
+        return Rejected;
     }
     if (!ReadDeviceSettings()) {
         prompts_.showMessage(Message::PortError, Message::ProblemCaption, Buttons::Ok);
         link_.CloseDevice();
-        return;
+        return Rejected;
     }
     // The connection stays open while the dialog is shown and after it closes.
-    exec();
+    return QDialog::exec();
+}
+
+int TFormUstawienia::exec() { return Ustawienia1Click(); }
+
+void TFormUstawienia::setSamplingListObserver(std::function<void(SamplingList)> observer) {
+    samplingListObserver_ = std::move(observer);
 }
 
 bool TFormUstawienia::ReadDeviceSettings() {

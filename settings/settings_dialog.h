@@ -2,11 +2,12 @@
 // The device settings dialog `TFormUstawienia` and the two menu actions built on it.
 //
 // For the main window:
-//   auto* form = new TFormUstawienia(mainWindow, link, prompts);   // once, after the window
-//   Ustawienia1 > Kestrom1 triggered:  form->Ustawienia1Click();
-//   Ustawienia1 > Se1 triggered:       form->Se1Click(EUstawieniaOK);
-//   the sampling text a flight panel shows: samplingText(code, form->samplingList())
-//                                       (the same as form->samplingItemText(code))
+//   QDialog* form = makeSettingsDialog(window);  // once, after the window: a child of it that
+//                                                // keeps state().samplingList up to date
+//   Ustawienia1 > Kestrom1 triggered:  form->exec() (or Ustawienia1Click()): connects, reads the
+//                                      recorder into the controls, then shows the dialog
+//   Ustawienia1 > Se1 triggered:       Se1Click(EUstawieniaOK)
+//   the sampling text a flight panel shows: samplingText(code, samplingList())
 // The dialog runs FormActivate by itself whenever it is shown or becomes active. Texts follow
 // prompts.language() at the moment they are set.
 
@@ -16,6 +17,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -23,7 +26,10 @@ class QPushButton;
 
 namespace kestrom {
 class DeviceLink;
+namespace ui {
+class TKestrom_BMP;
 }
+} // namespace kestrom
 
 namespace kestrom::settings {
 
@@ -37,7 +43,11 @@ public:
 
     // Menu item Kestrom1: connects, reads the recorder into the controls and shows the dialog
     // modally. On a failed read shows "Communication Error " and closes the connection.
-    void Ustawienia1Click();
+    // Returns the dialog's result, Rejected when it was not shown.
+    int Ustawienia1Click();
+
+    // The same as Ustawienia1Click: the dialog is never shown without a fresh read.
+    int exec() override;
 
     // Menu item Se1 "Setup Default": writes the default settings without showing the dialog,
     // then shows `okField` (the window's EUstawieniaOK), repaints it, keeps it 1000 ms and
@@ -51,6 +61,8 @@ public:
     // Which texts the sampling-rate list holds now: the design items until the first
     // activation, then those of the language in force at the last activation.
     SamplingList samplingList() const { return samplingList_; }
+    // Told the list's new state after every activation (the window keeps it for its panels).
+    void setSamplingListObserver(std::function<void(SamplingList)> observer);
 
     // Captions and both lists in the language in force; the selections are kept.
     void FormActivate();
@@ -84,6 +96,7 @@ private:
     DeviceLink& link_;
     Prompts& prompts_;
     SamplingList samplingList_ = SamplingList::DesignItems;
+    std::function<void(SamplingList)> samplingListObserver_;
 
     QLabel* L_PoziomWyzwalania = nullptr;
     QLineEdit* E_Poziom = nullptr;
@@ -106,5 +119,9 @@ private:
     QLineEdit* Edit_Wersja = nullptr;
     QPushButton* B_wyslij = nullptr;
 };
+
+// The settings dialog of the main window: a child of it on the window's link and prompts,
+// reporting its sampling list to the window's state. Built in the target kestrom_settings_dialog.
+QDialog* makeSettingsDialog(ui::TKestrom_BMP& window);
 
 } // namespace kestrom::settings

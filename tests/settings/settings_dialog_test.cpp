@@ -279,7 +279,8 @@ void SettingsDialogTest::noRecorderNoDialog() {
         rig.form->reject();
     });
 
-    rig.form->Ustawienia1Click();
+    // The window opens the dialog with exec(), which reads the recorder first just the same.
+    QCOMPARE(rig.form->exec(), int{QDialog::Rejected});
     QCoreApplication::processEvents();
 
     QVERIFY(!dialogShown);
@@ -309,7 +310,7 @@ void SettingsDialogTest::openFromMenuAndSave() {
     });
     const std::size_t before = rig.recorder.frames.size();
 
-    rig.form->Ustawienia1Click();
+    QCOMPARE(rig.form->Ustawienia1Click(), int{QDialog::Accepted});
 
     QVERIFY(checkedInside);
     QVERIFY(!rig.form->isVisible());
@@ -468,8 +469,12 @@ void SettingsDialogTest::save() {
 
 void SettingsDialogTest::englishTextsAndKeptSelections() {
     Rig rig(kPolish);
+    std::vector<SamplingList> observed;
+    rig.form->setSamplingListObserver([&](SamplingList list) { observed.push_back(list); });
     rig.form->show();
     QCOMPARE(rig.form->windowTitle(), QStringLiteral("Ustawienia"));
+    QVERIFY(!observed.empty());
+    QCOMPARE(observed.back(), SamplingList::ActivatedPolish);
     QCOMPARE(rig.control<QLabel>("LZerReczne")->text(), QStringLiteral("Zerowanie ręczne"));
     QCOMPARE(rig.combo("ComboBox_ImPomiarow")->itemText(3), QStringLiteral(" 5 pom/sek"));
     rig.combo("ComboBox_ImPomiarow")->setCurrentIndex(3);
@@ -507,6 +512,7 @@ void SettingsDialogTest::englishTextsAndKeptSelections() {
     QCOMPARE(rig.combo("ComboB_Zer")->itemText(1), QStringLiteral("Yes"));
     QCOMPARE(rig.combo("ComboBox_ImPomiarow")->currentIndex(), 3);
     QCOMPARE(rig.combo("ComboB_Zer")->currentText(), QStringLiteral("Yes"));
+    QCOMPARE(observed.back(), SamplingList::ActivatedEnglish);
 
     // A switch of language alone leaves the lists until the next activation.
     rig.prompts.lang = kPolish;
@@ -633,6 +639,13 @@ void SettingsDialogTest::typingAndLeavingFields() {
     rig.edit("E_CzasOp")->setFocus(Qt::TabFocusReason);
     rig.edit("E_NrSer")->setFocus(Qt::TabFocusReason);
     QCOMPARE(shownTexts(rig.prompts), QList<int>(4, message(Message::FieldEmpty)));
+
+    // Closing the dialog from an empty field is no move to another control.
+    rig.prompts.shown.clear();
+    rig.edit("E_Poziom")->setFocus(Qt::TabFocusReason);
+    rig.form->reject();
+    QCoreApplication::processEvents();
+    QVERIFY(rig.prompts.shown.empty());
 }
 
 void SettingsDialogTest::setupDefault_data() {
