@@ -177,13 +177,19 @@ void addDownload(CLI::App& app) {
             }
         };
         const auto start = std::chrono::steady_clock::now();
+        auto transferStart = start;
+        view.transferStarting = [&transferStart] {
+            transferStart = std::chrono::steady_clock::now();
+        };
         const DownloadResult result = downloadFlight(*c.link, prompts, view);
-        const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+        const auto end = std::chrono::steady_clock::now();
+        const std::chrono::duration<double> spent = end - start;
+        const std::chrono::duration<double> transfer = end - transferStart;
         if (result.outcome != DownloadOutcome::Ok) {
             throw CLI::RuntimeError(kFailureExit); // the message is on stderr already
         }
-        std::fprintf(stderr, "%u bytes in %.3f s%s\n", result.flightBytes, spent.count(),
-                     result.endSeen ? "" : " (no end marker)");
+        std::fprintf(stderr, "%u bytes in %.3f s (transfer %.3f s)%s\n", result.flightBytes,
+                     spent.count(), transfer.count(), result.endSeen ? "" : ", no end marker");
         if (const Status written = writeWholeFile(o->out, result.image); !written) {
             fail(written.error);
         }
