@@ -85,6 +85,9 @@ void TFormUstawienia::buildControls() {
         created->setEditable(true);
         // Typed text never becomes an item; it only clears the selection.
         created->setInsertPolicy(QComboBox::NoInsert);
+        // The narrow design width shows an item from its start, not scrolled to its end.
+        connect(created, &QComboBox::currentIndexChanged, created,
+                [created] { created->lineEdit()->setCursorPosition(0); });
         return created;
     };
 
