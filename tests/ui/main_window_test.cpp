@@ -1,0 +1,498 @@
+// The main window end to end: layout, configuration file, languages, and the recorder actions
+// against the simulated recorder, with dialogs answered by fake prompts.
+
+#include "fake_prompts.h"
+
+#include "device/simulated_bus.h"
+#include "flight/evaluation.h"
+#include "flight/flight_header.h"
+#include "flight/generator.h"
+#include "flight/number_format.h"
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace kestrom;
+using kestrom::ui::SeriesId;
+using kestrom::ui::TKestrom_BMP;
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+std::int32_t int32At(const QByteArray& b, int offset) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) {
+        v = (v << 8) | static_cast<std::uint8_t>(b[offset + i]);
+    }
+    return static_cast<std::int32_t>(v);
+}
+
+// One run of the program: a folder for the program file and its configuration, a simulated bus
+// with one recorder, and the fake prompts.
+struct Run {
+    QTemporaryDir dir;
+    SimulatedBus bus;
+    SimulatedRecorder* recorder = nullptr;
+    test::WindowPrompts prompts;
+    std::unique_ptr<TKestrom_BMP> window;
+    std::vector<std::uint8_t> flight;
+
+    Run() {
+        recorder = &bus.addRecorder();
+        GeneratorOptions options;
+        options.rateCode = 2; // 10 samples per second
+        options.competitor = 17;
+        options.serial = 1001;
+        flight = generateFlight(options);
+        recorder->state.flight = flight;
+    }
+    QString configPath() const { return dir.filePath(QStringLiteral("kestpar")); }
+    TKestrom_BMP& open() {
+        window = std::make_unique<TKestrom_BMP>(
+            bus, prompts, dir.filePath(QStringLiteral("kestrom")).toStdString());
+        prompts.languageSource = [w = window.get()] { return w->CurrentLanguage(); };
+        return *window;
+    }
+    int samples() const { return static_cast<int>((flight.size() - kHeaderBytes) / kSampleBytes); }
+};
+
+std::vector<double> seriesValues(ui::Chart& chart, SeriesId id) {
+    std::vector<double> v;
+    for (int i = 0; i < chart.pointCount(id); ++i) {
+        v.push_back(chart.pointValue(id, i));
+    }
+    return v;
+}
+
+// Resizes the window so that its client area has the given size.
+void setClientSize(TKestrom_BMP& w, int width, int height) {
+    w.show();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const QSize client = w.centralWidget()->size();
+        const QSize frame = w.size() - client;
+        w.resize(width + frame.width(), height + frame.height());
+        QCoreApplication::processEvents();
+        if (w.centralWidget()->size() == QSize(width, height)) {
+            return;
+        }
+    }
+    QCOMPARE(w.centralWidget()->size(), QSize(width, height));
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void layoutFollowsTheClientWidth_data();
+    void layoutFollowsTheClientWidth();
+    void layoutSkipsAZeroWidth();
+    void firstRunWritesTheDefaultRecordAtClose();
+    void reservedBytesSurviveARun();
+    void languageSwitchIsAppliedAndStoredAtOnce();
+    void storedLanguageOutOfRangeMeansEnglish();
+    void unreadableOrUnwritableConfigurationIsReported();
+    void downloadFillsThePanelAndTheCurves();
+    void downloadWithoutNewFlightStillDrawsIt();
+    void cutStreamReportsAndClearsTheCurves();
+    void saveThenLoadGivesTheSameFlight();
+    void saveAsksBeforeOverwriting_data();
+    void saveAsksBeforeOverwriting();
+    void saveWithoutDownloadSaysNoData();
+    void loadFailureLeavesThePanel();
+    void dhdtSwitchClearsAndRedraws();
+    void zeroingAsksFirst();
+    void helpFileFollowsTheLanguage();
+};
+
+void MainWindowTest::layoutFollowsTheClientWidth_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QRect>("chart");
+    QTest::addColumn<QList<int>>("lefts"); // read, zero, filter, recorder group, disk group,
+                                           // compare, compare filter, file group
+    QTest::newRow("1280 x 900") << 1280 << 900 << QRect(8, 120, 1265, 780)
+                                << QList<int>{10, 10, 98, 184, 536, 863, 863, 975};
+    QTest::newRow("640 wide") << 640 << 600 << QRect(8, 120, 625, 480)
+                              << QList<int>{5, 5, 93, 153, 437, 571, 571, 673};
+    QTest::newRow("tiny keeps the chart at 500 x 200")
+        << 320 << 200 << QRect(8, 120, 500, 200) << QList<int>{2, 2, 90, 150, 434, 568, 568, 670};
+}
+
+void MainWindowTest::layoutFollowsTheClientWidth() {
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(QRect, chart);
+    QFETCH(QList<int>, lefts);
+    Run run;
+    TKestrom_BMP& w = run.open();
+    setClientSize(w, width, height);
+    QCOMPARE(w.Chart1->geometry(), chart);
+    const QList<QWidget*> controls{w.B_Odczyt_Kestromu, w.BZerowanie,         w.B_Filtr_Alt,
+                                   w.GroupB_Alt,        w.GBDysk_ZapisOdczyt, w.B_Porownanie,
+                                   w.B_Filtr_por,       w.GroupB_Por};
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        QCOMPARE(controls[i]->x(), lefts[i]);
+    }
+    // Tops keep their design values; the unit labels follow the chart's corners.
+    QCOMPARE(w.GroupB_Por->y(), 0);
+    QCOMPARE(w.B_Filtr_por->y(), 72);
+    QCOMPARE(w.Label2->pos(), QPoint(chart.width() - 85, chart.height() - 20));
+    QCOMPARE(w.Label6->pos(), QPoint(8, chart.height() - 20));
+    QCOMPARE(w.Label4->pos(), QPoint(chart.width() - 85, 8));
+}
+
+void MainWindowTest::layoutSkipsAZeroWidth() {
+    Run run;
+    TKestrom_BMP& w = run.open();
+    setClientSize(w, 1280, 900);
+    const QRect before = w.GroupB_Por->geometry();
+    w.centralWidget()->resize(0, 0);
+    w.FormResize(); // must not divide by zero
+    QCOMPARE(w.GroupB_Por->geometry(), before);
+}
+
+void MainWindowTest::firstRunWritesTheDefaultRecordAtClose() {
+    Run run;
+    TKestrom_BMP& w = run.open();
+    QCOMPARE(w.CurrentLanguage(), kPolish);
+    QVERIFY(w.Polski1->isChecked());
+    QVERIFY(!w.English1->isChecked());
+    QVERIFY(w.Przyspieszenie1->isChecked());
+    QVERIFY(!QFile::exists(run.configPath()));
+    w.show();
+    QVERIFY(w.close());
+    const QByteArray saved = readFile(run.configPath());
+    QCOMPARE(saved.size(), 44);
+    QCOMPARE(saved.left(12), QByteArray(12, '\0'));
+    QCOMPARE(int32At(saved, 12), 50);
+    QCOMPARE(int32At(saved, 16), 0);
+    QCOMPARE(int32At(saved, 20), 1);
+    QCOMPARE(int32At(saved, 24), 350);
+    QCOMPARE(int32At(saved, 28), 250);
+    QCOMPARE(int32At(saved, 32), 8);
+    QCOMPARE(int32At(saved, 36), 12);
+    QCOMPARE(int32At(saved, 40), 1);
+    QVERIFY(run.prompts.errors.empty());
+}
+
+void MainWindowTest::reservedBytesSurviveARun() {
+    Run run;
+    QByteArray stored(44, '\0');
+    for (int i = 0; i < 44; ++i) {
+        stored[i] = static_cast<char>(0x11 * (i % 12) + 3);
+    }
+    stored[16] = 0; // Polish; the rest of the fields hold odd values
+    stored[17] = stored[18] = stored[19] = 0;
+    stored[20] = 0; // dh/dt view off
+    stored[21] = stored[22] = stored[23] = 0;
+    writeFile(run.configPath(), stored);
+    TKestrom_BMP& w = run.open();
+    QVERIFY(!w.Przyspieszenie1->isChecked());
+    w.show();
+    QVERIFY(w.close());
+    QCOMPARE(readFile(run.configPath()), stored);
+}
+
+void MainWindowTest::languageSwitchIsAppliedAndStoredAtOnce() {
+    Run run;
+    {
+        TKestrom_BMP& w = run.open();
+        w.English1->trigger();
+        QCOMPARE(int32At(readFile(run.configPath()), 16), 1); // on disk before any close
+        QCOMPARE(w.windowTitle(),
+                 QStringLiteral("Kestrom BMP    Ver. 2018.3 FTDI    BRUX-FAI compliant"));
+        QCOMPARE(w.B_Porownanie->text(), QStringLiteral("Compare   "));
+        QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("Altimeter"));
+        QCOMPARE(w.Przyspieszenie1->text(), QStringLiteral("Acceleration  "));
+        QCOMPARE(w.chart().seriesTitle(SeriesId::Series1), QStringLiteral("Altitude"));
+        QCOMPARE(w.MenuJezyk->title(), QStringLiteral("Język/Language"));
+        QVERIFY(w.English1->isChecked() && !w.Polski1->isChecked());
+        w.show();
+        w.close();
+    }
+    {
+        TKestrom_BMP& w = run.open();
+        QCOMPARE(w.CurrentLanguage(), kEnglish);
+        QVERIFY(w.English1->isChecked() && !w.Polski1->isChecked());
+        QCOMPARE(w.LZaw1->text(), QStringLiteral("Competitor No."));
+        w.Polski1->trigger();
+        QCOMPARE(int32At(readFile(run.configPath()), 16), 0);
+        QCOMPARE(w.windowTitle(),
+                 QStringLiteral("Kestrom BMP    Ver. 2018.3 FTDI    zgodne z BRUX-FAI"));
+        QCOMPARE(w.B_Porownanie->text(), QStringLiteral("Porównanie"));
+        QCOMPARE(w.E_PobDan->text(), QStringLiteral("   Odczyt danych"));
+        // Choosing the language in force rewrites the file all the same.
+        QFile::remove(run.configPath());
+        w.Polski1->trigger();
+        QVERIFY(QFile::exists(run.configPath()));
+        QVERIFY(w.Polski1->isChecked());
+    }
+}
+
+void MainWindowTest::storedLanguageOutOfRangeMeansEnglish() {
+    Run run;
+    QByteArray stored(20, '\0');
+    stored[16] = 5;
+    writeFile(run.configPath(), stored); // a short file: only its leading bytes count
+    TKestrom_BMP& w = run.open();
+    QVERIFY(w.English1->isChecked() && !w.Polski1->isChecked());
+    QCOMPARE(w.BZerowanie->text(), QStringLiteral("Reset"));
+    QCOMPARE(run.prompts.language(), kEnglish);
+    QCOMPARE(w.state().config.ReservedA, 0);
+    QCOMPARE(w.state().config.PreCutCm, 350);
+}
+
+void MainWindowTest::unreadableOrUnwritableConfigurationIsReported() {
+    Run run;
+    QVERIFY(QDir().mkpath(run.configPath())); // a folder where the file should be
+    TKestrom_BMP& w = run.open();
+    QCOMPARE(run.prompts.errors.size(), std::size_t{1}); // reported, and the window exists
+    QCOMPARE(w.BZerowanie->text(), QStringLiteral("Zerowanie"));
+    w.show();
+    QVERIFY(w.close()); // the program still ends
+    QCOMPARE(run.prompts.errors.size(), std::size_t{2});
+}
+
+void MainWindowTest::downloadFillsThePanelAndTheCurves() {
+    Run run;
+    TKestrom_BMP& w = run.open();
+    w.GroupB_Alt->setTitle(QStringLiteral("old.kes"));
+    QVERIFY(w.E_TempGl->isReadOnly());
+    w.B_Odczyt_Kestromu->click();
+
+    QVERIFY(run.prompts.messages.empty());
+    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("Kestrom"));
+    QCOMPARE(w.E_NrZawodnika->text(), QStringLiteral("17"));
+    QCOMPARE(w.E_NrSeryjny->text(), QStringLiteral("1001"));
+    const FlightHeader header = ApplyFlightHeader(FlightImage(run.flight));
+    QCOMPARE(w.E_TempGl->text().toStdString(), header.temperatureText);
+    QVERIFY(!w.E_TempGl->isReadOnly());
+    QCOMPARE(w.E_probkGl->text(), QStringLiteral("10 pom/sek"));
+    QVERIFY(w.E_PobDan->isHidden());
+    QVERIFY(w.ECzekaj->isHidden());
+
+    ui::Chart& chart = w.chart();
+    const int samples = run.samples();
+    QCOMPARE(chart.pointCount(SeriesId::Series1), samples - 5);
+    QCOMPARE(chart.pointCount(SeriesId::Series2), samples - 7);
+    for (int j = 0; j < chart.pointCount(SeriesId::Series1); ++j) {
+        const QString expected = j % 10 == 0 ? QString::number(j / 10) : QString();
+        QCOMPARE(chart.pointLabel(SeriesId::Series1, j), expected);
+    }
+    QCOMPARE(chart.bottomMinorTickCount(), 9);
+    QVERIFY(!chart.bottomMinorGridVisible());
+
+    // The panel and the curve show what the evaluation of the received image gives.
+    const FlightEvaluation& ev = w.state().recorder.evaluation;
+    QCOMPARE(w.E_MaxGl->text().toStdString(), formatOneDecimal(ev.maxAltitude));
+    QCOMPARE(w.EMinimum->text().toStdString(), formatOneDecimal(ev.minAltitude));
+    QVERIFY(ev.maxAltitude > 50.0f); // the generated flight climbs about 90 m
+    QCOMPARE(chart.pointValue(SeriesId::Series1, samples / 3),
+             static_cast<double>(ev.series1[static_cast<std::size_t>(samples / 3)].value));
+    QCOMPARE(chart.leftAxisRule().maximum, static_cast<double>(ev.leftAxisMax));
+    QCOMPARE(w.state().recorder.flightBytes, static_cast<std::uint32_t>(run.flight.size()));
+    // The whole flight is on the bottom axis.
+    chart.refresh();
+    QCOMPARE(chart.bottomMaximum(), static_cast<double>(samples - 6));
+}
+
+void MainWindowTest::downloadWithoutNewFlightStillDrawsIt() {
+    Run run;
+    run.recorder->state.newFlight = false;
+    TKestrom_BMP& w = run.open();
+    w.English1->trigger();
+    w.B_Odczyt_Kestromu->click();
+    QCOMPARE(run.prompts.messages.size(), std::size_t{1});
+    QCOMPARE(run.prompts.messages[0].text, Message::NoNewFlight);
+    QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
+    QCOMPARE(run.prompts.messages[0].language, kEnglish);
+    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("Altimeter"));
+    QCOMPARE(w.chart().pointCount(SeriesId::Series1), run.samples() - 5);
+}
+
+void MainWindowTest::cutStreamReportsAndClearsTheCurves() {
+    Run run;
+    TKestrom_BMP& w = run.open();
+    w.B_Odczyt_Kestromu->click();
+    QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
+    const QString competitor = w.E_NrZawodnika->text();
+
+    run.recorder->state.newFlight = true;
+    run.recorder->faults.cutStreamAfter = 20;
+    w.B_Odczyt_Kestromu->click();
+    QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::CommError});
+    QCOMPARE(w.chart().pointCount(SeriesId::Series1), 0);
+    QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
+    QCOMPARE(w.E_MaxGl->text(), QStringLiteral("   "));
+    QCOMPARE(w.EMinimum->text(), QStringLiteral("   "));
+    QCOMPARE(w.E_NrZawodnika->text(), competitor);
+    QVERIFY(w.E_PobDan->isHidden() && w.ECzekaj->isHidden());
+}
+
+void MainWindowTest::saveThenLoadGivesTheSameFlight() {
+    Run run;
+    TKestrom_BMP& w = run.open();
+    w.B_Odczyt_Kestromu->click();
+    const auto curve = seriesValues(w.chart(), SeriesId::Series1);
+    const auto dhdt = seriesValues(w.chart(), SeriesId::Series2);
+    const QStringList panel{w.E_MaxGl->text(),     w.EMinimum->text(), w.E_NrZawodnika->text(),
+                            w.E_NrSeryjny->text(), w.E_TempGl->text(), w.E_probkGl->text()};
+
+    // A file name with a backslash in it: the caption is what follows the last separator.
+    const QString path = run.dir.filePath(QStringLiteral("lot\\zawody.kes"));
+    run.prompts.fileNames.push_back(path.toStdString());
+    w.BZapisz->click();
+    QCOMPARE(readFile(path), QByteArray(reinterpret_cast<const char*>(run.flight.data()),
+                                        static_cast<qsizetype>(run.flight.size())));
+
+    w.chart().clearSeries(SeriesId::Series1);
+    w.E_MaxGl->clear();
+    run.prompts.fileNames.push_back(path.toStdString());
+    w.BOdczyt->click();
+    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("zawody.kes"));
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series2), dhdt);
+    const QStringList loaded{w.E_MaxGl->text(),     w.EMinimum->text(), w.E_NrZawodnika->text(),
+                             w.E_NrSeryjny->text(), w.E_TempGl->text(), w.E_probkGl->text()};
+    QCOMPARE(loaded, panel);
+    QCOMPARE(run.prompts.dialogs, (std::vector<FileDialog>{FileDialog::Save, FileDialog::Open}));
+    QVERIFY(run.prompts.messages.empty());
+}
+
+void MainWindowTest::saveAsksBeforeOverwriting_data() {
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("Cancel leaves the file") << false;
+    QTest::newRow("OK replaces it") << true;
+}
+
+void MainWindowTest::saveAsksBeforeOverwriting() {
+    QFETCH(bool, confirm);
+    Run run;
+    TKestrom_BMP& w = run.open();
+    w.B_Odczyt_Kestromu->click();
+    const QString path = run.dir.filePath(QStringLiteral("flight.kes"));
+    const QByteArray old("an older flight");
+    writeFile(path, old);
+    run.prompts.fileNames.push_back(path.toStdString());
+    run.prompts.answers.push_back(confirm ? Answer::Ok : Answer::Cancel);
+    w.BZapisz->click();
+    QCOMPARE(run.prompts.messages.size(), std::size_t{1});
+    QCOMPARE(run.prompts.messages[0].text, Message::FileExists);
+    QCOMPARE(run.prompts.messages[0].caption, Message::SaveCaption);
+    QCOMPARE(run.prompts.messages[0].buttons, Buttons::OkCancel);
+    QCOMPARE(readFile(path).size(),
+             confirm ? static_cast<qsizetype>(run.flight.size()) : old.size());
+    if (!confirm) {
+        QCOMPARE(readFile(path), old);
+    }
+}
+
+void MainWindowTest::saveWithoutDownloadSaysNoData() {
+    Run run;
+    TKestrom_BMP& w = run.open();
+    // A loaded flight is no download: Save still has nothing of its own to write.
+    const QString path = run.dir.filePath(QStringLiteral("given.kes"));
+    writeFile(path, QByteArray(reinterpret_cast<const char*>(run.flight.data()),
+                               static_cast<qsizetype>(run.flight.size())));
+    run.prompts.fileNames.push_back(path.toStdString());
+    w.BOdczyt->click();
+    QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
+    w.BZapisz->click();
+    QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::NoData});
+    QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
+    QCOMPARE(run.prompts.dialogs, std::vector<FileDialog>{FileDialog::Open});
+}
+
+void MainWindowTest::loadFailureLeavesThePanel() {
+    Run run;
+    TKestrom_BMP& w = run.open();
+    w.B_Odczyt_Kestromu->click();
+    const auto curve = seriesValues(w.chart(), SeriesId::Series1);
+    run.prompts.fileNames.push_back(run.dir.filePath(QStringLiteral("missing.kes")).toStdString());
+    w.BOdczyt->click();
+    QCOMPARE(run.prompts.errors.size(), std::size_t{1});
+    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("Kestrom"));
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
+
+    // A file without a whole header is refused with its own message.
+    const QString shortFile = run.dir.filePath(QStringLiteral("short.kes"));
+    writeFile(shortFile, QByteArray(20, '\x01'));
+    run.prompts.fileNames.push_back(shortFile.toStdString());
+    w.BOdczyt->click();
+    QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::FileTooShort});
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
+}
+
+void MainWindowTest::dhdtSwitchClearsAndRedraws() {
+    Run run;
+    TKestrom_BMP& w = run.open();
+    w.Przyspieszenie1->trigger(); // off before any flight: nothing to draw
+    QVERIFY(!w.Przyspieszenie1->isChecked());
+    w.B_Odczyt_Kestromu->click();
+    QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
+    const auto curve = seriesValues(w.chart(), SeriesId::Series1);
+
+    w.Przyspieszenie1->trigger();
+    QVERIFY(w.Przyspieszenie1->isChecked());
+    QCOMPARE(w.state().config.accelView, 1);
+    QCOMPARE(w.chart().pointCount(SeriesId::Series2), run.samples() - 7);
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
+
+    w.Przyspieszenie1->trigger();
+    QCOMPARE(w.state().config.accelView, 0);
+    QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
+}
+
+void MainWindowTest::zeroingAsksFirst() {
+    Run run;
+    TKestrom_BMP& w = run.open();
+    run.prompts.answers.push_back(Answer::Cancel);
+    w.BZerowanie->click();
+    QCOMPARE(run.recorder->state.zeroings, 0);
+    QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::ResetConfirm});
+    w.BZerowanie->click();
+    QCOMPARE(run.recorder->state.zeroings, 1);
+    QCOMPARE(
+        run.prompts.texts(),
+        (std::vector<Message>{Message::ResetConfirm, Message::ResetConfirm, Message::ResetDone}));
+}
+
+void MainWindowTest::helpFileFollowsTheLanguage() {
+    Run run;
+    TKestrom_BMP& w = run.open();
+    QStringList opened;
+    w.setDocumentOpener([&opened](const QString& name) { opened << name; });
+    w.Help1->trigger();
+    w.English1->trigger();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.activateWindow();
+    QTest::keyClick(&w, Qt::Key_F1);
+    QCOMPARE(opened,
+             (QStringList{QStringLiteral("Kes_HELPP.chm"), QStringLiteral("Kes_HELPA.chm")}));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
