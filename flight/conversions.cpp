@@ -96,20 +96,30 @@ std::int8_t HeaderTemperature(std::uint32_t ut, const Calibration& cal) {
 
 float pressureHpa(std::int32_t pa) { return static_cast<float>(pa * kPaToHpa); }
 
-float Altitude(float pHpa, float refPressureHpa, float groundTempC) {
-    const auto h0 = static_cast<float>(standardHeight(refPressureHpa));
+AltitudeScale::AltitudeScale(float refPressureHpa, float groundTempC)
+    : h0_(static_cast<float>(standardHeight(refPressureHpa))), groundTempC_(groundTempC) {}
+
+float AltitudeScale::metres(float pHpa) const {
     const double h = standardHeight(pHpa);
-    const auto d = static_cast<float>(h - static_cast<double>(h0));
+    const auto d = static_cast<float>(h - static_cast<double>(h0_));
     // Left to right: ((groundTemp + 273.15) x d) x (1 / 288.15).
-    return static_cast<float>((static_cast<double>(groundTempC) + kKelvinOffset) *
+    return static_cast<float>((static_cast<double>(groundTempC_) + kKelvinOffset) *
                               static_cast<double>(d) * kInvStandardTempK);
+}
+
+std::int32_t AltitudeScale::sampleCm(std::uint16_t up, std::uint16_t ut,
+                                     const Calibration& cal) const {
+    const float pHpa = pressureHpa(CompensatePressure(up, ut, cal));
+    return truncateToInt32(static_cast<double>(metres(pHpa)) * 100.0);
+}
+
+float Altitude(float pHpa, float refPressureHpa, float groundTempC) {
+    return AltitudeScale(refPressureHpa, groundTempC).metres(pHpa);
 }
 
 std::int32_t sampleAltitudeCm(std::uint16_t up, std::uint16_t ut, const Calibration& cal,
                               float refPressureHpa, float groundTempC) {
-    const float pHpa = pressureHpa(CompensatePressure(up, ut, cal));
-    const float metres = Altitude(pHpa, refPressureHpa, groundTempC);
-    return truncateToInt32(static_cast<double>(metres) * 100.0);
+    return AltitudeScale(refPressureHpa, groundTempC).sampleCm(up, ut, cal);
 }
 
 } // namespace kestrom

@@ -43,6 +43,21 @@ float pressureHpa(std::int32_t pa);
 // Height in metres of pHpa above refPressureHpa, scaled to the ground temperature (degrees C).
 float Altitude(float pHpa, float refPressureHpa, float groundTempC);
 
+// Altitude with the reference's standard height worked out once, for converting a whole flight;
+// gives exactly what Altitude gives.
+class AltitudeScale {
+public:
+    AltitudeScale(float refPressureHpa, float groundTempC);
+    // Height in metres of pHpa above the reference.
+    float metres(float pHpa) const;
+    // One sample's altitude in whole centimetres (truncated toward zero).
+    std::int32_t sampleCm(std::uint16_t up, std::uint16_t ut, const Calibration& cal) const;
+
+private:
+    float h0_;
+    float groundTempC_;
+};
+
 // One sample's altitude in whole centimetres above refPressureHpa (truncated toward zero): the
 // conversion every evaluation applies per sample.
 std::int32_t sampleAltitudeCm(std::uint16_t up, std::uint16_t ut, const Calibration& cal,

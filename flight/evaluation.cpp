@@ -67,13 +67,14 @@ void evaluateFlightInto(const EvaluationInput& input, FlightEvaluation& out) {
     // Altitude of each sample, the end-marker sample included.
     std::uint32_t i = 0;
     if (input.words > kMinSmoothedPositions) {
+        const AltitudeScale scale(out.refPressure, input.groundTemp);
         std::uint32_t n = samples;
         std::uint16_t up = 0;
         do {
             --n;
             const std::uint16_t ut = image.sampleUt(i);
             up = image.sampleUp(i);
-            alt[i] = sampleAltitudeCm(up, ut, cal, out.refPressure, input.groundTemp);
+            alt[i] = scale.sampleCm(up, ut, cal);
             ++i;
         } while (n != 0 && up != kEndMarkerWord);
     }

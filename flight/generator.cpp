@@ -174,7 +174,7 @@ std::vector<std::uint8_t> generateFlight(const GeneratorOptions& o) {
         int up = rawPressureFor(pressurePa, ut, o.calibration);
         up += noise.symmetric(o.noiseCounts);
         if (std::find(spikeAt.begin(), spikeAt.end(), s) != spikeAt.end()) {
-            const int size = 200 + static_cast<int>(noise.below(1800));
+            const int size = 100 + static_cast<int>(noise.below(700));
             up += noise.unit() < 0.5 ? -size : size;
         }
         up = std::clamp(up, 0, 0xFFFE);

@@ -1,0 +1,58 @@
+#pragma once
+// Runs kestrom-cli's flight commands in-process, capturing what they print.
+
+#include "cli/commands.h"
+
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace kestrom::test {
+
+struct CliRun {
+    int code = 0;
+    std::string out;
+    std::string err;
+};
+
+// Swaps a stream's buffer for a string buffer until destroyed.
+class Capture {
+public:
+    explicit Capture(std::ostream& stream) : stream_(stream), old_(stream.rdbuf(buffer_.rdbuf())) {}
+    Capture(const Capture&) = delete;
+    Capture& operator=(const Capture&) = delete;
+    ~Capture() { stream_.rdbuf(old_); }
+    std::string text() const { return buffer_.str(); }
+
+private:
+    std::ostream& stream_;
+    std::ostringstream buffer_;
+    std::streambuf* old_;
+};
+
+// Same handling of outcomes as the program's main().
+inline CliRun runCli(std::vector<std::string> args) {
+    CliRun run;
+    Capture out(std::cout);
+    Capture err(std::cerr);
+    CLI::App app{"kestrom-cli"};
+    app.require_subcommand(1);
+    cli::addFlightCommands(app);
+    std::vector<const char*> argv{"kestrom-cli"};
+    for (const std::string& a : args) {
+        argv.push_back(a.c_str());
+    }
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::RuntimeError& e) {
+        run.code = e.get_exit_code();
+    } catch (const CLI::ParseError& e) {
+        run.code = app.exit(e) == 0 ? 0 : cli::kFailureExit;
+    }
+    run.out = out.text();
+    run.err = err.text();
+    return run;
+}
+
+} // namespace kestrom::test
