@@ -280,6 +280,12 @@ void SimulatedBus::setOpenFails(std::size_t position, bool fails) {
 
 void SimulatedBus::setListFails(bool fails) { listFails_ = fails; }
 
+void SimulatedBus::injectBytes(std::size_t position, const std::vector<std::uint8_t>& bytes) {
+    for (const std::uint8_t byte : bytes) {
+        slots_.at(position)->outgoing.emplace_back(clock_->now(), byte);
+    }
+}
+
 std::chrono::microseconds SimulatedBus::elapsed() const { return clock_->now(); }
 
 int SimulatedBus::openCount(std::size_t position) const { return slots_.at(position)->opens; }

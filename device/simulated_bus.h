@@ -90,6 +90,9 @@ public:
     void setOpenFails(std::size_t position, bool fails);
     // The listing itself fails.
     void setListFails(bool fails);
+    // Bytes waiting in the bridge at this attach position before anyone reads (left from an
+    // earlier session); a purge discards them.
+    void injectBytes(std::size_t position, const std::vector<std::uint8_t>& bytes);
 
     // Time the bus has spent waiting: real or virtual, since construction.
     std::chrono::microseconds elapsed() const;

@@ -113,6 +113,16 @@ TEST(Connect, OpenFailureMovesToNextDevice) {
     EXPECT_EQ(second.frames.size(), 1u);
 }
 
+TEST(Connect, BytesLeftInTheBridgeArePurgedBeforeTheHandshake) {
+    SimulatedBus bus;
+    bus.addRecorder();
+    bus.injectBytes(0, {0x00, 0xA5, 0x13});
+    DeviceLink link(bus);
+    FakePrompts prompts;
+    link.ConnectDevice(prompts);
+    EXPECT_NE(link.deviceHandle, nullptr);
+}
+
 TEST(Connect, FailedListingShowsNotFoundOnce) {
     SimulatedBus bus;
     bus.addRecorder();
