@@ -1,5 +1,6 @@
 // kestrom-cli json, csv, summary and gen.
 
+#include "cli/analysis_json.h"
 #include "cli/commands.h"
 #include "cli/flight_json.h"
 #include "files/measurement_file.h"
@@ -68,10 +69,22 @@ void addJson(CLI::App& app) {
     cmd->add_option("--temp", o->temp,
                     "ground temperature in whole degrees C, then evaluate again");
     cmd->add_flag("--no-dhdt", o->noDhdt, "evaluate with the dh/dt view off");
-    cmd->callback([o] {
+    const auto analysis = addAnalysisJsonOptions(*cmd);
+    cmd->callback([o, analysis] {
+        if (analysis->asComparison) {
+            const Result<nlohmann::ordered_json> compare =
+                comparisonJson(o->file, o->temp, *analysis);
+            if (!compare) {
+                fail(compare.status.error);
+            }
+            emit(compare.value->dump() + "\n", "");
+            return;
+        }
         const bool accelView = !o->noDhdt;
         const FlightRecord record = loadOrFail(o->file, o->temp, accelView);
-        emit(flightJson(record, accelView).dump() + "\n", "");
+        nlohmann::ordered_json json = flightJson(record, accelView);
+        addRecorderFilterJson(json, record, *analysis);
+        emit(json.dump() + "\n", "");
     });
 }
 
