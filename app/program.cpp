@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QScreen>
 
 #include <exception>
 #include <memory>
@@ -24,6 +25,11 @@ int runProgram(const char* programName, DeviceBus& bus) {
         ui::TKestrom_BMP window(bus, prompts, programPath);
         prompts.setLanguageSource([&window] { return window.CurrentLanguage(); });
         createDialogs(window);
+        // Without a window manager (a bare X server) the maximise request has nobody to obey
+        // it: the window takes the screen's free area itself first.
+        if (const QScreen* screen = window.screen()) {
+            window.setGeometry(screen->availableGeometry());
+        }
         window.showMaximized();
         QApplication::exec();
     } catch (const std::exception& error) {

@@ -199,6 +199,10 @@ Chart::Chart(QWidget* parent) : QCustomPlot(parent) {
     connect(this, &QCustomPlot::beforeReplot, this, [this] {
         applyRanges();
         rebuildBottomMarks();
+        // With more points than pixel columns in view, smoothing the lines shows nothing more
+        // and costs most of a frame; zoomed in, the curves are smoothed.
+        const bool dense = xAxis->range().size() > static_cast<double>(axisRect()->width());
+        setNotAntialiasedElements(dense ? QCP::aePlottables : QCP::aeNone);
     });
 }
 

@@ -172,18 +172,16 @@ void TKestrom_BMP::buildPanel(QGroupBox* box, bool recorder) {
     black.setColor(QPalette::WindowText, Qt::black);
 
     const QFont label = uiFont(9);
-    const QFont field = uiFont(10);
     auto L = [&](const char* name, const QString& text, int left, int top) {
         QLabel* l = makeLabel(box, name, text, left, top, label);
         l->setPalette(black);
         return l;
     };
     auto F = [&](const char* name, const QRect& r, const QFont& font = {}) {
-        QLineEdit* f = makeField(box, name, r, font == QFont() ? uiFont(10) : font);
+        QLineEdit* f = makeField(box, name, r, font == QFont() ? uiFont(9) : font);
         f->setPalette(black);
         return f;
     };
-    (void)field;
     if (recorder) {
         LabMaximum = L("LabMaximum", QStringLiteral("Maximum"), 12, 18);
         E_MaxGl = F("E_MaxGl", {13, 32, 68, 27}, uiFont(12, true));
@@ -200,7 +198,7 @@ void TKestrom_BMP::buildPanel(QGroupBox* box, bool recorder) {
         E_TempGl = F("E_TempGl", {189, 32, 68, 24});
         Label14 = L("Label14", QStringLiteral("C"), 261, 40);
         LProbk1 = L("LProbk1", {}, 189, 66);
-        E_probkGl = F("E_probkGl", {188, 80, 61, 24});
+        E_probkGl = F("E_probkGl", {188, 80, 61, 24}, uiFont(8)); // "10 pom/sek" fits whole
     } else {
         Label1 = L("Label1", QStringLiteral("Maximum"), 16, 18);
         E_Max_Por = F("E_Max_Por", {13, 32, 68, 25});
@@ -216,7 +214,7 @@ void TKestrom_BMP::buildPanel(QGroupBox* box, bool recorder) {
         E_TempPor = F("E_TempPor", {205, 32, 68, 24});
         Label9 = L("Label9", QStringLiteral("C"), 277, 40);
         LProbk2 = L("LProbk2", {}, 205, 66);
-        E_probkPor = F("E_probkPor", {205, 80, 60, 24});
+        E_probkPor = F("E_probkPor", {205, 80, 60, 24}, uiFont(8));
     }
 }
 
@@ -428,6 +426,9 @@ void TKestrom_BMP::showRecorderHeader(const FlightHeader& header) {
     E_TempGl->setText(QString::fromStdString(header.temperatureText));
     E_TempGl->setReadOnly(false);
     E_probkGl->setText(qs(samplingText(header.rateCode, state_.samplingList)));
+    for (QLineEdit* field : {E_NrZawodnika, E_NrSeryjny, E_TempGl, E_probkGl}) {
+        field->setCursorPosition(0); // a text wider than its field shows its beginning
+    }
 }
 
 void TKestrom_BMP::resetRecorderChart() {
