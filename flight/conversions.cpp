@@ -70,9 +70,11 @@ std::int32_t CompensatePressure(std::uint32_t up, std::uint32_t ut, const Calibr
     }
     std::int32_t p = static_cast<std::int32_t>(pu);
 
-    // The square is taken of p / 256 without truncating first, in extended precision.
-    const long double scaled = static_cast<long double>(p) / 256.0L;
-    x1 = truncateToInt32(scaled * scaled);
+    // The square of p / 256 is taken without truncating first. In extended precision both the
+    // quotient and its square (at most 62 significant bits) are exact, so the truncated square is
+    // exactly p x p / 2^16 in integers; above the 32-bit range it becomes -2147483648.
+    const std::int64_t square = (static_cast<std::int64_t>(p) * p) / 65536;
+    x1 = square > INT32_MAX ? INT32_MIN : static_cast<std::int32_t>(square);
     x1 = truncDiv(wrapMul(x1, 3038), 1 << 16);
     x2 = truncDiv(wrapMul(-7357, p), 1 << 16);
     return wrapAdd(p, truncDiv(wrapAdd(wrapAdd(x1, x2), 3791), 16));

@@ -3,6 +3,7 @@
 // degrees Celsius) and altitude above a reference pressure (m). Integer steps wrap at 32 bits and
 // every division truncates toward zero, divisions by powers of two included.
 
+#include <climits>
 #include <cstdint>
 
 namespace kestrom {
@@ -28,6 +29,14 @@ struct Calibration {
 // Float to 32-bit integer, truncating toward zero; NaN and values outside the 32-bit range give
 // -2147483648.
 std::int32_t truncateToInt32(long double value);
+// The same for a double, without going through extended precision.
+inline std::int32_t truncateToInt32(double value) {
+    // Comparisons with NaN are false, so NaN falls through to the mark as well.
+    if (value > -2147483649.0 && value < 2147483648.0) {
+        return static_cast<std::int32_t>(value);
+    }
+    return INT32_MIN;
+}
 
 // Compensated pressure in Pa of one sample's raw words (zero-extended 16-bit). A zero divisor
 // (X1 + MD, or B4) gives a quotient of 0 and the computation goes on; never fails.

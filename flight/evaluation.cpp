@@ -16,6 +16,30 @@ constexpr double kCmToM = 0.01;
 
 float metresOf(std::int32_t cm) { return static_cast<float>(cm * kCmToM); }
 
+// Remembers the altitude of recent raw word pairs: a flight repeats the same pair often (on the
+// ground, in a slow glide), and the conversion of a pair always gives the same centimetres.
+class ConversionCache {
+public:
+    ConversionCache() : keys_(kSlots, kEmpty), values_(kSlots, 0) {}
+
+    template <typename Convert>
+    std::int32_t altitudeCm(std::uint16_t ut, std::uint16_t up, Convert convert) {
+        const std::uint64_t key = (static_cast<std::uint64_t>(ut) << 16) | up;
+        const std::size_t slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 51);
+        if (keys_[slot] != key) {
+            keys_[slot] = key;
+            values_[slot] = convert();
+        }
+        return values_[slot];
+    }
+
+private:
+    static constexpr std::size_t kSlots = std::size_t{1} << 13;
+    static constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
+    std::vector<std::uint64_t> keys_;
+    std::vector<std::int32_t> values_;
+};
+
 } // namespace
 
 float referencePressure(const FlightImage& image, const Calibration& cal) {
@@ -68,13 +92,18 @@ void evaluateFlightInto(const EvaluationInput& input, FlightEvaluation& out) {
     std::uint32_t i = 0;
     if (input.words > kMinSmoothedPositions) {
         const AltitudeScale scale(out.refPressure, input.groundTemp);
+        ConversionCache cache;
         std::uint32_t n = samples;
         std::uint16_t up = 0;
         do {
             --n;
             const std::uint16_t ut = image.sampleUt(i);
             up = image.sampleUp(i);
-            alt[i] = scale.sampleCm(up, ut, cal);
+            alt[i] = cache.altitudeCm(ut, up, [&] {
+                return truncateToInt32(static_cast<double>(scale.metres(
+                                           pressureHpa(CompensatePressure(up, ut, cal)))) *
+                                       100.0);
+            });
             ++i;
         } while (n != 0 && up != kEndMarkerWord);
     }
@@ -119,7 +148,8 @@ void evaluateFlightInto(const EvaluationInput& input, FlightEvaluation& out) {
             d = metresOf(dhdt[k + 1]);
             const std::int32_t sum4 =
                 wrapAdd(wrapAdd(wrapAdd(dhdt[k], dhdt[k + 1]), dhdt[k + 2]), dhdt[k + 3]);
-            dhdt[k + 2] = truncateToInt32(sum4 * 0.25);
+            // sum4 x 0.25 is exact in double, so its truncation is the truncating division by 4.
+            dhdt[k + 2] = sum4 / 4;
             ++k;
             if (a > out.maxAltitude && v != -1) {
                 out.maxAltitude = a;

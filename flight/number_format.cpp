@@ -14,9 +14,15 @@ void appendTenths(std::string& out, bool negative, std::uint64_t tenths, char se
         out.push_back('-');
     }
     std::array<char, 24> digits{};
-    int n = std::snprintf(digits.data(), digits.size(), "%llu",
-                          static_cast<unsigned long long>(tenths / 10));
-    out.append(digits.data(), static_cast<std::size_t>(n));
+    std::size_t n = 0;
+    std::uint64_t whole = tenths / 10;
+    do {
+        digits[n++] = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    while (n > 0) {
+        out.push_back(digits[--n]);
+    }
     out.push_back(sep);
     out.push_back(static_cast<char>('0' + tenths % 10));
 }
