@@ -209,8 +209,10 @@ bool setupDefault(DeviceLink& link, Prompts& prompts,
         return false;
     }
     auto& tx = link.txBuffer;
+    // A one-byte answer has no byte 1 of its own: what stands there is left from an earlier
+    // reply, so it cannot count as an acknowledgement.
     const auto refused = [&link](std::int32_t got) {
-        return got == 0 || link.rxBuffer[1] != kAckByte;
+        return got < 2 || link.rxBuffer[1] != kAckByte;
     };
 
     // Competitor 0, byte 4 zero, trigger 120 quarter metres (30 m), rate code 1.

@@ -319,6 +319,9 @@ INSTANTIATE_TEST_SUITE_P(
         DefaultCase{
             "e5_refused", command::kWriteSettings, {0xA5, 0x00}, false, {Message::SetupFailed}},
         DefaultCase{"eC_missing", command::kWriteManualZero, {}, false, {Message::SetupFailed}},
+        // One byte: byte 1 still holds the handshake's 0xA5, which must not pass for an answer.
+        DefaultCase{"e5_one_byte", command::kWriteSettings, {0x00}, false, {Message::SetupFailed}},
+        DefaultCase{"e5_long_ack", command::kWriteSettings, {0x00, 0xA5, 0x00}, true, {}},
         // The default setup's zeroing check is laxer than the button's: two bytes of any kind
         // pass, and so does silence; only a longer wrong answer is reported.
         DefaultCase{"zero_two_any", command::kZero, {0x12, 0x34}, true, {}},
