@@ -8,7 +8,7 @@
 #include "settings/settings_dialog.h"
 #endif
 #ifdef KESTROM_HAS_FILTER_DIALOG
-#include "analysis/filter_dialog.h"
+#include "analysis/filter_dialog_widget.h"
 #endif
 
 namespace kestrom::app {

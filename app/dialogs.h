@@ -12,7 +12,7 @@ namespace kestrom::app {
 // Creates the three dialogs as children of the window and hands them to it.
 // settings/settings_dialog.h is expected to offer
 //   QDialog* kestrom::settings::makeSettingsDialog(kestrom::ui::TKestrom_BMP&)
-// and analysis/filter_dialog.h
+// and analysis/filter_dialog_widget.h
 //   QDialog* kestrom::analysis::makeFilterDialog(kestrom::ui::TKestrom_BMP&).
 void createDialogs(ui::TKestrom_BMP& window);
 

@@ -81,6 +81,7 @@ TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, const std::string& 
     buildControls();
     buildMenu();
     connectHandlers();
+    connectAnalysisActions();
     openDocument_ = [](const QString& name) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(name)));
     };

@@ -4,6 +4,8 @@
 // records, the configuration record, the language, the device link) and connects every control
 // to its handler. The bus and the prompts are given to it; it creates neither.
 
+#include "analysis/compare_flight.h"
+#include "analysis/filter.h"
 #include "app/config.h"
 #include "app/prompts.h"
 #include "app/texts.h"
@@ -15,6 +17,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class QAction;
@@ -23,6 +26,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPrinter;
 class QPushButton;
 
 namespace kestrom::ui {
@@ -34,8 +38,10 @@ struct WindowState {
     ConfigRecord config;
     std::string configPath;
     Language CurrentLanguage = kPolish;
-    FlightRecord recorder;   // downloaded or loaded flight, left panel, Series1/Series2
-    FlightRecord comparison; // comparison flight, right panel, Series3
+    FlightRecord recorder;    // downloaded or loaded flight, left panel, Series1/Series2
+    CompareFlight comparison; // comparison flight with its own image, right panel, Series3
+    FilterWork filter;        // working curves of the two Filter buttons
+    bool compareMark = true;  // check mark of Porownanie1 (the action toggles itself first)
     // What the settings dialog's sampling list reads now; the panels show its items.
     SamplingList samplingList = SamplingList::DesignItems;
 };
@@ -85,6 +91,15 @@ public:
     // The chart reset before a new recorder flight: undo zoom, clear Series1, 2, 4, 5, left axis
     // from 0 with an automatic minimum.
     void resetRecorderChart();
+
+    // Puts the three-line output heading and a white background into the chart, and takes them
+    // out again (title "        Wysokosc / Altitude", the remembered background).
+    void PrepareOutputTitle();
+    void RestoreChartTitle();
+    // The current printer: chosen in the printer set-up, used by every print.
+    QPrinter& printer();
+    // How the printer set-up dialog is shown for the current printer; tests replace it.
+    void setPrinterSetup(std::function<void(QPrinter&)> setup) { printerSetup_ = std::move(setup); }
 
 public slots:
     // Recorder and disk (download, zeroing, save, load).
@@ -219,6 +234,15 @@ private:
     QDialog* filterDialog_ = nullptr;
     TFoInfo* aboutBox_ = nullptr;
     std::function<void(const QString&)> openDocument_;
+
+    // Analysis and output (analysis_actions.cpp, output_actions.cpp).
+    void connectAnalysisActions();
+    void clearRecorderPanel();
+    void clearComparePanel();
+    void drawCompareFlight();
+    QColor savedBackground_;
+    std::shared_ptr<QPrinter> printer_; // created on first use
+    std::function<void(QPrinter&)> printerSetup_;
 };
 
 } // namespace kestrom::ui

@@ -1,0 +1,145 @@
+#include "analysis/filter_dialog_widget.h"
+
+#include "analysis/filter_dialog.h"
+#include "ui/main_window.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <array>
+
+namespace kestrom::analysis {
+namespace {
+
+struct CaptionPair {
+    const char* polish;
+    const char* english;
+};
+
+constexpr std::array<CaptionPair, 6> kCaptions{{
+    {"Obciecie wstepne[cm]", "Pre-cut [cm]"},
+    {"Filtr wstepny [4-20]", "Prefilter [4-20]"},
+    {"Obciecie dokladne [cm]", "Final cut [cm]"},
+    {"Filtr dokladny [4 - 30]", "Final Filter [6-30]"},
+    {"Zapisz", "Save"},
+    {"Domyslne", "Default"},
+}};
+
+QString captionOf(std::size_t index, Language language) {
+    const CaptionPair& pair = kCaptions.at(index);
+    return QString::fromUtf8(languageIndex(language) == kPolish ? pair.polish : pair.english);
+}
+
+FilterParams paramsOf(const ConfigRecord& config) {
+    return {config.PreCutCm, config.FinalCutCm, config.PrefilterWidth, config.FinalFilterWidth};
+}
+
+} // namespace
+
+TF_Filtr::TF_Filtr(ConfigRecord& config, std::function<Language()> language,
+                   std::function<void()> saveConfig, QWidget* parent)
+    : QDialog(parent), config_(config), language_(std::move(language)),
+      saveConfig_(std::move(saveConfig)) {
+    setObjectName(QStringLiteral("F_Filtr"));
+    setWindowTitle(QStringLiteral("Kestrom-Filtr"));
+    setGeometry(670, 283, 175, 347);
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(11);
+    setFont(font);
+
+    auto label = [this](const char* name, int top) {
+        auto* l = new QLabel(this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->move(32, top);
+        return l;
+    };
+    auto field = [this](const char* name, int top) {
+        auto* f = new QLineEdit(this);
+        f->setObjectName(QString::fromLatin1(name));
+        f->setGeometry(32, top, 81, 21);
+        return f;
+    };
+    auto button = [this](const char* name, int top) {
+        auto* b = new QPushButton(this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(32, top, 75, 25);
+        b->setAutoDefault(false);
+        return b;
+    };
+    Label1 = label("Label1", 24);
+    Ed_Obc_Zgr = field("Ed_Obc_Zgr", 40);
+    Label2 = label("Label2", 72);
+    Ed_Filtr1 = field("Ed_Filtr1", 88);
+    Label3 = label("Label3", 120);
+    Ed_ObcDokl = field("Ed_ObcDokl", 136);
+    Label4 = label("Label4", 168);
+    Ed_Filtr2 = field("Ed_Filtr2", 184);
+    Button2 = button("Button2", 216);
+    Button1 = button("Button1", 272);
+    // Tab order of the design: the four fields, Default, Save.
+    setTabOrder(Ed_Obc_Zgr, Ed_Filtr1);
+    setTabOrder(Ed_Filtr1, Ed_ObcDokl);
+    setTabOrder(Ed_ObcDokl, Ed_Filtr2);
+    setTabOrder(Ed_Filtr2, Button1);
+    setTabOrder(Button1, Button2);
+
+    connect(Button1, &QPushButton::clicked, this, &TF_Filtr::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TF_Filtr::Button2Click);
+    FormCreate();
+    FormActivate();
+}
+
+void TF_Filtr::FormCreate() {
+    const FilterDialogTexts texts = filterTextsOf(paramsOf(config_));
+    Ed_Obc_Zgr->setText(QString::fromStdString(texts[0]));
+    Ed_ObcDokl->setText(QString::fromStdString(texts[1]));
+    Ed_Filtr1->setText(QString::fromStdString(texts[2]));
+    Ed_Filtr2->setText(QString::fromStdString(texts[3]));
+}
+
+void TF_Filtr::FormActivate() {
+    const Language language = language_ ? language_() : kPolish;
+    const std::array<QLabel*, 4> labels{Label1, Label2, Label3, Label4};
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        labels[i]->setText(captionOf(i, language));
+        labels[i]->adjustSize();
+    }
+    Button2->setText(captionOf(4, language));
+    Button1->setText(captionOf(5, language));
+}
+
+void TF_Filtr::Button1Click() {
+    const FilterDialogTexts texts = defaultFilterTexts();
+    Ed_Obc_Zgr->setText(QString::fromStdString(texts[0]));
+    Ed_ObcDokl->setText(QString::fromStdString(texts[1]));
+    Ed_Filtr1->setText(QString::fromStdString(texts[2]));
+    Ed_Filtr2->setText(QString::fromStdString(texts[3]));
+}
+
+void TF_Filtr::Button2Click() {
+    const FilterParams params =
+        filterParamsFromTexts({Ed_Obc_Zgr->text().toStdString(), Ed_ObcDokl->text().toStdString(),
+                               Ed_Filtr1->text().toStdString(), Ed_Filtr2->text().toStdString()});
+    config_.PreCutCm = params.preCutCm;
+    config_.FinalCutCm = params.finalCutCm;
+    config_.PrefilterWidth = params.prefilterWidth;
+    config_.FinalFilterWidth = params.finalFilterWidth;
+    if (saveConfig_) {
+        saveConfig_();
+    }
+    accept();
+}
+
+void TF_Filtr::showEvent(QShowEvent* event) {
+    FormActivate();
+    QDialog::showEvent(event);
+}
+
+QDialog* makeFilterDialog(ui::TKestrom_BMP& window) {
+    return new TF_Filtr(
+        window.state().config, [&window] { return window.CurrentLanguage(); },
+        [&window] { window.saveConfiguration(); }, &window);
+}
+
+} // namespace kestrom::analysis

@@ -1,0 +1,282 @@
+// The window's analysis handlers: the two Filter buttons, the comparison and its removal, chart
+// inspection (curve and legend clicks, value labels, zoom) and the temperature re-entry. The
+// numbers come from the analysis core; these handlers only put them on the chart and panels.
+
+#include "analysis/filter_plot.h"
+#include "analysis/temperature_entry.h"
+#include "files/measurement_file.h"
+#include "ui/main_window.h"
+#include "ui/temperature_key_filter.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLineEdit>
+
+#include <cmath>
+
+namespace kestrom::ui {
+namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The core writes one-decimal texts with a point; the panels show the user's separator.
+QString withSeparator(const std::string& text, char separator) {
+    QString out = QString::fromStdString(text);
+    out.replace(QLatin1Char('.'), QLatin1Char(separator));
+    return out;
+}
+
+// File name after the last separator, '/' as well as '\\'.
+QString baseName(const std::string& path) {
+    const auto cut = path.find_last_of("/\\");
+    return QString::fromStdString(cut == std::string::npos ? path : path.substr(cut + 1));
+}
+
+FilterParams filterParamsOf(const ConfigRecord& config) {
+    return {config.PreCutCm, config.FinalCutCm, config.PrefilterWidth, config.FinalFilterWidth};
+}
+
+void keepLeftMaximumFixed(Chart& chart) {
+    AxisRule& left = chart.leftAxisRule();
+    left.automatic = false;
+    left.autoMaximum = false;
+    left.autoMinimum = true;
+}
+
+} // namespace
+
+void TKestrom_BMP::connectAnalysisActions() {
+    auto* keys = new TemperatureKeyFilter(this);
+    E_TempGl->installEventFilter(keys);
+    E_TempPor->installEventFilter(keys);
+    Porownanie1->setChecked(state_.compareMark);
+}
+
+// ---- Filter buttons ----------------------------------------------------------------------------
+
+void TKestrom_BMP::B_Filtr_AltClick() {
+    FlightRecord& rec = state_.recorder;
+    if (!rec.evaluated) {
+        return; // nothing evaluated: no curve to filter
+    }
+    const std::optional<FilterPlot> plot =
+        filterRecorderFlight(state_.filter, rec.evaluation.altitudeCm,
+                             filterParamsOf(state_.config), rec.wordCount, rec.rateTimes10);
+    if (!plot) {
+        return;
+    }
+    Chart1->clearSeries(SeriesId::Series1);
+    Chart1->clearSeries(SeriesId::Series5);
+    for (const Series1Point& point : plot->filteredPoints) {
+        Chart1->appendPoint(SeriesId::Series1, static_cast<double>(point.value),
+                            QString::fromStdString(point.label));
+    }
+    for (float value : plot->rawPoints) {
+        Chart1->appendPoint(SeriesId::Series5, static_cast<double>(value));
+    }
+    E_MaxGl->setText(QString::fromStdString(centimetresText(plot->maxCm, decimalSeparator())));
+    EMinimum->setText(QString::fromStdString(centimetresText(plot->minCm, decimalSeparator())));
+    Chart1->refresh();
+}
+
+void TKestrom_BMP::B_Filtr_porClick() {
+    CompareFlight& cmp = state_.comparison;
+    if (!cmp.evaluated) {
+        return;
+    }
+    const std::optional<FilterPlot> plot =
+        filterCompareFlight(state_.filter, cmp.evaluation.compareAltitudeCm,
+                            filterParamsOf(state_.config), cmp.compareSampleBytes);
+    if (!plot) {
+        return;
+    }
+    Chart1->clearSeries(SeriesId::Series3);
+    Chart1->clearSeries(SeriesId::Series6);
+    for (float value : plot->rawPoints) {
+        Chart1->appendPoint(SeriesId::Series6, static_cast<double>(value));
+    }
+    for (const Series1Point& point : plot->filteredPoints) {
+        Chart1->appendPoint(SeriesId::Series3, static_cast<double>(point.value));
+    }
+    E_Max_Por->setText(QString::fromStdString(centimetresText(plot->maxCm, decimalSeparator())));
+    E_Min_Por->setText(QString::fromStdString(centimetresText(plot->minCm, decimalSeparator())));
+    Chart1->refresh();
+}
+
+// ---- Comparison
+// ----------------------------------------------------------------------------------
+
+void TKestrom_BMP::drawCompareFlight() {
+    const CompareFlight& cmp = state_.comparison;
+    const CompareEvaluation& ev = cmp.evaluation;
+    Chart1->clearSeries(SeriesId::Series3);
+    keepLeftMaximumFixed(*Chart1);
+    Chart1->leftAxisRule().maximum = ev.leftAxisMax;
+    // The minor ticks mark the samples between the recorder flight's second labels; only a
+    // comparison alone on the chart sets them from its own rate.
+    if (!state_.recorder.evaluated) {
+        Chart1->setBottomMinorTickCount(ev.bottomMinorTicks);
+    }
+    for (float value : ev.series3) {
+        Chart1->appendPoint(SeriesId::Series3, static_cast<double>(value));
+    }
+    // A field is written only when the evaluation found a maximum or minimum for it.
+    if (ev.maxText) {
+        E_Max_Por->setText(withSeparator(*ev.maxText, decimalSeparator()));
+    }
+    if (ev.minText) {
+        E_Min_Por->setText(withSeparator(*ev.minText, decimalSeparator()));
+    }
+    Chart1->refresh();
+}
+
+void TKestrom_BMP::B_PorownanieClick() {
+    const std::optional<std::string> name = prompts_.askFileName(FileDialog::Open);
+    if (!name || name->empty()) {
+        return;
+    }
+    Result<FlightImage> read = readMeasurementFile(*name);
+    if (!read) {
+        // Nothing of the comparison, its panel or the chart has changed.
+        if (read.status.kind == ErrorKind::TooShort) {
+            prompts_.showMessage(Message::FileTooShort, Message::ProblemCaption, Buttons::Ok);
+        } else {
+            prompts_.showError(read.status.error);
+        }
+        return;
+    }
+    CompareFlight& cmp = state_.comparison;
+    const Status loaded =
+        loadCompareFlight(cmp, read.value->bytes(), Chart1->leftAxisRule().maximum);
+    if (!loaded) {
+        prompts_.showMessage(Message::FileTooShort, Message::ProblemCaption, Buttons::Ok);
+        return;
+    }
+    GroupB_Por->setTitle(baseName(*name));
+    state_.compareMark = true;
+    Porownanie1->setChecked(true);
+    const FlightHeader& header = cmp.record.header;
+    E_Zaw_Por->setText(QString::fromStdString(header.competitorText));
+    E_NrS_Por->setText(QString::fromStdString(header.serialText));
+    E_TempPor->setText(QString::fromStdString(header.temperatureText));
+    E_TempPor->setReadOnly(false);
+    E_probkPor->setText(qs(samplingText(header.rateCode, state_.samplingList)));
+    for (QLineEdit* field : {E_Zaw_Por, E_NrS_Por, E_TempPor, E_probkPor}) {
+        field->setCursorPosition(0);
+    }
+    if (cmp.evaluated) {
+        drawCompareFlight();
+    } else {
+        // Too short to evaluate: no curve of an earlier comparison stays under this file's name.
+        Chart1->clearSeries(SeriesId::Series3);
+        Chart1->refresh();
+    }
+}
+
+void TKestrom_BMP::clearComparePanel() {
+    for (QLineEdit* field : {E_Max_Por, E_Min_Por, E_probkPor, E_TempPor, E_Zaw_Por, E_NrS_Por}) {
+        field->clear();
+    }
+    GroupB_Por->setTitle(caption(Caption::File));
+}
+
+void TKestrom_BMP::clearRecorderPanel() {
+    for (QLineEdit* field : {E_MaxGl, EMinimum, E_TempGl, E_probkGl, E_NrZawodnika, E_NrSeryjny}) {
+        field->clear();
+    }
+    GroupB_Alt->setTitle(caption(Caption::Device));
+}
+
+void TKestrom_BMP::Porownanie1Click() {
+    if (!state_.compareMark) {
+        state_.compareMark = true;
+        Porownanie1->setChecked(true);
+        return;
+    }
+    state_.compareMark = false;
+    Porownanie1->setChecked(false);
+    clearComparePanel();
+    Chart1->clearSeries(SeriesId::Series3);
+    Chart1->refresh();
+}
+
+// ---- Chart inspection
+// ----------------------------------------------------------------------------
+
+void TKestrom_BMP::ppp() { Chart1->refresh(); }
+
+void TKestrom_BMP::xxx(SeriesId series) {
+    // The flight stays in memory; only its curve (and for an altitude curve its panel) goes.
+    Chart1->clearSeries(series);
+    if (series == SeriesId::Series3) {
+        clearComparePanel();
+    } else if (series == SeriesId::Series1) {
+        clearRecorderPanel();
+    }
+    Chart1->refresh();
+}
+
+void TKestrom_BMP::Warto1Click() {
+    // The chart's own state decides, so a click through the menu (which has already toggled the
+    // mark) and a direct call agree.
+    const bool show = !Chart1->valueLabelsVisible(SeriesId::Series1);
+    Warto1->setChecked(show);
+    Chart1->setValueLabelsVisible(SeriesId::Series1, show);
+    Chart1->setValueLabelsVisible(SeriesId::Series3, show);
+    Chart1->refresh();
+}
+
+void TKestrom_BMP::Chart1Zoom() {
+    const double span = std::trunc(Chart1->bottomMaximum()) - std::trunc(Chart1->bottomMinimum());
+    // The samples the minor ticks stand for are the recorder flight's, whose labels are on the
+    // axis; a comparison alone gives its own.
+    const std::uint32_t rate = state_.recorder.evaluated     ? state_.recorder.rateTimes10
+                               : state_.comparison.evaluated ? state_.comparison.record.rateTimes10
+                                                             : 0;
+    if (span < 100.0 && rate > 10) {
+        Chart1->setBottomMinorTickCount(static_cast<int>(rate / 10 - 1));
+        Chart1->setBottomMinorGridVisible(true);
+    } else {
+        Chart1->setBottomMinorTickCount(0);
+        Chart1->setBottomMinorGridVisible(false);
+    }
+}
+
+void TKestrom_BMP::Chart1UndoZoom() { Chart1->setBottomMinorGridVisible(false); }
+
+// ---- Temperature re-entry
+// ------------------------------------------------------------------------
+
+void TKestrom_BMP::E_TempGlKeyPress() {
+    FlightRecord& rec = state_.recorder;
+    const TemperatureEntry entry =
+        enterRecorderTemperature(rec, E_TempGl->text().toStdString(), state_.config.accelView != 0);
+    if (entry == TemperatureEntry::Refused) {
+        prompts_.showMessage(Message::WrongTemperature, Message::ProblemCaption, Buttons::Ok);
+        return;
+    }
+    if (entry != TemperatureEntry::Evaluated) {
+        return;
+    }
+    // The filter curves stay; the recorder's own curves are drawn anew from its own image.
+    Chart1->leftAxisRule().minimum = 0.0;
+    keepLeftMaximumFixed(*Chart1);
+    drawRecorderFlight();
+}
+
+void TKestrom_BMP::E_TempPorKeyPress() {
+    CompareFlight& cmp = state_.comparison;
+    const TemperatureEntry entry = enterCompareTemperature(cmp, E_TempPor->text().toStdString(),
+                                                           Chart1->leftAxisRule().maximum);
+    if (entry == TemperatureEntry::Refused) {
+        prompts_.showMessage(Message::WrongTemperature, Message::ProblemCaption, Buttons::Ok);
+        return;
+    }
+    if (entry == TemperatureEntry::Evaluated) {
+        drawCompareFlight();
+    }
+}
+
+} // namespace kestrom::ui

@@ -1,0 +1,126 @@
+// The window's output handlers: the text export of the recorder flight, the chart as a bitmap
+// picture, the printout and the printer set-up. The picture and the printout carry a three-line
+// heading that is in the chart title only while they are made.
+
+#include "files/measurement_file.h"
+#include "files/text_export.h"
+#include "ui/main_window.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include <filesystem>
+
+namespace kestrom::ui {
+namespace {
+
+// Bottom print margins in percent of the page; the chart keeps the upper part of a portrait page.
+constexpr double kLandscapeBottomPercent = 25.0;
+constexpr double kPortraitBottomPercent = 55.0;
+constexpr double kSidePercent = 5.0;
+
+// The picture's file name: ".bmp" appended unless it occurs in the name (case-sensitive).
+QString pictureFileName(const QString& chosen) {
+    return chosen.contains(QStringLiteral(".bmp"), Qt::CaseSensitive)
+               ? chosen
+               : chosen + QStringLiteral(".bmp");
+}
+
+} // namespace
+
+QPrinter& TKestrom_BMP::printer() {
+    if (!printer_) {
+        // Screen resolution: the chart is drawn at its on-screen size and stretched to the page.
+        printer_ = std::make_shared<QPrinter>(QPrinter::ScreenResolution);
+    }
+    return *printer_;
+}
+
+void TKestrom_BMP::PrepareOutputTitle() {
+    savedBackground_ = Chart1->backgroundColour();
+    Chart1->setBackgroundColour(Qt::white);
+    const QString eight(8, QLatin1Char(' '));
+    const QString four(4, QLatin1Char(' '));
+    const QString line1 = eight + caption(Caption::ReadFrom) + GroupB_Alt->title() + four +
+                          caption(Caption::CompetitorNo) + QStringLiteral(": ") +
+                          E_NrZawodnika->text() + four + caption(Caption::SerialNo) +
+                          QStringLiteral(": ") + E_NrSeryjny->text();
+    const QString line3 = eight + QStringLiteral("Max: ") + E_MaxGl->text() +
+                          QStringLiteral(" m    Min: ") + EMinimum->text() +
+                          QStringLiteral("m    Temp: ") + E_TempGl->text() +
+                          QStringLiteral("°C    ") + caption(Caption::Sampling) +
+                          QStringLiteral(": ") + E_probkGl->text();
+    Chart1->setTitleLines({line1, QStringLiteral(" "), line3});
+    Chart1->refresh();
+}
+
+void TKestrom_BMP::RestoreChartTitle() {
+    Chart1->setTitleLines({QStringLiteral("        Wysokosc / Altitude")});
+    Chart1->setBackgroundColour(savedBackground_);
+    Chart1->refresh();
+}
+
+void TKestrom_BMP::ZapiszdoExcela1Click() {
+    const FlightRecord& rec = state_.recorder;
+    // Nothing plotted (no flight, or one too short to smooth): nothing to write.
+    Result<std::string> text = textExportBytes(rec.evaluation.altitudeCm,
+                                               rec.evaluation.lastPointIndex, decimalSeparator());
+    if (!rec.evaluated || !text) {
+        prompts_.showMessage(Message::NoData, Message::ProblemCaption, Buttons::Ok);
+        return;
+    }
+    const std::optional<std::string> name = prompts_.askFileName(FileDialog::Save);
+    if (!name || name->empty()) {
+        return;
+    }
+    const std::string path = exportFileName(*name);
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) &&
+        prompts_.showMessage(Message::FileExists, Message::SaveCaption, Buttons::OkCancel) !=
+            Answer::Ok) {
+        return;
+    }
+    const std::string& bytes = *text.value;
+    const Status written = writeWholeFile(
+        path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    if (!written) {
+        prompts_.showError(written.error);
+    }
+}
+
+void TKestrom_BMP::ZapiszObraz1Click() {
+    PrepareOutputTitle();
+    const std::optional<std::string> name = prompts_.askFileName(FileDialog::Picture);
+    if (name && !name->empty()) {
+        const QString path = pictureFileName(QString::fromStdString(*name));
+        if (!Chart1->saveBitmap(path)) {
+            prompts_.showError("Cannot create the file " + path.toStdString());
+        }
+    }
+    RestoreChartTitle();
+}
+
+void TKestrom_BMP::Drukuj1Click() {
+    PrepareOutputTitle();
+    QPrinter& current = printer();
+    const bool landscape = current.pageLayout().orientation() == QPageLayout::Landscape;
+    Chart1->setPrintMargins(
+        QMarginsF(kSidePercent, kSidePercent, kSidePercent,
+                  landscape ? kLandscapeBottomPercent : kPortraitBottomPercent));
+    Chart1->printOn(current);
+    RestoreChartTitle();
+}
+
+void TKestrom_BMP::UstawDrukarke1Click() {
+    if (printerSetup_) {
+        printerSetup_(printer());
+        return;
+    }
+    QPrintDialog dialog(&printer(), this);
+    dialog.setWindowTitle(caption(Caption::PrinterSetup));
+    dialog.exec();
+}
+
+} // namespace kestrom::ui
