@@ -16,8 +16,9 @@ namespace {
 constexpr std::uint32_t kSamples = 17000;
 
 // A long flight at 20 samples per second, cut to 17,000 samples (850 s).
-std::vector<std::uint8_t> longFlight() {
+std::vector<std::uint8_t> longFlight(double noiseCounts = 2.0) {
     GeneratorOptions o;
+    o.noiseCounts = noiseCounts;
     o.rateCode = 0;
     o.glideSeconds = 900;
     o.glideSinkMps = 0.08;
@@ -66,6 +67,19 @@ void evaluate(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kSamples);
 }
 BENCHMARK(evaluate)->Unit(benchmark::kMicrosecond);
+
+// The worst case for the conversion: raw pressure noise of +-300 counts, so that hardly any raw
+// word pair repeats.
+void evaluateNoisy(benchmark::State& state) {
+    FlightRecord record;
+    setFlightImage(record, FlightImage(longFlight(300.0)));
+    for (auto _ : state) {
+        evaluateRecord(record, true);
+        benchmark::DoNotOptimize(record.evaluation.maxAltitude);
+    }
+    state.SetItemsProcessed(state.iterations() * kSamples);
+}
+BENCHMARK(evaluateNoisy)->Unit(benchmark::kMicrosecond);
 
 // The bytes of the text export of the evaluated flight.
 void exportText(benchmark::State& state) {
