@@ -1,0 +1,87 @@
+// The settings dialog as the main window uses it: created by makeSettingsDialog, opened from the
+// menu item Kestrom1, and its sampling list feeding the recorder panel's sampling text.
+
+#include "settings/settings_dialog.h"
+
+#include "device/simulated_bus.h"
+#include "tests/ui/fake_prompts.h"
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest/QtTest>
+
+#include <memory>
+
+using namespace kestrom;
+
+class SettingsWindowFlowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void menuOpensDialogAndPanelFollowsItsList();
+};
+
+void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
+    QTemporaryDir dir;
+    SimulatedBus bus;
+    SimulatedRecorder& recorder = bus.addRecorder();
+    recorder.state.rateCode = 3;
+    recorder.state.flight = makeSimpleFlight(200, 3);
+    test::WindowPrompts prompts;
+    ui::TKestrom_BMP window(bus, prompts, dir.filePath(QStringLiteral("kestrom")).toStdString());
+    prompts.languageSource = [&window] { return window.CurrentLanguage(); };
+    QDialog* dialog = settings::makeSettingsDialog(window);
+    window.setSettingsDialog(dialog);
+
+    auto* download = window.findChild<QPushButton*>(QStringLiteral("B_Odczyt_Kestromu"));
+    auto* rateField = window.findChild<QLineEdit*>(QStringLiteral("E_probkGl"));
+    QVERIFY(download != nullptr && rateField != nullptr);
+    auto action = [&window](const char* name) {
+        auto* found = window.findChild<QAction*>(QString::fromLatin1(name));
+        if (found == nullptr) {
+            qFatal("action %s missing", name);
+        }
+        return found;
+    };
+
+    // Before the dialog was ever activated the panel shows its design item.
+    download->click();
+    QCOMPARE(rateField->text(), QStringLiteral("  5 pom/sek"));
+
+    action("English1")->trigger();
+    bool inside = false;
+    QTimer::singleShot(0, dialog, [&] {
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Setup"));
+        auto* rates = dialog->findChild<QComboBox*>(QStringLiteral("ComboBox_ImPomiarow"));
+        QCOMPARE(rates->currentText(), QStringLiteral(" 5 mes/sek"));
+        QCOMPARE(window.state().samplingList, SamplingList::ActivatedEnglish);
+        dialog->findChild<QLineEdit*>(QStringLiteral("E_NrZaw"))->setText(QStringLiteral("42"));
+        rates->setCurrentIndex(0);
+        inside = true;
+        dialog->findChild<QPushButton*>(QStringLiteral("B_wyslij"))->click();
+    });
+    const std::size_t before = prompts.messages.size();
+    action("Kestrom1")->trigger();
+    QVERIFY(inside);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(prompts.messages.size(), before + 1);
+    QCOMPARE(prompts.messages.back().text, Message::SetupOk);
+    QCOMPARE(prompts.messages.back().language, kEnglish);
+    QCOMPARE(recorder.state.competitorNumber, 42);
+    QCOMPARE(recorder.state.rateCode, 0);
+
+    // The panel takes the list as it reads now; a later switch of language leaves it alone.
+    recorder.state.newFlight = true;
+    action("Polski1")->trigger();
+    download->click();
+    QCOMPARE(rateField->text(), QStringLiteral(" 5 mes/sek"));
+}
+
+QTEST_MAIN(SettingsWindowFlowTest)
+#include "window_flow_test.moc"
