@@ -117,7 +117,12 @@ std::uint16_t rawPressureFor(double pressurePa, std::uint16_t ut, const Calibrat
     });
 }
 
-std::vector<std::uint8_t> generateFlight(const GeneratorOptions& o) {
+std::vector<std::uint8_t> generateFlight(const GeneratorOptions& options) {
+    GeneratorOptions o = options;
+    for (double* value : {&o.groundSeconds, &o.climbSeconds, &o.climbRateMps, &o.glideSinkMps,
+                          &o.glideSeconds, &o.landedSeconds, &o.noiseCounts}) {
+        *value = std::isfinite(*value) ? std::clamp(*value, 0.0, 1e6) : 0.0;
+    }
     const std::uint32_t rate = rateTimes10ForCode(o.rateCode);
     const double samplesPerSecond = rate != 0 ? rate / 10.0 : 10.0;
 
@@ -127,7 +132,8 @@ std::vector<std::uint8_t> generateFlight(const GeneratorOptions& o) {
     const double landingEnd = glideEnd + glideEndHeight / kLandingSinkMps;
     const double totalSeconds = landingEnd + o.landedSeconds;
 
-    auto samples = static_cast<std::uint32_t>(std::ceil(totalSeconds * samplesPerSecond));
+    auto samples = static_cast<std::uint32_t>(
+        std::min(std::ceil(totalSeconds * samplesPerSecond), double{kMaxGeneratedSamples}));
     if (o.maxSamples != 0) {
         samples = std::min(samples, o.maxSamples);
     }
@@ -157,10 +163,10 @@ std::vector<std::uint8_t> generateFlight(const GeneratorOptions& o) {
     }
 
     Noise noise(o.seed);
-    std::vector<std::uint32_t> spikeAt;
+    std::vector<bool> spikeAt(samples, false);
     // Spikes stay clear of the ten reference samples.
-    for (std::uint32_t s = 0; s < o.spikes && samples > 12; ++s) {
-        spikeAt.push_back(10 + noise.below(samples - 11));
+    for (std::uint32_t s = 0; s < o.spikes && s < samples && samples > 12; ++s) {
+        spikeAt[10 + noise.below(samples - 11)] = true;
     }
 
     bytes.reserve(kHeaderBytes + (samples + 1) * kSampleBytes + o.trailingBytes);
@@ -173,7 +179,7 @@ std::vector<std::uint8_t> generateFlight(const GeneratorOptions& o) {
         const std::uint16_t ut = rawTemperatureFor(airK - kKelvin, o.calibration);
         int up = rawPressureFor(pressurePa, ut, o.calibration);
         up += noise.symmetric(o.noiseCounts);
-        if (std::find(spikeAt.begin(), spikeAt.end(), s) != spikeAt.end()) {
+        if (spikeAt[s]) {
             const int size = 100 + static_cast<int>(noise.below(700));
             up += noise.unit() < 0.5 ? -size : size;
         }

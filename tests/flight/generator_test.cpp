@@ -73,3 +73,25 @@ TEST(Generator, SpikesAndCutsAndTrailingBytes) {
 
 } // namespace
 } // namespace kestrom
+
+namespace kestrom {
+namespace {
+
+TEST(Generator, OptionsOutOfReasonStillGiveADownloadSizedImage) {
+    GeneratorOptions huge;
+    huge.glideSeconds = 1e12;
+    huge.spikes = 4000000000U;
+    EXPECT_EQ(generateFlight(huge).size(),
+              kHeaderBytes + (kMaxGeneratedSamples + 1) * kSampleBytes);
+    GeneratorOptions odd;
+    odd.glideSeconds = -5.0;
+    odd.climbSeconds = std::nan("");
+    odd.groundTempC = -300.0;
+    const std::vector<std::uint8_t> bytes = generateFlight(odd);
+    EXPECT_EQ((bytes.size() - kHeaderBytes) % kSampleBytes, 0U);
+    EXPECT_EQ(FlightImage(bytes).sampleUp((bytes.size() - kHeaderBytes) / kSampleBytes - 1),
+              kEndMarkerWord);
+}
+
+} // namespace
+} // namespace kestrom
