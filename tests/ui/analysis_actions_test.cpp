@@ -1,0 +1,532 @@
+// The window's analysis actions end to end: Filter buttons, the filter dialog, comparison, curve
+// clicks, value labels, zoom minor ticks and the temperature re-entry with its key filter.
+
+#include "window_fixture.h"
+
+#include "analysis/filter_dialog_widget.h"
+#include "flight/number_format.h"
+
+#include <QAction>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+using namespace kestrom;
+using kestrom::test::flightAt;
+using kestrom::test::seriesValues;
+using kestrom::test::WindowRun;
+using kestrom::ui::SeriesId;
+using kestrom::ui::TKestrom_BMP;
+
+Q_DECLARE_METATYPE(kestrom::ui::SeriesId)
+
+namespace {
+
+std::int32_t int32At(const QByteArray& b, int offset) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) {
+        v = (v << 8) | static_cast<std::uint8_t>(b[offset + i]);
+    }
+    return static_cast<std::int32_t>(v);
+}
+
+double maxOf(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
+
+QString oneDecimal(double metres) {
+    return QString::fromStdString(formatOneDecimal(std::round(metres * 10.0) / 10.0));
+}
+
+// Zooms the chart to the samples first .. last of the bottom axis.
+void zoomToSamples(ui::Chart& chart, double first, double last) {
+    chart.undoZoom();
+    chart.refresh();
+    const int left = static_cast<int>(std::lround(chart.xAxis->coordToPixel(first)));
+    const int right = static_cast<int>(std::lround(chart.xAxis->coordToPixel(last)));
+    const QRect plot = chart.axisRect()->rect();
+    chart.zoomToPixels(QRect(QPoint(left, plot.top() + 5), QPoint(right, plot.bottom() - 5)));
+}
+
+} // namespace
+
+class AnalysisActionsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void filterButtonsDrawFilteredOverRaw();
+    void filterButtonsIgnoreShortFlights();
+    void filterDialogShowsStoresAndWritesAtOnce_data();
+    void filterDialogShowsStoresAndWritesAtOnce();
+    void filterDialogCaptionsFollowTheLanguage();
+    void sameFileAsComparisonLiesOnTheRecorderCurve();
+    void comparisonLeavesTheRecorderReevaluationAlone();
+    void comparisonRemovedByTheMenuMark();
+    void curveClickEmptiesTheCurveAndItsPanel_data();
+    void curveClickEmptiesTheCurveAndItsPanel();
+    void valueLabelsFollowTheMarkAndSurviveLoads();
+    void zoomShowsOneMinorTickPerSample_data();
+    void zoomShowsOneMinorTickPerSample();
+    void zoomOutAndUndoHideTheMinorGrid();
+    void temperatureKeyFilter_data();
+    void temperatureKeyFilter();
+    void temperatureEntryRedrawsOnlyItsFlight();
+    void temperatureEntryRefusesWhatIsNoNumber();
+};
+
+void AnalysisActionsTest::filterButtonsDrawFilteredOverRaw() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    GeneratorOptions spiky = flightAt(0); // 20 samples per second
+    spiky.spikes = 6;
+    run.load(run.flightFile("spiky.kes", spiky));
+    ui::Chart& chart = w.chart();
+    const std::vector<double> raw = seriesValues(chart, SeriesId::Series1);
+    const std::vector<std::int32_t> rawCurve = w.state().recorder.evaluation.altitudeCm;
+    QVERIFY(raw.size() > 100);
+
+    w.B_Filtr_Alt->click();
+    const std::vector<double> filtered = seriesValues(chart, SeriesId::Series1);
+    QCOMPARE(filtered.size(), raw.size());
+    // The raw curve is now the dashed companion, point for point.
+    QCOMPARE(seriesValues(chart, SeriesId::Series5), raw);
+    QCOMPARE(chart.graph(static_cast<int>(SeriesId::Series5))->pen().style(), Qt::DashLine);
+    // The spikes are gone: the filtered maximum is well below the spiky one, and the fields show
+    // the filtered extremes.
+    QVERIFY(maxOf(filtered) < maxOf(raw) - 5.0);
+    QCOMPARE(w.E_MaxGl->text(), oneDecimal(maxOf(filtered)));
+    const double lowest = std::min(*std::min_element(filtered.begin(), filtered.end()), 50.0);
+    QCOMPARE(w.EMinimum->text(), oneDecimal(lowest));
+    // Whole seconds on every 20th point.
+    QCOMPARE(chart.pointLabel(SeriesId::Series1, 40), QStringLiteral("2"));
+    QCOMPARE(chart.pointLabel(SeriesId::Series1, 41), QString());
+
+    // The flight itself is untouched, so a second press gives the same curve.
+    QVERIFY(w.state().recorder.evaluation.altitudeCm == rawCurve);
+    w.B_Filtr_Alt->click();
+    QCOMPARE(seriesValues(chart, SeriesId::Series1), filtered);
+
+    // The comparison's button: raw into Series6, filtered into Series3, no labels.
+    run.compare(run.flightFile("spiky-too.kes", spiky));
+    const std::vector<double> rawCompare = seriesValues(chart, SeriesId::Series3);
+    w.B_Filtr_por->click();
+    QCOMPARE(seriesValues(chart, SeriesId::Series6), rawCompare);
+    QCOMPARE(seriesValues(chart, SeriesId::Series3), filtered);
+    QCOMPARE(chart.pointLabel(SeriesId::Series3, 40), QString());
+    QCOMPARE(w.E_Max_Por->text(), w.E_MaxGl->text());
+}
+
+void AnalysisActionsTest::filterButtonsIgnoreShortFlights() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    w.B_Filtr_Alt->click(); // nothing loaded
+    w.B_Filtr_por->click();
+    // 15 samples are 30 words, below the 32 of the recorder's button; 7 samples are 28 bytes,
+    // enough to plot a comparison but below the 32 bytes of its button.
+    GeneratorOptions shortFlight = flightAt(2);
+    shortFlight.endMarker = false;
+    shortFlight.maxSamples = 15;
+    run.load(run.flightFile("short.kes", shortFlight));
+    shortFlight.maxSamples = 7;
+    run.compare(run.flightFile("shorter.kes", shortFlight));
+    QVERIFY(w.state().recorder.evaluated);
+    QVERIFY(w.state().comparison.evaluated);
+    const std::vector<double> compareBefore = seriesValues(w.chart(), SeriesId::Series3);
+    w.B_Filtr_Alt->click();
+    w.B_Filtr_por->click();
+    QCOMPARE(w.chart().pointCount(SeriesId::Series5), 0);
+    QCOMPARE(w.chart().pointCount(SeriesId::Series6), 0);
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series3), compareBefore);
+    QVERIFY(run.prompts.messages.empty());
+}
+
+void AnalysisActionsTest::filterDialogShowsStoresAndWritesAtOnce_data() {
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QList<int>>("stored");
+    QTest::newRow("numbers") << QStringList{"400", "300", "6", "20"} << QList<int>{400, 300, 6, 20};
+    QTest::newRow("negative and blanks kept as typed")
+        << QStringList{"-5", " 7 ", "0", "99"} << QList<int>{-5, 7, 0, 99};
+    QTest::newRow("not numbers fall back")
+        << QStringList{"", "x", "8.5", "abc"} << QList<int>{350, 350, 8, 13};
+}
+
+void AnalysisActionsTest::filterDialogShowsStoresAndWritesAtOnce() {
+    QFETCH(QStringList, typed);
+    QFETCH(QList<int>, stored);
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    w.state().config.PreCutCm = 123; // as if read from the configuration file
+    auto* dialog = static_cast<analysis::TF_Filtr*>(analysis::makeFilterDialog(w));
+    w.setFilterDialog(dialog);
+    QCOMPARE(dialog->Ed_Obc_Zgr->text(), QStringLiteral("123"));
+    QCOMPARE(dialog->Ed_ObcDokl->text(), QStringLiteral("250"));
+    QCOMPARE(dialog->Ed_Filtr1->text(), QStringLiteral("8"));
+    QCOMPARE(dialog->Ed_Filtr2->text(), QStringLiteral("12"));
+
+    // Default only fills the fields.
+    dialog->Button1->click();
+    QCOMPARE(dialog->Ed_Obc_Zgr->text(), QStringLiteral("350"));
+    QCOMPARE(w.state().config.PreCutCm, 123);
+    QVERIFY(!QFile::exists(run.configPath()));
+
+    const std::array<QLineEdit*, 4> fields{dialog->Ed_Obc_Zgr, dialog->Ed_ObcDokl,
+                                           dialog->Ed_Filtr1, dialog->Ed_Filtr2};
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        fields[i]->setText(typed[static_cast<qsizetype>(i)]);
+    }
+    dialog->show();
+    dialog->Button2->click();
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    QFile file(run.configPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    QCOMPARE(saved.size(), 44);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(int32At(saved, 24 + 4 * i), stored[i]);
+    }
+    QCOMPARE(w.state().config.PreCutCm, stored[0]);
+    QCOMPARE(w.state().config.FinalFilterWidth, stored[3]);
+}
+
+void AnalysisActionsTest::filterDialogCaptionsFollowTheLanguage() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    auto* dialog = static_cast<analysis::TF_Filtr*>(analysis::makeFilterDialog(w));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Kestrom-Filtr"));
+    QCOMPARE(dialog->Label1->text(), QStringLiteral("Obciecie wstepne[cm]"));
+    QCOMPARE(dialog->Button1->text(), QStringLiteral("Domyslne"));
+    // A text typed and not saved is still there at the next showing.
+    dialog->Ed_Filtr1->setText(QStringLiteral("5"));
+    w.English1->trigger();
+    dialog->show();
+    QCOMPARE(dialog->Label4->text(), QStringLiteral("Final Filter [6-30]"));
+    QCOMPARE(dialog->Button2->text(), QStringLiteral("Save"));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Kestrom-Filtr"));
+    QCOMPARE(dialog->Ed_Filtr1->text(), QStringLiteral("5"));
+    dialog->reject(); // the close box stores nothing
+    QCOMPARE(w.state().config.PrefilterWidth, 8);
+}
+
+void AnalysisActionsTest::sameFileAsComparisonLiesOnTheRecorderCurve() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    const std::string file = run.flightFile("same.kes", flightAt(1));
+    run.load(file);
+    const double axisBefore = w.chart().leftAxisRule().maximum;
+    w.Porownanie1->setChecked(false);
+    run.compare(file);
+
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series3),
+             seriesValues(w.chart(), SeriesId::Series1));
+    QCOMPARE(w.E_Max_Por->text(), w.E_MaxGl->text());
+    QCOMPARE(w.E_Min_Por->text(), w.EMinimum->text());
+    QCOMPARE(w.GroupB_Por->title(), QStringLiteral("same.kes"));
+    QCOMPARE(w.E_Zaw_Por->text(), w.E_NrZawodnika->text());
+    QCOMPARE(w.E_TempPor->text(), w.E_TempGl->text());
+    QCOMPARE(w.E_probkPor->text(), w.E_probkGl->text());
+    QVERIFY(!w.E_TempPor->isReadOnly());
+    QVERIFY(w.Porownanie1->isChecked());
+    // The left axis is raised to 1.1 times the comparison's maximum when that is higher.
+    const double maximum = w.state().comparison.evaluation.maxAltitude;
+    QCOMPARE(w.chart().leftAxisRule().maximum,
+             std::max(axisBefore, std::trunc(maximum + maximum * 0.1)));
+    QVERIFY(run.prompts.messages.empty());
+}
+
+void AnalysisActionsTest::comparisonLeavesTheRecorderReevaluationAlone() {
+    // The recorder flight re-evaluated after a comparison is the same as without one.
+    GeneratorOptions recorder = flightAt(2, 3);
+    GeneratorOptions other = flightAt(4, 9);
+    other.calibration.ac1 = static_cast<std::int16_t>(other.calibration.ac1 + 300);
+    other.groundPressurePa = 91000.0;
+    other.climbRateMps = 30.0;
+
+    WindowRun alone;
+    TKestrom_BMP& a = alone.open();
+    alone.load(alone.flightFile("rec.kes", recorder));
+    a.E_TempGl->setText(QStringLiteral("-7"));
+    QTest::keyClick(a.E_TempGl, Qt::Key_Return);
+
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    run.load(run.flightFile("rec.kes", recorder));
+    run.compare(run.flightFile("other.kes", other));
+    w.E_TempGl->setText(QStringLiteral("-7"));
+    QTest::keyClick(w.E_TempGl, Qt::Key_Return);
+
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1),
+             seriesValues(a.chart(), SeriesId::Series1));
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series2),
+             seriesValues(a.chart(), SeriesId::Series2));
+    QCOMPARE(w.E_MaxGl->text(), a.E_MaxGl->text());
+    QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
+    QVERIFY(run.prompts.messages.empty());
+}
+
+void AnalysisActionsTest::comparisonRemovedByTheMenuMark() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    w.English1->trigger();
+    run.compare(run.flightFile("c.kes", flightAt(2)));
+    QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
+    w.Porownanie1->trigger(); // mark off: comparison removed
+    QVERIFY(!w.Porownanie1->isChecked());
+    QCOMPARE(w.chart().pointCount(SeriesId::Series3), 0);
+    QCOMPARE(w.GroupB_Por->title(), QStringLiteral("File"));
+    QVERIFY(w.E_Max_Por->text().isEmpty());
+    QVERIFY(w.E_TempPor->text().isEmpty());
+    w.Porownanie1->trigger(); // mark on: nothing else
+    QVERIFY(w.Porownanie1->isChecked());
+    QCOMPARE(w.chart().pointCount(SeriesId::Series3), 0);
+    // The flight is still kept: a temperature entry draws it again.
+    QVERIFY(!w.E_TempPor->isReadOnly());
+    QTest::keyClicks(w.E_TempPor, QStringLiteral("15"));
+    QTest::keyClick(w.E_TempPor, Qt::Key_Return);
+    QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
+    QVERIFY(!w.E_Max_Por->text().isEmpty());
+
+    // A file that cannot be read changes nothing.
+    const QString title = w.GroupB_Por->title();
+    run.compare(run.path("missing.kes"));
+    QCOMPARE(run.prompts.errors.size(), std::size_t{1});
+    QVERIFY(run.prompts.errors[0].find("missing.kes") != std::string::npos);
+    QCOMPARE(w.GroupB_Por->title(), title);
+}
+
+void AnalysisActionsTest::curveClickEmptiesTheCurveAndItsPanel_data() {
+    QTest::addColumn<SeriesId>("clicked");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("recorderTitle");
+    QTest::addColumn<QString>("compareTitle");
+    QTest::newRow("recorder, Polish") << SeriesId::Series1 << kPolish << "Kestrom"
+                                      << "c.kes";
+    QTest::newRow("recorder, English") << SeriesId::Series1 << kEnglish << "Altimeter"
+                                       << "c.kes";
+    QTest::newRow("comparison, Polish") << SeriesId::Series3 << kPolish << "r.kes"
+                                        << "Plik";
+    QTest::newRow("comparison, English") << SeriesId::Series3 << kEnglish << "r.kes"
+                                         << "File";
+    QTest::newRow("dh/dt") << SeriesId::Series2 << kEnglish << "r.kes"
+                           << "c.kes";
+}
+
+void AnalysisActionsTest::curveClickEmptiesTheCurveAndItsPanel() {
+    QFETCH(SeriesId, clicked);
+    QFETCH(int, language);
+    QFETCH(QString, recorderTitle);
+    QFETCH(QString, compareTitle);
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    if (language == kEnglish) {
+        w.English1->trigger();
+    }
+    run.load(run.flightFile("r.kes", flightAt(2)));
+    run.compare(run.flightFile("c.kes", flightAt(3)));
+    std::map<SeriesId, int> counts;
+    for (SeriesId id : {SeriesId::Series1, SeriesId::Series2, SeriesId::Series3}) {
+        counts[id] = w.chart().pointCount(id);
+        QVERIFY(counts[id] > 0);
+    }
+
+    emit w.chart().seriesClicked(clicked);
+    for (SeriesId id : {SeriesId::Series1, SeriesId::Series2, SeriesId::Series3}) {
+        QCOMPARE(w.chart().pointCount(id), id == clicked ? 0 : counts[id]);
+    }
+    QCOMPARE(w.GroupB_Alt->title(), recorderTitle);
+    QCOMPARE(w.GroupB_Por->title(), compareTitle);
+    QCOMPARE(w.E_MaxGl->text().isEmpty(), clicked == SeriesId::Series1);
+    QCOMPARE(w.E_NrSeryjny->text().isEmpty(), clicked == SeriesId::Series1);
+    QCOMPARE(w.E_Max_Por->text().isEmpty(), clicked == SeriesId::Series3);
+    QCOMPARE(w.E_probkPor->text().isEmpty(), clicked == SeriesId::Series3);
+    // The legend click only redraws.
+    emit w.chart().legendClicked();
+    QCOMPARE(w.chart().pointCount(SeriesId::Series3),
+             clicked == SeriesId::Series3 ? 0 : counts[SeriesId::Series3]);
+}
+
+void AnalysisActionsTest::valueLabelsFollowTheMarkAndSurviveLoads() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    QVERIFY(!w.Warto1->isChecked());
+    w.Warto1->trigger();
+    QVERIFY(w.Warto1->isChecked());
+    QVERIFY(w.chart().valueLabelsVisible(SeriesId::Series1));
+    QVERIFY(w.chart().valueLabelsVisible(SeriesId::Series3));
+    QVERIFY(!w.chart().valueLabelsVisible(SeriesId::Series2));
+    run.load(run.flightFile("r.kes", flightAt(2)));
+    run.compare(run.flightFile("c.kes", flightAt(3)));
+    QVERIFY(w.chart().valueLabelsVisible(SeriesId::Series1));
+    QVERIFY(w.chart().valueLabelsVisible(SeriesId::Series3));
+    w.Warto1Click(); // a direct call toggles like the menu
+    QVERIFY(!w.Warto1->isChecked());
+    QVERIFY(!w.chart().valueLabelsVisible(SeriesId::Series1));
+    QVERIFY(!w.chart().valueLabelsVisible(SeriesId::Series3));
+}
+
+void AnalysisActionsTest::zoomShowsOneMinorTickPerSample_data() {
+    QTest::addColumn<unsigned>("rateCode");
+    QTest::addColumn<int>("ticks");
+    QTest::newRow("20 per second") << 0u << 19;
+    QTest::newRow("15 per second") << 1u << 14;
+    QTest::newRow("10 per second") << 2u << 9;
+    QTest::newRow("5 per second") << 3u << 4;
+    QTest::newRow("1 per second") << 4u << 0;
+    QTest::newRow("1 per 2 seconds") << 5u << 0;
+}
+
+void AnalysisActionsTest::zoomShowsOneMinorTickPerSample() {
+    QFETCH(unsigned, rateCode);
+    QFETCH(int, ticks);
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    w.show();
+    QCoreApplication::processEvents();
+    run.load(run.flightFile("r.kes", flightAt(rateCode)));
+    ui::Chart& chart = w.chart();
+    QVERIFY(chart.pointCount(SeriesId::Series1) > 30);
+    zoomToSamples(chart, 2.0, 22.0);
+    QVERIFY(chart.isZoomed());
+    QVERIFY(chart.bottomMaximum() - chart.bottomMinimum() < 100.0);
+    QCOMPARE(chart.bottomMinorTickCount(), ticks);
+    QCOMPARE(chart.bottomMinorGridVisible(), ticks > 0);
+}
+
+void AnalysisActionsTest::zoomOutAndUndoHideTheMinorGrid() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    w.show();
+    QCoreApplication::processEvents();
+    run.load(run.flightFile("r.kes", flightAt(0)));
+    ui::Chart& chart = w.chart();
+    zoomToSamples(chart, 10.0, 60.0);
+    QVERIFY(chart.bottomMinorGridVisible());
+    zoomToSamples(chart, 10.0, 160.0); // 150 samples in view
+    QCOMPARE(chart.bottomMinorTickCount(), 0);
+    QVERIFY(!chart.bottomMinorGridVisible());
+    zoomToSamples(chart, 10.0, 60.0);
+    QCOMPARE(chart.bottomMinorTickCount(), 19);
+    chart.undoZoom(); // the grid goes, the tick count stays
+    QVERIFY(!chart.bottomMinorGridVisible());
+    QCOMPARE(chart.bottomMinorTickCount(), 19);
+    zoomToSamples(chart, 10.0, 60.0);
+    QVERIFY(chart.bottomMinorGridVisible());
+    // A comparison at another rate does not change the marks of the recorder flight's samples.
+    run.compare(run.flightFile("c.kes", flightAt(2)));
+    zoomToSamples(chart, 10.0, 60.0);
+    QCOMPARE(chart.bottomMinorTickCount(), 19);
+}
+
+void AnalysisActionsTest::temperatureKeyFilter_data() {
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<bool>("selectAll");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("three digits") << "" << false << "123"
+                                  << "123";
+    QTest::newRow("fourth digit discarded") << "" << false << "1234"
+                                            << "123";
+    QTest::newRow("minus at the end still taken") << "" << false << "123-"
+                                                  << "123-";
+    QTest::newRow("letters, points and blanks discarded") << "" << false << "a1. b2"
+                                                          << "12";
+    QTest::newRow("digit refused over a selection of three") << "123" << true << "4"
+                                                             << "123";
+    QTest::newRow("digit taken over a selection of two") << "12" << true << "4"
+                                                         << "4";
+}
+
+void AnalysisActionsTest::temperatureKeyFilter() {
+    QFETCH(QString, start);
+    QFETCH(bool, selectAll);
+    QFETCH(QString, typed);
+    QFETCH(QString, result);
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    for (QLineEdit* field : {w.E_TempGl, w.E_TempPor}) {
+        field->setReadOnly(false);
+        field->setText(start);
+        if (selectAll) {
+            field->selectAll();
+        }
+        QTest::keyClicks(field, typed);
+        QCOMPARE(field->text(), result);
+    }
+    // A minus typed in front of three digits makes a whole number; Backspace is always taken.
+    w.E_TempGl->setText(QStringLiteral("123"));
+    w.E_TempGl->setCursorPosition(0);
+    QTest::keyClicks(w.E_TempGl, QStringLiteral("-"));
+    QCOMPARE(w.E_TempGl->text(), QStringLiteral("-123"));
+    w.E_TempGl->end(false);
+    QTest::keyClick(w.E_TempGl, Qt::Key_Backspace);
+    QCOMPARE(w.E_TempGl->text(), QStringLiteral("-12"));
+}
+
+void AnalysisActionsTest::temperatureEntryRedrawsOnlyItsFlight() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    run.load(run.flightFile("r.kes", flightAt(2)));
+    run.compare(run.flightFile("c.kes", flightAt(3)));
+    w.B_Filtr_Alt->click();
+    const std::vector<double> recorder = seriesValues(w.chart(), SeriesId::Series5);
+    const std::vector<double> compare = seriesValues(w.chart(), SeriesId::Series3);
+    const QString header = w.E_TempGl->text();
+
+    w.E_TempGl->clear();
+    QTest::keyClicks(w.E_TempGl, QStringLiteral("-5"));
+    QTest::keyClick(w.E_TempGl, Qt::Key_Return);
+    QCOMPARE(w.state().recorder.groundTemp, -5.0f);
+    const std::vector<double> colder = seriesValues(w.chart(), SeriesId::Series1);
+    QCOMPARE(colder.size(), recorder.size());
+    // Colder air: every height difference shrinks by (t + 273.15) / 288.15 against the header's.
+    const double headerC = header.toDouble();
+    const std::size_t top = static_cast<std::size_t>(
+        std::max_element(recorder.begin(), recorder.end()) - recorder.begin());
+    QVERIFY(std::abs(colder[top] / recorder[top] - (268.15 / (headerC + 273.15))) < 0.01);
+    QCOMPARE(w.E_TempGl->text(), QStringLiteral("-5"));
+    // The comparison and the filter's raw curve stay as they were.
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series3), compare);
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series5), recorder);
+    QCOMPARE(w.state().comparison.record.groundTemp,
+             static_cast<float>(w.E_TempPor->text().toInt()));
+
+    w.E_TempPor->clear();
+    QTest::keyClicks(w.E_TempPor, QStringLiteral("40"));
+    QTest::keyClick(w.E_TempPor, Qt::Key_Return);
+    QCOMPARE(w.state().comparison.record.groundTemp, 40.0f);
+    QVERIFY(seriesValues(w.chart(), SeriesId::Series3) != compare);
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), colder);
+    QVERIFY(run.prompts.messages.empty());
+}
+
+void AnalysisActionsTest::temperatureEntryRefusesWhatIsNoNumber() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    w.English1->trigger();
+    // Still read-only, no flight: Enter gives the message and nothing else.
+    QVERIFY(w.E_TempGl->isReadOnly());
+    QTest::keyClick(w.E_TempGl, Qt::Key_Return);
+    QCOMPARE(run.prompts.messages.size(), std::size_t{1});
+    QCOMPARE(run.prompts.messages[0].text, Message::WrongTemperature);
+    QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
+    QCOMPARE(run.prompts.messages[0].buttons, Buttons::Ok);
+    QCOMPARE(run.prompts.messages[0].language, kEnglish);
+
+    run.load(run.flightFile("r.kes", flightAt(2)));
+    const std::vector<double> before = seriesValues(w.chart(), SeriesId::Series1);
+    const float temperature = w.state().recorder.groundTemp;
+    for (const char* text : {"", "-", "12-"}) {
+        w.E_TempGl->setText(QString::fromLatin1(text));
+        QTest::keyClick(w.E_TempGl, Qt::Key_Return);
+    }
+    QCOMPARE(run.prompts.messages.size(), std::size_t{4});
+    QCOMPARE(w.state().recorder.groundTemp, temperature);
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), before);
+}
+
+QTEST_MAIN(AnalysisActionsTest)
+#include "analysis_actions_test.moc"
