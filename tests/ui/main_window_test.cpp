@@ -115,6 +115,8 @@ private slots:
     void downloadFillsThePanelAndTheCurves();
     void downloadWithoutNewFlightStillDrawsIt();
     void cutStreamReportsAndClearsTheCurves();
+    void shortFlightShowsItsHeaderAndNoCurve();
+    void missingRecorderChangesNothing();
     void saveThenLoadGivesTheSameFlight();
     void saveAsksBeforeOverwriting_data();
     void saveAsksBeforeOverwriting();
@@ -348,6 +350,43 @@ void MainWindowTest::cutStreamReportsAndClearsTheCurves() {
     QCOMPARE(w.EMinimum->text(), QStringLiteral("   "));
     QCOMPARE(w.E_NrZawodnika->text(), competitor);
     QVERIFY(w.E_PobDan->isHidden() && w.ECzekaj->isHidden());
+}
+
+void MainWindowTest::shortFlightShowsItsHeaderAndNoCurve() {
+    Run run;
+    run.recorder->state.flight = makeSimpleFlight(6, 3); // 60 bytes: 14 words after the header
+    TKestrom_BMP& w = run.open();
+    w.B_Odczyt_Kestromu->click();
+    QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::NoFlight});
+    QCOMPARE(w.E_NrSeryjny->text(), QStringLiteral("1001"));
+    QCOMPARE(w.E_probkGl->text(), QStringLiteral("  5 pom/sek")); // the list's design item
+    QCOMPARE(w.chart().pointCount(SeriesId::Series1), 0);
+    QCOMPARE(w.state().recorder.wordCount, 0u);
+    // The dh/dt switch has no flight to draw again.
+    w.Przyspieszenie1->trigger();
+    w.Przyspieszenie1->trigger();
+    QCOMPARE(w.chart().pointCount(SeriesId::Series1), 0);
+    QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
+    // What arrived can still be saved as it came.
+    const QString path = run.dir.filePath(QStringLiteral("short.kes"));
+    run.prompts.fileNames.push_back(path.toStdString());
+    w.BZapisz->click();
+    QCOMPARE(readFile(path).size(), 60);
+}
+
+void MainWindowTest::missingRecorderChangesNothing() {
+    Run run;
+    run.bus.setPlugged(0, false);
+    TKestrom_BMP& w = run.open();
+    w.GroupB_Alt->setTitle(QStringLiteral("earlier.kes"));
+    w.B_Odczyt_Kestromu->click();
+    QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::PortError});
+    QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
+    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("earlier.kes"));
+    QVERIFY(w.E_PobDan->isHidden());
+    QVERIFY(w.E_TempGl->isReadOnly());
+    w.BZapisz->click(); // still nothing downloaded
+    QCOMPARE(run.prompts.texts(), (std::vector<Message>{Message::PortError, Message::NoData}));
 }
 
 void MainWindowTest::saveThenLoadGivesTheSameFlight() {
