@@ -1,0 +1,327 @@
+// The window's output actions: the text export's bytes and file name, the picture with its
+// heading, the printout on a PDF printer and the chart title around them.
+
+#include "window_fixture.h"
+
+#include <QFile>
+#include <QGroupBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QtTest>
+
+using namespace kestrom;
+using kestrom::test::flightAt;
+using kestrom::test::seriesValues;
+using kestrom::test::WindowRun;
+using kestrom::ui::SeriesId;
+using kestrom::ui::TKestrom_BMP;
+
+namespace {
+
+QByteArray readFile(const std::string& path) {
+    QFile f(QString::fromStdString(path));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeText(const std::string& path, const QByteArray& bytes) {
+    QFile f(QString::fromStdString(path));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// A flight of exactly `samples` samples without an end-marker sample.
+GeneratorOptions flightOf(std::uint32_t samples) {
+    GeneratorOptions options = flightAt(2);
+    options.maxSamples = samples;
+    options.endMarker = false;
+    return options;
+}
+
+const QString kRestoredTitle = QStringLiteral("        Wysokosc / Altitude");
+
+// Keeps the default locale for one test and puts the old one back.
+struct LocaleScope {
+    QLocale old;
+    explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~LocaleScope() { QLocale::setDefault(old); }
+};
+
+} // namespace
+
+class OutputTest : public QObject {
+    Q_OBJECT
+private slots:
+    void exportWritesThePlottedPoints_data();
+    void exportWritesThePlottedPoints();
+    void exportWithNothingToWriteSaysNoData_data();
+    void exportWithNothingToWriteSaysNoData();
+    void exportFileName_data();
+    void exportFileName();
+    void exportAsksBeforeOverwriting();
+    void headingLines_data();
+    void headingLines();
+    void pictureIsABitmapOfTheChart_data();
+    void pictureIsABitmapOfTheChart();
+    void pictureThatCannotBeWrittenIsReported();
+    void printGivesOnePageWithTheMarginOfTheOrientation();
+};
+
+void OutputTest::exportWritesThePlottedPoints_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<char>("separator");
+    QTest::newRow("English settings") << QLocale(QLocale::English, QLocale::UnitedStates) << '.';
+    QTest::newRow("Polish settings") << QLocale(QLocale::Polish, QLocale::Poland) << ',';
+}
+
+void OutputTest::exportWritesThePlottedPoints() {
+    QFETCH(QLocale, locale);
+    QFETCH(char, separator);
+    const LocaleScope scope(locale);
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    run.load(run.flightFile("r.kes", flightOf(103)));
+    QCOMPARE(w.state().recorder.evaluation.lastPointIndex, 100);
+    const std::vector<double> plotted = seriesValues(w.chart(), SeriesId::Series1);
+    QCOMPARE(plotted.size(), std::size_t{98});
+
+    run.prompts.fileNames.push_back(run.path("out"));
+    w.ZapiszdoExcela1Click();
+    QCOMPARE(run.prompts.dialogs.back(), FileDialog::Save);
+    const QByteArray bytes = readFile(run.path("out.csv"));
+    QVERIFY(bytes.endsWith("\n\r"));
+    // Lines end in LF CR, never CR LF; the end mark after the plotted points is never written.
+    QCOMPARE(bytes.count("\n\r"), 98);
+    QCOMPARE(bytes.count('\n'), 98);
+    QCOMPARE(bytes.count('\r'), 98);
+    QByteArray body = bytes;
+    const QList<QByteArray> lines = body.replace("\n\r", "|").chopped(1).split('|');
+    QCOMPARE(lines.size(), 98);
+    const QRegularExpression form(QStringLiteral("^-?[0-9]+\\%1[0-9]$").arg(QChar(separator)));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines[i];
+        QVERIFY2(form.match(QString::fromLatin1(line)).hasMatch(), line.constData());
+        const double value = line.replace(separator, '.').toDouble();
+        // Four significant digits with one decimal: within 0.05 m of the plotted value.
+        QVERIFY2(std::abs(value - plotted[static_cast<std::size_t>(i)]) < 0.051, line.constData());
+    }
+    QVERIFY(run.prompts.messages.empty());
+}
+
+void OutputTest::exportWithNothingToWriteSaysNoData_data() {
+    QTest::addColumn<int>("samples"); // 0: nothing loaded
+    QTest::newRow("no flight") << 0;
+    QTest::newRow("too short to smooth") << 12;
+    QTest::newRow("smoothed but nothing plotted") << 21;
+}
+
+void OutputTest::exportWithNothingToWriteSaysNoData() {
+    QFETCH(int, samples);
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    w.English1->trigger();
+    if (samples > 0) {
+        run.load(run.flightFile("r.kes", flightOf(static_cast<std::uint32_t>(samples))));
+    }
+    run.prompts.dialogs.clear();
+    run.prompts.fileNames.push_back(run.path("out"));
+    w.ZapiszdoExcela1Click();
+    QVERIFY(run.prompts.dialogs.empty()); // no file dialog
+    QCOMPARE(run.prompts.messages.size(), std::size_t{1});
+    QCOMPARE(run.prompts.messages[0].text, Message::NoData);
+    QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
+    QCOMPARE(run.prompts.messages[0].language, kEnglish);
+    QVERIFY(!QFile::exists(QString::fromStdString(run.path("out.csv"))));
+}
+
+void OutputTest::exportFileName_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("appended") << "flight"
+                              << "flight.csv";
+    QTest::newRow("present") << "flight.csv"
+                             << "flight.csv";
+    QTest::newRow("present inside") << "flight.csv.txt"
+                                    << "flight.csv.txt";
+    QTest::newRow("other case") << "FLIGHT.CSV"
+                                << "FLIGHT.CSV.csv";
+}
+
+void OutputTest::exportFileName() {
+    QFETCH(QString, chosen);
+    QFETCH(QString, written);
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    run.load(run.flightFile("r.kes", flightOf(60)));
+    run.prompts.fileNames.push_back(run.dir.filePath(chosen).toStdString());
+    w.ZapiszdoExcela1Click();
+    QVERIFY(QFile::exists(run.dir.filePath(written)));
+    // A cancelled dialog or an empty name writes nothing.
+    run.prompts.fileNames.push_back(std::nullopt);
+    run.prompts.fileNames.push_back(std::string());
+    w.ZapiszdoExcela1Click();
+    w.ZapiszdoExcela1Click();
+    QVERIFY(!QFile::exists(QStringLiteral(".csv")));
+    QCOMPARE(QDir(run.dir.path()).entryList(QDir::Files).size(), 2); // r.kes and the export
+}
+
+void OutputTest::exportAsksBeforeOverwriting() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    run.load(run.flightFile("r.kes", flightOf(60)));
+    const std::string file = run.path("out.csv");
+    writeText(file, "old");
+    run.prompts.fileNames.push_back(run.path("out"));
+    run.prompts.answers.push_back(Answer::Cancel);
+    w.ZapiszdoExcela1Click();
+    QCOMPARE(readFile(file), QByteArray("old"));
+    QCOMPARE(run.prompts.messages.size(), std::size_t{1});
+    QCOMPARE(run.prompts.messages[0].text, Message::FileExists);
+    QCOMPARE(run.prompts.messages[0].caption, Message::SaveCaption);
+    QCOMPARE(run.prompts.messages[0].buttons, Buttons::OkCancel);
+
+    run.prompts.fileNames.push_back(run.path("out.csv"));
+    run.prompts.answers.push_back(Answer::Ok);
+    w.ZapiszdoExcela1Click();
+    QCOMPARE(readFile(file).count("\n\r"), 55);
+}
+
+void OutputTest::headingLines_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("line1");
+    QTest::addColumn<QString>("line3start");
+    QTest::newRow("Polish") << kPolish
+                            << "        Odczyt z: r.kes    Nr.Zawodnika: 17    Nr.Seryjny: 1001"
+                            << "Pomiary: ";
+    QTest::newRow("English") << kEnglish
+                             << "        Read from:r.kes    Competitor No.: 17    Serial No.: 1001"
+                             << "Sampling: ";
+}
+
+void OutputTest::headingLines() {
+    QFETCH(int, language);
+    QFETCH(QString, line1);
+    QFETCH(QString, line3start);
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    if (language == kEnglish) {
+        w.English1->trigger();
+    }
+    run.load(run.flightFile("r.kes", flightAt(2)));
+    const QColor screen = w.chart().backgroundColour();
+    w.PrepareOutputTitle();
+    const QStringList lines = w.chart().titleLines();
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], line1);
+    QCOMPARE(lines[1], QStringLiteral(" "));
+    QCOMPARE(lines[2], QStringLiteral("        Max: ") + w.E_MaxGl->text() +
+                           QStringLiteral(" m    Min: ") + w.EMinimum->text() +
+                           QStringLiteral("m    Temp: ") + w.E_TempGl->text() +
+                           QStringLiteral("°C    ") + line3start + w.E_probkGl->text());
+    QCOMPARE(w.chart().backgroundColour(), QColor(Qt::white));
+    w.RestoreChartTitle();
+    QCOMPARE(w.chart().titleLines(), QStringList{kRestoredTitle});
+    QCOMPARE(w.chart().backgroundColour(), screen);
+}
+
+// Prompts that note the chart title while the picture dialog is open.
+class TitleWatchingPrompts : public test::WindowPrompts {
+public:
+    ui::Chart* chart = nullptr;
+    QStringList titleDuringDialog;
+    std::optional<std::string> askFileName(FileDialog dialog) override {
+        titleDuringDialog = chart->titleLines();
+        return WindowPrompts::askFileName(dialog);
+    }
+};
+
+void OutputTest::pictureIsABitmapOfTheChart_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("appended") << "chart"
+                              << "chart.bmp";
+    QTest::newRow("present inside") << "chart.bmp.old"
+                                    << "chart.bmp.old";
+    QTest::newRow("other case") << "CHART.BMP"
+                                << "CHART.BMP.bmp";
+}
+
+void OutputTest::pictureIsABitmapOfTheChart() {
+    QFETCH(QString, chosen);
+    QFETCH(QString, written);
+    QTemporaryDir dir;
+    SimulatedBus bus;
+    TitleWatchingPrompts prompts;
+    TKestrom_BMP w(bus, prompts, dir.filePath(QStringLiteral("kestrom")).toStdString());
+    prompts.chart = &w.chart();
+    w.show();
+    QCoreApplication::processEvents();
+    const QColor screen = w.chart().backgroundColour();
+    prompts.fileNames.push_back(dir.filePath(chosen).toStdString());
+    w.ZapiszObraz1Click();
+
+    QCOMPARE(prompts.dialogs.back(), FileDialog::Picture);
+    QCOMPARE(prompts.titleDuringDialog.size(), 3); // the heading, an empty chart's included
+    const QString path = dir.filePath(written);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.read(2), QByteArray("BM"));
+    const QImage image(path, "BMP");
+    QVERIFY(!image.isNull());
+    QCOMPARE(image.size(), w.chart().size());
+    QCOMPARE(QColor(image.pixel(2, 2)), QColor(Qt::white));
+    QCOMPARE(w.chart().titleLines(), QStringList{kRestoredTitle});
+    QCOMPARE(w.chart().backgroundColour(), screen);
+    QVERIFY(prompts.errors.empty());
+}
+
+void OutputTest::pictureThatCannotBeWrittenIsReported() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    run.prompts.fileNames.push_back(run.path("no-such-folder/chart"));
+    w.ZapiszObraz1Click();
+    QCOMPARE(run.prompts.errors.size(), std::size_t{1});
+    QVERIFY(run.prompts.errors[0].find("no-such-folder/chart.bmp") != std::string::npos);
+    QCOMPARE(w.chart().titleLines(), QStringList{kRestoredTitle});
+    // A cancelled dialog still restores the title.
+    w.ZapiszObraz1Click();
+    QCOMPARE(w.chart().titleLines(), QStringList{kRestoredTitle});
+}
+
+void OutputTest::printGivesOnePageWithTheMarginOfTheOrientation() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    w.show();
+    run.load(run.flightFile("r.kes", flightAt(2)));
+    QPrinter& printer = w.printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString portrait = run.dir.filePath(QStringLiteral("portrait.pdf"));
+    printer.setOutputFileName(portrait);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    w.Drukuj1Click();
+    QCOMPARE(w.chart().printMargins(), QMarginsF(5, 5, 5, 55));
+    const QByteArray pdf = readFile(portrait.toStdString());
+    QVERIFY(pdf.startsWith("%PDF"));
+    const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
+    QCOMPARE(QString::fromLatin1(pdf).count(page), 1);
+    QCOMPARE(w.chart().titleLines(), QStringList{kRestoredTitle});
+
+    // The printer set-up's choice holds for the next print.
+    int setups = 0;
+    w.setPrinterSetup([&](QPrinter& chosen) {
+        ++setups;
+        chosen.setPageOrientation(QPageLayout::Landscape);
+        chosen.setOutputFileName(run.dir.filePath(QStringLiteral("landscape.pdf")));
+    });
+    w.UstawDrukarke1Click();
+    QCOMPARE(setups, 1);
+    w.Drukuj1Click();
+    QCOMPARE(w.chart().printMargins(), QMarginsF(5, 5, 5, 25));
+    const QByteArray landscape = readFile(run.path("landscape.pdf"));
+    QCOMPARE(QString::fromLatin1(landscape).count(page), 1);
+    QVERIFY(run.prompts.messages.empty());
+}
+
+QTEST_MAIN(OutputTest)
+#include "output_test.moc"
