@@ -1,0 +1,41 @@
+// Makes docs/compare-filter.png: the window with a spiky recorder flight and a comparison flight,
+// both filtered. Run by hand on the offscreen platform:
+//   QT_QPA_PLATFORM=offscreen kestrom_compare_filter_shot docs/compare-filter.png
+
+#include "window_fixture.h"
+
+#include <QApplication>
+#include <QPixmap>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s PICTURE.png\n", argv[0]);
+        return 2;
+    }
+    QApplication app(argc, argv);
+    kestrom::test::WindowRun run;
+    kestrom::ui::TKestrom_BMP& w = run.open();
+    w.English1->trigger();
+    w.resize(1300, 834);
+    w.show();
+    QCoreApplication::processEvents();
+
+    kestrom::GeneratorOptions recorder = kestrom::test::flightAt(2, 4);
+    recorder.spikes = 8;
+    kestrom::GeneratorOptions other = kestrom::test::flightAt(2, 11);
+    other.spikes = 5;
+    other.climbRateMps = 10.0;
+    other.glideSinkMps = 0.8;
+    run.load(run.flightFile("flight-A.kes", recorder));
+    run.compare(run.flightFile("flight-B.kes", other));
+    w.B_Filtr_Alt->click();
+    w.B_Filtr_por->click();
+    QCoreApplication::processEvents();
+    const bool saved = w.grab().save(QString::fromLocal8Bit(argv[1]));
+    if (!saved) {
+        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    }
+    return saved ? 0 : 1;
+}
