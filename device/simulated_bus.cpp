@@ -270,6 +270,9 @@ void SimulatedBus::setPlugged(std::size_t position, bool plugged) {
         ++slot.generation;
         slot.outgoing.clear();
         slot.partialFrame.clear();
+        // Without power the recorder stops sending: a stream cut off here no longer holds back
+        // the answers it gives once plugged in again.
+        slot.lastScheduled = std::chrono::microseconds{0};
     }
     slot.plugged = plugged;
 }

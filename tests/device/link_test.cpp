@@ -166,6 +166,25 @@ TEST(Connect, UnpluggedRecorderIsClosedAndSearchedAgain) {
     EXPECT_EQ(bus.openCount(0), 2);
 }
 
+TEST(Connect, RecorderUnpluggedInTheMiddleOfASlowStreamAnswersOncePluggedIn) {
+    // 4,000 bytes a second: the 4,036-byte stream would take a second.
+    SimulatedBus bus(SimulatedTiming{false, 4000, 64});
+    SimulatedRecorder& recorder = bus.addRecorder();
+    recorder.state.flight = makeSimpleFlight(1000);
+    DeviceLink link(bus);
+    FakePrompts prompts;
+    link.ConnectDevice(prompts);
+    ASSERT_NE(link.deviceHandle, nullptr);
+    link.sendCommand(command::kTransfer);
+    EXPECT_GT(link.ReadReply(), 0);
+
+    bus.setPlugged(0, false);
+    bus.setPlugged(0, true);
+    link.ConnectDevice(prompts);
+    EXPECT_NE(link.deviceHandle, nullptr);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
 TEST(Connect, UnpluggedRecorderReplacedByAnotherOne) {
     SimulatedBus bus;
     bus.addRecorder("FT201X first");
