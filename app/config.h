@@ -53,7 +53,8 @@ struct ConfigLoadResult {
 // them. A missing file is no failure; an unreadable one keeps the defaults and says why.
 ConfigLoadResult LoadConfig(const std::string& path);
 
-// Creates or truncates the file at `path` and writes the 44 bytes of `record`.
+// Writes the 44 bytes of `record` as the whole file at `path`: they go to a temporary file in the
+// same folder, which is then renamed over the old file, so a failure leaves the old file intact.
 // Returns std::nullopt on success, else the error text naming the file.
 std::optional<std::string> SaveConfig(const std::string& path, const ConfigRecord& record);
 

@@ -136,5 +136,31 @@ TEST_F(ConfigFileTest, UnreadableAndUnwritablePathsAreReportedWithTheirName) {
     EXPECT_NE(error->find(path), std::string::npos);
 }
 
+TEST_F(ConfigFileTest, SaveReplacesTheFileAsAWholeAndLeavesNothingBeside) {
+    std::vector<std::uint8_t> old(kConfigRecordBytes, 0x11);
+    writeAll(path, old);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // A reader that opened the old file keeps seeing the old bytes: the new ones went to another
+    // file that took the old one's name, instead of being written over it.
+    std::ifstream reader(path, std::ios::binary);
+    ConfigRecord record;
+    record.Language = 1;
+    ASSERT_FALSE(SaveConfig(path, record).has_value());
+    const std::vector<std::uint8_t> seen{std::istreambuf_iterator<char>(reader),
+                                         std::istreambuf_iterator<char>()};
+    EXPECT_EQ(seen, old);
+    EXPECT_EQ(LoadConfig(path).record, record);
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(ConfigFileTest, FailedSaveLeavesNoTemporaryFile) {
+    fs::create_directories(path); // the rename onto a folder fails
+    ASSERT_TRUE(SaveConfig(path, ConfigRecord{}).has_value());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_TRUE(fs::is_directory(path));
+}
+
 } // namespace
 } // namespace kestrom
