@@ -94,6 +94,31 @@ private:
     int maxDecimals_;
 };
 
+// The title: left-aligned text on a raised bevel three pixels wide around it.
+class BevelTitle : public QCPTextElement {
+public:
+    BevelTitle(QCustomPlot* plot, const QFont& font) : QCPTextElement(plot, QString(), font) {}
+
+protected:
+    void draw(QCPPainter* painter) override {
+        QCPTextElement::draw(painter);
+        if (text().trimmed().isEmpty()) {
+            return;
+        }
+        constexpr int kBevel = 3;
+        const QRect box = mTextBoundingRect.adjusted(-kBevel - 2, -kBevel - 1, kBevel + 2, kBevel);
+        for (int i = 0; i < kBevel; ++i) {
+            const QRect r = box.adjusted(i, i, -i, -i);
+            painter->setPen(QPen(Qt::white, 1));
+            painter->drawLine(r.topLeft(), r.topRight());
+            painter->drawLine(r.topLeft(), r.bottomLeft());
+            painter->setPen(QPen(QColor(128, 128, 128), 1));
+            painter->drawLine(r.bottomLeft(), r.bottomRight());
+            painter->drawLine(r.topRight(), r.bottomRight());
+        }
+    }
+};
+
 namespace {
 
 QFont chartFont(int points, bool bold) {
@@ -133,9 +158,10 @@ Chart::Chart(QWidget* parent) : QCustomPlot(parent) {
     setNoAntialiasingOnDrag(true);
     plotLayout()->setMargins(QMargins(5, 0, 0, 30));
 
-    title_ = new QCPTextElement(this, QString(), chartFont(10, true));
+    title_ = new BevelTitle(this, chartFont(10, true));
     title_->setTextFlags(Qt::AlignLeft | Qt::AlignVCenter);
     title_->setTextColor(Qt::black);
+    title_->setMargins(QMargins(8, 6, 8, 6)); // room for the bevel
     plotLayout()->insertRow(0);
     plotLayout()->addElement(0, 0, title_);
     setTitleLines({QStringLiteral("            Wysokosc / Altitude")});

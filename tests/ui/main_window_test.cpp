@@ -104,6 +104,7 @@ void setClientSize(TKestrom_BMP& w, int width, int height) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
+    void controlsCarryTheirNamesAndStartStates();
     void layoutFollowsTheClientWidth_data();
     void layoutFollowsTheClientWidth();
     void layoutSkipsAZeroWidth();
@@ -126,6 +127,94 @@ private slots:
     void zeroingAsksFirst();
     void helpFileFollowsTheLanguage();
 };
+
+void MainWindowTest::controlsCarryTheirNamesAndStartStates() {
+    Run run;
+    TKestrom_BMP& w = run.open();
+    // Other parts reach the controls by these names.
+    const char* names[] = {"B_Odczyt_Kestromu",
+                           "BZerowanie",
+                           "B_Filtr_Alt",
+                           "GroupB_Alt",
+                           "GBDysk_ZapisOdczyt",
+                           "BZapisz",
+                           "BOdczyt",
+                           "B_Porownanie",
+                           "B_Filtr_por",
+                           "GroupB_Por",
+                           "Chart1",
+                           "E_PobDan",
+                           "ECzekaj",
+                           "EUstawieniaOK",
+                           "Label6",
+                           "Label2",
+                           "Label4",
+                           "LabMaximum",
+                           "E_MaxGl",
+                           "LmMax",
+                           "LMinimum",
+                           "EMinimum",
+                           "LmMin",
+                           "LZaw1",
+                           "E_NrZawodnika",
+                           "L_NumSer1",
+                           "E_NrSeryjny",
+                           "LTemp1",
+                           "E_TempGl",
+                           "Label14",
+                           "LProbk1",
+                           "E_probkGl",
+                           "Label1",
+                           "E_Max_Por",
+                           "Label7",
+                           "Label3",
+                           "E_Min_Por",
+                           "Label8",
+                           "LZaw2",
+                           "E_Zaw_Por",
+                           "L_NumSer2",
+                           "E_NrS_Por",
+                           "LTemp2",
+                           "E_TempPor",
+                           "Label9",
+                           "LProbk2",
+                           "E_probkPor",
+                           "Ustawienia1",
+                           "Kestrom1",
+                           "Filtr3",
+                           "Se1",
+                           "Widok1",
+                           "Przyspieszenie1",
+                           "Porownanie1",
+                           "Warto1",
+                           "E1",
+                           "UstawDrukarke1",
+                           "Drukuj1",
+                           "ZapiszObraz1",
+                           "ZapiszdoExcela1",
+                           "MenuJezyk",
+                           "Polski1",
+                           "English1",
+                           "Info1",
+                           "Help1"};
+    for (const char* name : names) {
+        QVERIFY2(w.findChild<QObject*>(QString::fromLatin1(name)) != nullptr, name);
+    }
+    // Busy fields hidden; value fields read-only except the competitor number.
+    QVERIFY(w.E_PobDan->isHidden() && w.ECzekaj->isHidden() && w.EUstawieniaOK->isHidden());
+    for (QLineEdit* field :
+         {w.E_MaxGl, w.EMinimum, w.E_NrSeryjny, w.E_TempGl, w.E_probkGl, w.E_Max_Por, w.E_Min_Por,
+          w.E_Zaw_Por, w.E_NrS_Por, w.E_TempPor, w.E_probkPor, w.E_PobDan, w.ECzekaj}) {
+        QVERIFY2(field->isReadOnly(), qPrintable(field->objectName()));
+    }
+    QVERIFY(!w.E_NrZawodnika->isReadOnly());
+    QVERIFY(w.Porownanie1->isChecked());
+    QVERIFY(!w.Warto1->isChecked());
+    QCOMPARE(w.ECzekaj->text(), QStringLiteral("    Czekaj"));
+    QCOMPARE(w.chart().titleLines(),
+             QStringList{QStringLiteral("            Wysokosc / Altitude")});
+    QVERIFY(!w.chart().inLegend(SeriesId::Series4));
+}
 
 void MainWindowTest::layoutFollowsTheClientWidth_data() {
     QTest::addColumn<int>("width");
