@@ -136,7 +136,7 @@ public slots:
     void Chart1Zoom();
     void Chart1UndoZoom();
 
-    // Enter in a temperature field (the key filter sits in the fields' validators).
+    // Enter in a temperature field (the key filter is an event filter on both fields).
     void E_TempGlKeyPress();
     void E_TempPorKeyPress();
 

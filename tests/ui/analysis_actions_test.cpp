@@ -296,6 +296,14 @@ void AnalysisActionsTest::comparisonRemovedByTheMenuMark() {
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
     QVERIFY(run.prompts.errors[0].find("missing.kes") != std::string::npos);
     QCOMPARE(w.GroupB_Por->title(), title);
+    // Nor does a file without a whole header.
+    const std::vector<double> shown = seriesValues(w.chart(), SeriesId::Series3);
+    const std::string stub = run.path("stub.kes");
+    (void)writeWholeFile(stub, std::vector<std::uint8_t>(20, 1));
+    run.compare(stub);
+    QCOMPARE(run.prompts.messages.back().text, Message::FileTooShort);
+    QCOMPARE(w.GroupB_Por->title(), title);
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series3), shown);
 }
 
 void AnalysisActionsTest::curveClickEmptiesTheCurveAndItsPanel_data() {
