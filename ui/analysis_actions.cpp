@@ -1,6 +1,6 @@
-// The window's analysis handlers: the two Filter buttons, the comparison and its removal, chart
-// inspection (curve and legend clicks, value labels, zoom) and the temperature re-entry. The
-// numbers come from the analysis core; these handlers only put them on the chart and panels.
+// The window's analysis handlers: the two Filter buttons, the comparison and its removal, curve
+// and legend clicks, value labels, zoom and the temperature re-entry. The numbers come from the
+// analysis core; these handlers only put them on the chart and panels.
 
 #include "analysis/filter_plot.h"
 #include "analysis/temperature_entry.h"
@@ -105,8 +105,7 @@ void TKestrom_BMP::B_Filtr_porClick() {
     Chart1->refresh();
 }
 
-// ---- Comparison
-// ----------------------------------------------------------------------------------
+// ---- Comparison ---------------------------------------------------------------------------------
 
 void TKestrom_BMP::drawCompareFlight() {
     const CompareFlight& cmp = state_.comparison;
@@ -202,8 +201,7 @@ void TKestrom_BMP::Porownanie1Click() {
     Chart1->refresh();
 }
 
-// ---- Chart inspection
-// ----------------------------------------------------------------------------
+// ---- Curves, labels and zoom --------------------------------------------------------------------
 
 void TKestrom_BMP::ppp() { Chart1->refresh(); }
 
@@ -246,8 +244,7 @@ void TKestrom_BMP::Chart1Zoom() {
 
 void TKestrom_BMP::Chart1UndoZoom() { Chart1->setBottomMinorGridVisible(false); }
 
-// ---- Temperature re-entry
-// ------------------------------------------------------------------------
+// ---- Temperature re-entry -----------------------------------------------------------------------
 
 void TKestrom_BMP::E_TempGlKeyPress() {
     FlightRecord& rec = state_.recorder;
