@@ -1,5 +1,6 @@
 // Measures what the window must do within a frame or a moment: start-up to the shown window,
-// and one full replot of six 17,000-point series. Prints medians; run by hand, not by ctest:
+// one full replot of six 17,000-point series and one zoomed to 50 points. Prints medians; run by
+// hand, not by ctest:
 //   build/<dir>/tests/ui/kestrom_chart_timing
 
 #include "device/simulated_bus.h"
@@ -72,6 +73,24 @@ int main(int argc, char** argv) {
     std::printf("full replot, six series of 17000 points, %dx%d: median %.2f ms (min %.2f)\n",
                 chart.width(), chart.height(), median(times),
                 *std::min_element(times.begin(), times.end()));
+    // Zoomed to 50 points in the middle of the flight, as a drag over the chart does.
+    const QRect plotArea = chart.axisRect()->rect();
+    const auto xPixel = [&chart](double x) {
+        return static_cast<int>(chart.xAxis->coordToPixel(x));
+    };
+    chart.zoomToPixels(
+        QRect(QPoint(xPixel(8000.0), plotArea.top()), QPoint(xPixel(8050.0), plotArea.bottom())));
+    times.clear();
+    for (int run = 0; run < 21; ++run) {
+        QElapsedTimer t;
+        t.start();
+        chart.replot(QCustomPlot::rpImmediateRefresh);
+        times.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    }
+    std::printf("zoomed replot, %.0f points in view: median %.2f ms (min %.2f)\n",
+                chart.xAxis->range().size(), median(times),
+                *std::min_element(times.begin(), times.end()));
+    chart.undoZoom();
     for (const SeriesId id : ids) {
         chart.clearSeries(id);
     }
