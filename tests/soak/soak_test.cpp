@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdio>
 #include <map>
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -137,6 +138,9 @@ struct Pacing {
     const char* name;
     std::uint32_t bytesPerSecond;
 };
+
+// Names the pacing in test listings instead of dumping its bytes.
+void PrintTo(const Pacing& pacing, std::ostream* out) { *out << pacing.name; }
 
 class Soak : public ::testing::TestWithParam<Pacing> {};
 
