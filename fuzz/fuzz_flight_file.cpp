@@ -1,10 +1,12 @@
-// A measurement file's bytes taken as the recorder flight and as the comparison flight, each
-// evaluated and filtered as the window does it: once with the default filter parameters and once
-// with parameters from the file's last 16 bytes, so the fuzzer reaches the clamping too.
+// A measurement file loaded from disk and taken as the recorder flight and as the comparison
+// flight, each evaluated and filtered as the window does it: once with the default filter
+// parameters and once with parameters from the file's last 16 bytes, so the fuzzer reaches the
+// clamping too.
 
 #include "analysis/compare_flight.h"
 #include "analysis/filter_plot.h"
 #include "analysis/temperature_entry.h"
+#include "files/measurement_file.h"
 #include "flight/flight_record.h"
 
 #include <algorithm>
@@ -12,6 +14,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -49,15 +55,37 @@ void checkPlot(const std::optional<FilterPlot>& plot) {
     }
 }
 
+// One scratch folder per fuzzing process.
+const std::filesystem::path& scratchFolder() {
+    static const std::filesystem::path folder = [] {
+        auto path = std::filesystem::temp_directory_path() /
+                    ("kestrom-fuzz-flight-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(path);
+        return path;
+    }();
+    return folder;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // A measurement file is read up to 33,000 bytes; shorter than a header it is refused.
+    // The bytes as a file on disk, loaded as the window loads it: up to 33,000 bytes, and
+    // refused when shorter than a header.
+    const std::filesystem::path path = scratchFolder() / "flight.bin";
+    {
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    const Result<FlightImage> loaded = readMeasurementFile(path);
     const std::size_t used = std::min(size, kMaxFileReadBytes);
     if (used < kHeaderBytes) {
+        require(loaded.status.kind == ErrorKind::TooShort, "a short file is refused as such");
         return 0;
     }
-    const std::vector<std::uint8_t> bytes(data, data + used);
+    require(loaded.ok(), "a file of a header or more loads");
+    const std::vector<std::uint8_t>& bytes = loaded.value->bytes();
+    require(bytes.size() == used && std::equal(bytes.begin(), bytes.end(), data),
+            "the image is the file's first 33,000 bytes");
 
     std::vector<FilterParams> paramSets{FilterParams{}};
     if (size >= kHeaderBytes + 16) {

@@ -145,7 +145,7 @@ void PrintTo(const Pacing& pacing, std::ostream* out) { *out << pacing.name; }
 class Soak : public ::testing::TestWithParam<Pacing> {};
 
 TEST_P(Soak, EveryDownloadIsExactOrShowsItsMessage) {
-    constexpr int kDownloads = 600;
+    constexpr int kDownloads = 1000;
     const auto pool = flightPool();
     PluggableBus bus(SimulatedTiming{false, GetParam().bytesPerSecond, 64});
     SimulatedRecorder& recorder = bus.sim.addRecorder();
