@@ -1,13 +1,13 @@
 #include "app/config.h"
 
+#include "files/measurement_file.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace kestrom {
 namespace {
@@ -107,49 +107,10 @@ ConfigLoadResult LoadConfig(const std::string& path) {
 }
 
 std::optional<std::string> SaveConfig(const std::string& path, const ConfigRecord& record) {
-    // The record goes to a temporary file beside the old one, which is replaced only once the new
-    // bytes are on disk: a full disk or a crash leaves the previous file as it was.
-    const std::filesystem::path target(path);
-    const std::filesystem::path folder =
-        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    errno = 0;
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        return errorText(path, errno);
-    }
-    const auto fail = [&](int error) {
-        ::unlink(temp.c_str());
-        return errorText(path, error != 0 ? error : EIO);
-    };
-    // A replaced file keeps its permissions; a new one gets the usual ones.
-    struct stat existing {};
-    mode_t mode = 0666;
-    if (::stat(path.c_str(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    ::fchmod(fd, mode);
-    File file(::fdopen(fd, "wb"));
-    if (!file) {
-        const int error = errno;
-        ::close(fd);
-        return fail(error);
-    }
+    // Written as a whole like a measurement file: a full disk or a crash leaves the previous file.
     const auto bytes = encodeConfig(record);
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
-        std::fflush(file.get()) != 0 || ::fsync(::fileno(file.get())) != 0) {
-        return fail(errno);
-    }
-    std::FILE* raw = file.release();
-    if (std::fclose(raw) != 0) {
-        return fail(errno);
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        return fail(errno);
+    if (Status written = writeWholeFile(path, bytes); !written) {
+        return written.error;
     }
     return std::nullopt;
 }

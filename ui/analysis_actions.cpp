@@ -136,19 +136,12 @@ void TKestrom_BMP::B_PorownanieClick() {
     if (!name || name->empty()) {
         return;
     }
-    Result<FlightImage> read = readMeasurementFile(*name);
+    std::optional<FlightImage> read = readFlightFile(*name);
     if (!read) {
-        // Nothing of the comparison, its panel or the chart has changed.
-        if (read.status.kind == ErrorKind::TooShort) {
-            prompts_.showMessage(Message::FileTooShort, Message::ProblemCaption, Buttons::Ok);
-        } else {
-            prompts_.showError(read.status.error);
-        }
-        return;
+        return; // nothing of the comparison, its panel or the chart has changed
     }
     CompareFlight& cmp = state_.comparison;
-    const Status loaded =
-        loadCompareFlight(cmp, read.value->bytes(), Chart1->leftAxisRule().maximum);
+    const Status loaded = loadCompareFlight(cmp, read->bytes(), Chart1->leftAxisRule().maximum);
     if (!loaded) {
         prompts_.showMessage(Message::FileTooShort, Message::ProblemCaption, Buttons::Ok);
         return;

@@ -561,24 +561,32 @@ void TKestrom_BMP::BZapisz_PomiarClick() {
     }
 }
 
+std::optional<FlightImage> TKestrom_BMP::readFlightFile(const std::string& name) {
+    Result<FlightImage> read = readMeasurementFile(name);
+    if (read) {
+        return std::move(*read.value);
+    }
+    if (read.status.kind == ErrorKind::TooShort) {
+        prompts_.showMessage(Message::FileTooShort, Message::ProblemCaption, Buttons::Ok);
+    } else {
+        prompts_.showError(read.status.error);
+    }
+    return std::nullopt;
+}
+
 void TKestrom_BMP::BLaduj_pomiarClick() {
     const std::optional<std::string> name = prompts_.askFileName(FileDialog::Open);
     if (!name || name->empty()) {
         return;
     }
-    Result<FlightImage> read = readMeasurementFile(*name);
+    std::optional<FlightImage> read = readFlightFile(*name);
     if (!read) {
-        if (read.status.kind == ErrorKind::TooShort) {
-            prompts_.showMessage(Message::FileTooShort, Message::ProblemCaption, Buttons::Ok);
-        } else {
-            prompts_.showError(read.status.error);
-        }
         return; // nothing of the panel or the chart has changed
     }
     GroupB_Alt->setTitle(baseName(*name));
     resetRecorderChart();
     FlightRecord& rec = state_.recorder;
-    setFlightImage(rec, std::move(*read.value));
+    setFlightImage(rec, std::move(*read));
     showRecorderHeader(rec.header);
     if (evaluateRecord(rec, state_.config.accelView != 0)) {
         drawRecorderFlight();

@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -224,6 +225,9 @@ private:
     void buildMenu();
     void connectHandlers();
     void switchLanguage(Language language);
+    // Reads a measurement file; a failure is shown (too short, or the error naming the file) and
+    // gives nothing.
+    std::optional<FlightImage> readFlightFile(const std::string& name);
     QString caption(Caption key) const;
     char decimalSeparator() const;
 
