@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <unistd.h>
 
 namespace kestrom {
 namespace {
@@ -78,6 +79,18 @@ ConfigRecord decodeConfig(std::span<const std::uint8_t> bytes) {
 std::string ConfigPath(std::string_view programPath) {
     const std::size_t keep = programPath.size() >= 3 ? programPath.size() - 3 : 0;
     return std::string(programPath.substr(0, keep)) + "par";
+}
+
+std::string chooseConfigPath(std::string_view programPath, const std::string& userFolder) {
+    const std::filesystem::path beside(ConfigPath(programPath));
+    const std::filesystem::path folder =
+        beside.has_parent_path() ? beside.parent_path() : std::filesystem::path(".");
+    if (userFolder.empty() || ::access(folder.c_str(), W_OK) == 0) {
+        return beside.string();
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(userFolder, ignored);
+    return (std::filesystem::path(userFolder) / beside.filename()).string();
 }
 
 ConfigLoadResult LoadConfig(const std::string& path) {

@@ -41,6 +41,12 @@ ConfigRecord decodeConfig(std::span<const std::uint8_t> bytes);
 // three characters gets "par" in its place.
 std::string ConfigPath(std::string_view programPath);
 
+// Where the configuration file is kept: ConfigPath beside the program when that folder can be
+// written (a program run from its own folder), otherwise a file of the same name in userFolder,
+// which is created when missing (an installed program, whose folder belongs to the system).
+// An empty userFolder keeps ConfigPath.
+std::string chooseConfigPath(std::string_view programPath, const std::string& userFolder);
+
 enum class ConfigLoad { Loaded, Missing, Unreadable };
 
 struct ConfigLoadResult {

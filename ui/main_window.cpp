@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <algorithm>
@@ -87,7 +88,12 @@ TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, const std::string& 
     };
 
     // Start-up: configuration first, then everything that depends on it.
-    state_.configPath = ConfigPath(programPath);
+    // Beside the program; an installed program keeps it in the user's configuration folder.
+    const QString userFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    state_.configPath = chooseConfigPath(
+        programPath,
+        userFolder.isEmpty() ? std::string() : (userFolder + "/kestrom").toStdString());
     ConfigLoadResult loaded = LoadConfig(state_.configPath);
     state_.config = loaded.record;
     if (loaded.status == ConfigLoad::Unreadable) {

@@ -162,5 +162,25 @@ TEST_F(ConfigFileTest, FailedSaveLeavesNoTemporaryFile) {
     EXPECT_TRUE(fs::is_directory(path));
 }
 
+TEST_F(ConfigFileTest, ConfigIsKeptBesideAProgramWhoseFolderCanBeWritten) {
+    const std::string program = (dir / "kestrom").string();
+    EXPECT_EQ(chooseConfigPath(program, (dir / "user").string()), (dir / "kestpar").string());
+    EXPECT_FALSE(fs::exists(dir / "user"));
+}
+
+TEST_F(ConfigFileTest, ConfigOfAProgramInAnUnwritableFolderGoesToTheUserFolder) {
+    // A folder that does not exist cannot be written, whoever runs the test.
+    const std::string program = (dir / "missing" / "bin" / "kestrom").string();
+    const fs::path user = dir / "home" / "config" / "kestrom";
+    const std::string chosen = chooseConfigPath(program, user.string());
+    EXPECT_EQ(chosen, (user / "kestpar").string());
+    ASSERT_TRUE(fs::is_directory(user));
+    // The same 44-byte record round-trips there.
+    ConfigRecord record;
+    record.Language = 1;
+    ASSERT_FALSE(SaveConfig(chosen, record).has_value());
+    EXPECT_EQ(LoadConfig(chosen).record, record);
+}
+
 } // namespace
 } // namespace kestrom
