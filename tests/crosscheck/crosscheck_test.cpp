@@ -1,0 +1,467 @@
+// Compares the flight computations with a plain, step-by-step second rendering of the same
+// algorithms (literal_model), on the bundled samples, generated flights and random images.
+#include "analysis/compare_flight.h"
+#include "analysis/filter.h"
+#include "analysis/filter_plot.h"
+#include "files/text_export.h"
+#include "flight/conversions.h"
+#include "flight/evaluation.h"
+#include "flight/flight_header.h"
+#include "flight/generator.h"
+#include "flight/number_format.h"
+#include "literal_model.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// How many filter runs were compared, and how many the model gave up on.
+int gFilterCompared = 0;
+int gFilterCapped = 0;
+
+literal::Calibration toModel(const kestrom::Calibration& c) {
+    literal::Calibration m;
+    m.ac1 = c.ac1;
+    m.ac2 = c.ac2;
+    m.ac3 = c.ac3;
+    m.ac4 = c.ac4;
+    m.ac5 = c.ac5;
+    m.ac6 = c.ac6;
+    m.b1 = c.b1;
+    m.b2 = c.b2;
+    m.mb = c.mb;
+    m.mc = c.mc;
+    m.md = c.md;
+    return m;
+}
+
+kestrom::Calibration randomCalibration(std::mt19937& rng) {
+    std::uniform_int_distribution<int> word(0, 0xFFFF);
+    auto s = [&] { return static_cast<std::int16_t>(static_cast<std::uint16_t>(word(rng))); };
+    auto u = [&] { return static_cast<std::uint16_t>(word(rng)); };
+    kestrom::Calibration c;
+    c.ac1 = s();
+    c.ac2 = s();
+    c.ac3 = s();
+    c.ac4 = u();
+    c.ac5 = u();
+    c.ac6 = u();
+    c.b1 = s();
+    c.b2 = s();
+    c.mb = s();
+    c.mc = s();
+    c.md = s();
+    return c;
+}
+
+// Floats equal bit for bit (so -0.0 and NaN are told apart as they would print).
+bool sameFloat(float a, float b) {
+    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+}
+
+std::vector<std::uint8_t> readFile(const fs::path& path, std::size_t limit) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    if (bytes.size() > limit)
+        bytes.resize(limit);
+    return bytes;
+}
+
+// Differences found for one image, as readable lines; empty when both sides agree.
+struct Diffs {
+    std::ostringstream out;
+    int count = 0;
+    template <typename T>
+    void note(const char* what, std::size_t at, const T& ours, const T& model) {
+        if (count++ < 8)
+            out << what << "[" << at << "]: project " << ours << ", model " << model << "\n";
+    }
+};
+
+// The recorder evaluation, the filter of its curve and the export, both ways.
+void crossRecorder(const std::vector<std::uint8_t>& bytes, std::uint32_t words, float groundTemp,
+                   bool accelView, bool filter, const kestrom::FilterParams& params, Diffs& d) {
+    const kestrom::FlightImage image(bytes);
+    const kestrom::FlightHeader h = kestrom::ApplyFlightHeader(image);
+    kestrom::EvaluationInput in;
+    in.image = &image;
+    in.words = words;
+    in.rateTimes10 = h.rateTimes10;
+    in.calibration = h.calibration;
+    in.groundTemp = groundTemp;
+    in.accelView = accelView;
+    const kestrom::FlightEvaluation ours = kestrom::EvaluateFlight(in);
+    const literal::RecorderResult model = literal::evaluateFlight(
+        bytes, words, toModel(h.calibration), h.rateTimes10, groundTemp, accelView);
+
+    if (!sameFloat(ours.refPressure, model.refPressure))
+        d.note("refPressure", 0, ours.refPressure, model.refPressure);
+    if (!sameFloat(ours.maxAltitude, model.maxAltitude))
+        d.note("maxAltitude", 0, ours.maxAltitude, model.maxAltitude);
+    if (!sameFloat(ours.minAltitude, model.minAltitude))
+        d.note("minAltitude", 0, ours.minAltitude, model.minAltitude);
+    if (ours.lastPointIndex != model.lastPointIndex)
+        d.note("lastPointIndex", 0, ours.lastPointIndex, model.lastPointIndex);
+    if (ours.leftAxisMax != static_cast<std::int32_t>(model.leftAxisMax))
+        d.note("leftAxisMax", 0, ours.leftAxisMax, static_cast<std::int32_t>(model.leftAxisMax));
+    if (ours.bottomMinorTicks != model.minorTicks)
+        d.note("minorTicks", 0, ours.bottomMinorTicks, model.minorTicks);
+    const std::string maxText = kestrom::formatOneDecimal(ours.maxAltitude);
+    const std::string minText = kestrom::formatOneDecimal(ours.minAltitude);
+    if (maxText != model.maxText)
+        d.note("maxText", 0, maxText, model.maxText);
+    if (minText != model.minText)
+        d.note("minText", 0, minText, model.minText);
+    for (std::size_t i = 0; i < literal::kCurveLength; ++i) {
+        if (ours.altitudeCm[i] != model.altitudeCm[i])
+            d.note("altitudeCm", i, ours.altitudeCm[i], model.altitudeCm[i]);
+        if (ours.dhdtCm[i] != model.dhdtCm[i])
+            d.note("dhdtCm", i, ours.dhdtCm[i], model.dhdtCm[i]);
+    }
+    if (ours.series1.size() != model.series1.size()) {
+        d.note("series1.size", 0, ours.series1.size(), model.series1.size());
+    } else {
+        std::size_t label = 0;
+        for (std::size_t i = 0; i < ours.series1.size(); ++i) {
+            if (!sameFloat(ours.series1[i].value, model.series1[i]))
+                d.note("series1", i, ours.series1[i].value, model.series1[i]);
+            std::string expected;
+            if (label < model.labels.size() &&
+                static_cast<std::size_t>(model.labels[label].index) == i)
+                expected = model.labels[label++].text;
+            if (ours.series1[i].label != expected)
+                d.note("label", i, ours.series1[i].label, expected);
+        }
+    }
+    if (ours.series2.size() != model.series2.size()) {
+        d.note("series2.size", 0, ours.series2.size(), model.series2.size());
+    } else {
+        for (std::size_t i = 0; i < ours.series2.size(); ++i)
+            if (!sameFloat(ours.series2[i], model.series2[i]))
+                d.note("series2", i, ours.series2[i], model.series2[i]);
+    }
+
+    // Export: the plotted points, lastPointIndex - 2 lines.
+    const auto exported = kestrom::textExportBytes(ours.altitudeCm, ours.lastPointIndex, '.');
+    std::string expected;
+    for (std::int32_t i = 0; i + 3 <= model.lastPointIndex; ++i) {
+        const std::int32_t v = model.altitudeCm[static_cast<std::size_t>(i)];
+        if (v == literal::kEndMark)
+            break;
+        expected += literal::exportValue(v) + "\n\r";
+    }
+    const std::string got = exported ? *exported.value : std::string();
+    if (got != expected) {
+        std::size_t at = 0;
+        while (at < got.size() && at < expected.size() && got[at] == expected[at])
+            ++at;
+        const std::size_t from = at > 20 ? at - 20 : 0;
+        d.note("export.byte", at, got.substr(from, 40), expected.substr(from, 40));
+    }
+
+    if (filter && words >= 32) {
+        kestrom::FilterWork work;
+        const auto plot =
+            kestrom::filterRecorderFlight(work, ours.altitudeCm, params, words, h.rateTimes10);
+        literal::FilterParams mp{params.preCutCm, params.finalCutCm, params.prefilterWidth,
+                                 params.finalFilterWidth};
+        bool capped = false;
+        const std::vector<std::int32_t> mf = literal::filterAltitude(model.altitudeCm, mp, capped);
+        ++(capped ? gFilterCapped : gFilterCompared);
+        if (!plot) {
+            d.note("filter", 0, std::string("none"), std::string("a curve"));
+        } else if (!capped) {
+            if (plot->filteredCm.size() != mf.size()) {
+                d.note("filtered.size", 0, plot->filteredCm.size(), mf.size());
+            } else {
+                for (std::size_t i = 0; i < mf.size(); ++i)
+                    if (plot->filteredCm[i] != mf[i])
+                        d.note("filtered", i, plot->filteredCm[i], mf[i]);
+            }
+            const literal::FilterExtremes e = literal::filterExtremes(mf);
+            if (plot->maxText != e.maxText)
+                d.note("filteredMaxText", 0, plot->maxText, e.maxText);
+            if (plot->minText != e.minText)
+                d.note("filteredMinText", 0, plot->minText, e.minText);
+        }
+    }
+}
+
+// The comparison evaluation, both ways, with the left axis's maximum before it.
+void crossCompare(const std::vector<std::uint8_t>& bytes, float groundTemp, double axisBefore,
+                  Diffs& d) {
+    if (bytes.size() < 32 + 24)
+        return;
+    const kestrom::FlightImage image(bytes);
+    const kestrom::FlightHeader h = kestrom::ApplyFlightHeader(image);
+    kestrom::CompareEvaluationInput in;
+    in.image = &image;
+    in.bytes = static_cast<std::uint32_t>(bytes.size() - 32);
+    in.rateTimes10 = h.rateTimes10;
+    in.calibration = h.calibration;
+    in.groundTemp = groundTemp;
+    in.leftAxisMax = axisBefore;
+    const kestrom::CompareEvaluation ours = kestrom::EvaluateCompareFlight(in);
+    const literal::CompareResult model = literal::evaluateCompareFlight(
+        bytes, in.bytes, toModel(h.calibration), groundTemp, axisBefore);
+    if (!sameFloat(ours.refPressure, model.refPressure))
+        d.note("cmp.refPressure", 0, ours.refPressure, model.refPressure);
+    if (!sameFloat(ours.maxAltitude, model.maxAltitude))
+        d.note("cmp.maxAltitude", 0, ours.maxAltitude, model.maxAltitude);
+    if (!sameFloat(ours.minAltitude, model.minAltitude))
+        d.note("cmp.minAltitude", 0, ours.minAltitude, model.minAltitude);
+    if (ours.leftAxisMax != model.leftAxisMax)
+        d.note("cmp.leftAxisMax", 0, ours.leftAxisMax, model.leftAxisMax);
+    const std::string none = "<unwritten>";
+    const std::string oMax = ours.maxText.value_or(none), oMin = ours.minText.value_or(none);
+    const std::string mMax = model.maxWritten ? model.maxText : none;
+    const std::string mMin = model.minWritten ? model.minText : none;
+    if (oMax != mMax)
+        d.note("cmp.maxText", 0, oMax, mMax);
+    if (oMin != mMin)
+        d.note("cmp.minText", 0, oMin, mMin);
+    for (std::size_t i = 0; i < literal::kCurveLength; ++i)
+        if (ours.compareAltitudeCm[i] != model.altitudeCm[i])
+            d.note("compareAltitudeCm", i, ours.compareAltitudeCm[i], model.altitudeCm[i]);
+    if (ours.series3.size() != model.series3.size()) {
+        d.note("series3.size", 0, ours.series3.size(), model.series3.size());
+    } else {
+        for (std::size_t i = 0; i < ours.series3.size(); ++i)
+            if (!sameFloat(ours.series3[i], model.series3[i]))
+                d.note("series3", i, ours.series3[i], model.series3[i]);
+    }
+}
+
+// A measurement file as the window's Load and the comparison's load take it.
+void crossFile(const std::vector<std::uint8_t>& file, Diffs& d, bool filter = true,
+               const kestrom::FilterParams& params = {}) {
+    std::vector<std::uint8_t> bytes = file;
+    if (bytes.size() > 33000)
+        bytes.resize(33000);
+    if (bytes.size() < 32)
+        return;
+    const kestrom::FlightHeader h = kestrom::ApplyFlightHeader(kestrom::FlightImage(bytes));
+    const literal::Header mh = literal::readHeader(bytes);
+    if (h.headerTemp != mh.headerTemp)
+        d.note("headerTemp", 0, int{h.headerTemp}, mh.headerTemp);
+    if (h.rateTimes10 != mh.rateTimes10)
+        d.note("rateTimes10", 0, h.rateTimes10, mh.rateTimes10);
+    if (h.deviceFactor != mh.deviceFactor)
+        d.note("deviceFactor", 0, h.deviceFactor, mh.deviceFactor);
+    const auto words = static_cast<std::uint32_t>((bytes.size() - 32) / 2);
+    if (words >= 16)
+        crossRecorder(bytes, words, h.groundTemp, true, filter, params, d);
+    crossCompare(bytes, h.groundTemp, 0.0, d);
+}
+
+TEST(Crosscheck, SampleFilesAgreeWithTheLiteralModel) {
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(KESTROM_SAMPLES_DIR)) {
+        if (entry.path().extension() != ".bin")
+            continue;
+        ++files;
+        const auto file = readFile(entry.path(), 1u << 20);
+        for (const float temp : {-1000.0f, 0.0f, 15.0f, 37.0f}) {
+            Diffs d;
+            std::vector<std::uint8_t> bytes = file;
+            if (bytes.size() > 33000)
+                bytes.resize(33000);
+            const kestrom::FlightHeader h = kestrom::ApplyFlightHeader(kestrom::FlightImage(bytes));
+            const float t = temp == -1000.0f ? h.groundTemp : temp;
+            crossRecorder(bytes, static_cast<std::uint32_t>((bytes.size() - 32) / 2), t,
+                          temp != 37.0f, true, {}, d);
+            crossCompare(bytes, t, 100.0, d);
+            EXPECT_EQ(d.count, 0) << entry.path() << " temp " << t << "\n" << d.out.str();
+        }
+    }
+    EXPECT_GE(files, 6);
+}
+
+struct GenCase {
+    unsigned rateCode;
+    std::uint32_t spikes;
+    double noise;
+    double tempC;
+    std::uint32_t maxSamples;
+    std::uint32_t trailing;
+};
+
+TEST(Crosscheck, GeneratedFlightsAgreeAtEveryRateAndLength) {
+    std::vector<GenCase> cases;
+    const std::uint32_t lengths[] = {0,  1,  5,  6,   8,   9,    18,   19,   21,    22,    23,
+                                     40, 43, 60, 101, 500, 8241, 8242, 8243, 16998, 16999, 17000};
+    unsigned i = 0;
+    for (unsigned rate = 0; rate < 6; ++rate)
+        for (const std::uint32_t spikes : {0u, 7u})
+            cases.push_back({rate, spikes, rate % 2 ? 0.0 : 6.0, -20.0 + 15.0 * rate, 0, 0});
+    for (const std::uint32_t len : lengths)
+        cases.push_back({i++ % 6, i % 3, 2.0, 20.0, len, (i * 7) % 9});
+    for (const GenCase& c : cases) {
+        kestrom::GeneratorOptions o;
+        o.seed = 100 + c.rateCode * 7 + c.spikes + c.maxSamples;
+        o.rateCode = c.rateCode;
+        o.spikes = c.spikes;
+        o.noiseCounts = c.noise;
+        o.groundTempC = c.tempC;
+        o.maxSamples = c.maxSamples;
+        o.trailingBytes = c.trailing;
+        o.glideSeconds = c.maxSamples > 8000 ? 2000.0 : 60.0;
+        const std::vector<std::uint8_t> image = kestrom::generateFlight(o);
+        Diffs d;
+        crossFile(image, d);
+        // The whole image, beyond what a file load keeps, through the evaluation directly.
+        const auto words =
+            static_cast<std::uint32_t>(image.size() > 32 ? (image.size() - 32) / 2 : 0);
+        if (words >= 16) {
+            const float gt = kestrom::ApplyFlightHeader(kestrom::FlightImage(image)).groundTemp;
+            crossRecorder(image, words, gt, true, c.maxSamples > 8000, {}, d);
+        }
+        EXPECT_EQ(d.count, 0) << "rate " << c.rateCode << " spikes " << c.spikes << " len "
+                              << c.maxSamples << "\n"
+                              << d.out.str();
+    }
+}
+
+TEST(Crosscheck, ConversionsAgreeForRandomWordsAndCalibrations) {
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<std::uint32_t> word(0, 0xFFFF);
+    int mismatches = 0;
+    std::ostringstream first;
+    for (int n = 0; n < 200000; ++n) {
+        const kestrom::Calibration cal =
+            n < 50000 ? kestrom::Calibration{} : randomCalibration(rng);
+        const std::uint32_t up = word(rng), ut = n % 4 == 0 ? word(rng) : 20000 + word(rng) % 20000;
+        const auto m = toModel(cal);
+        const std::int32_t p = kestrom::CompensatePressure(up, ut, cal);
+        const std::int32_t mp = literal::compensatePressure(m, up, ut);
+        const int t = kestrom::HeaderTemperature(ut, cal);
+        const int mt = literal::headerTemperature(m, ut);
+        if (p != mp || t != mt) {
+            if (mismatches++ < 5)
+                first << "up " << up << " ut " << ut << " p " << p << "/" << mp << " t " << t << "/"
+                      << mt << "\n";
+        }
+    }
+    std::uniform_real_distribution<float> hpa(300.0f, 1100.0f), temp(-40.0f, 60.0f);
+    for (int n = 0; n < 100000; ++n) {
+        const float p = hpa(rng), ref = hpa(rng), g = n % 3 ? std::round(temp(rng)) : temp(rng);
+        if (!sameFloat(kestrom::Altitude(p, ref, g), literal::altitude(p, ref, g)) &&
+            mismatches++ < 10)
+            first << "Altitude(" << p << ", " << ref << ", " << g << ")\n";
+    }
+    EXPECT_EQ(mismatches, 0) << first.str();
+}
+
+TEST(Crosscheck, NumberTextsAgree) {
+    std::mt19937 rng(11);
+    int mismatches = 0;
+    std::ostringstream first;
+    auto check = [&](const std::string& ours, const std::string& model, double v) {
+        if (ours != model && mismatches++ < 10)
+            first << v << ": " << ours << " vs " << model << "\n";
+    };
+    for (std::int32_t cm = -200000; cm <= 200000; ++cm)
+        check(kestrom::formatExportValue(cm), literal::exportValue(cm), cm);
+    std::uniform_int_distribution<std::int32_t> any(INT32_MIN, INT32_MAX);
+    for (int n = 0; n < 100000; ++n) {
+        const std::int32_t cm = any(rng);
+        check(kestrom::formatExportValue(cm), literal::exportValue(cm), cm);
+        const float f = static_cast<float>(cm % 2000000 * 0.01);
+        check(kestrom::formatOneDecimal(f), literal::formatOneDecimal(f), f);
+        check(kestrom::centimetresText(cm), literal::centimetresOneDecimal(cm), cm);
+    }
+    EXPECT_EQ(mismatches, 0) << first.str();
+}
+
+TEST(Crosscheck, RandomAndCorruptImagesAgree) {
+    std::mt19937 rng(2024);
+    std::uniform_int_distribution<int> byte(0, 255);
+    kestrom::GeneratorOptions o;
+    o.glideSeconds = 20.0;
+    int failed = 0;
+    std::ostringstream first;
+    for (int n = 0; n < 3000; ++n) {
+        std::vector<std::uint8_t> bytes;
+        const int kind = n % 4;
+        if (kind == 0) {
+            // Pure noise of random length.
+            bytes.resize(std::uniform_int_distribution<std::size_t>(0, 2000)(rng));
+            for (auto& b : bytes)
+                b = static_cast<std::uint8_t>(byte(rng));
+        } else {
+            o.seed = static_cast<std::uint32_t>(n);
+            o.rateCode = static_cast<unsigned>(n % 16);
+            o.spikes = static_cast<std::uint32_t>(n % 5);
+            bytes = kestrom::generateFlight(o);
+            if (kind == 1) {
+                // Random calibration words, some of them making a divisor zero.
+                for (std::size_t i = 10; i < 32; ++i)
+                    bytes[i] = static_cast<std::uint8_t>(byte(rng));
+                if (n % 3 == 0) {
+                    bytes[28] = 0;
+                    bytes[29] = 0;
+                }
+                if (n % 5 == 0) {
+                    bytes[16] = 0;
+                    bytes[17] = 0;
+                }
+            } else if (kind == 2) {
+                // Flipped bytes anywhere and a cut at a random place.
+                for (int f = 0; f < 20; ++f)
+                    bytes[std::uniform_int_distribution<std::size_t>(0, bytes.size() - 1)(rng)] =
+                        static_cast<std::uint8_t>(byte(rng));
+                bytes.resize(std::uniform_int_distribution<std::size_t>(0, bytes.size())(rng));
+            } else {
+                // Trailing junk after the end marker.
+                for (int f = 0; f < 40; ++f)
+                    bytes.push_back(static_cast<std::uint8_t>(byte(rng)));
+            }
+        }
+        Diffs d;
+        crossFile(bytes, d, n % 10 == 3);
+        if (d.count != 0 && failed++ < 5)
+            first << "image " << n << " kind " << kind << "\n" << d.out.str();
+    }
+    EXPECT_EQ(failed, 0) << first.str();
+    std::printf("filter runs compared %d, given up by the model %d\n", gFilterCompared,
+                gFilterCapped);
+}
+
+TEST(Crosscheck, FilterAgreesForOtherParameters) {
+    const kestrom::FilterParams params[] = {
+        {350, 250, 8, 12},    {100, 50, 4, 6},   {1000, 600, 20, 30}, {0, 0, 1, 1},
+        {350, 250, 100, 200}, {350, 250, 0, -5}, {30, 10, 5, 7},      {350, 250, 150, 12}};
+    // Negative cuts are left out: the filter takes them as 0, where the written scan would start
+    // each point from the negative limit and loosen it from there.
+    int failed = 0;
+    std::ostringstream first;
+    unsigned seed = 1;
+    for (const auto& p : params) {
+        for (const std::uint32_t len : {30u, 41u, 42u, 43u, 60u, 120u, 3000u}) {
+            kestrom::GeneratorOptions o;
+            o.seed = seed++;
+            o.rateCode = seed % 6;
+            o.spikes = 12;
+            o.noiseCounts = 8.0;
+            o.maxSamples = len;
+            Diffs d;
+            crossFile(kestrom::generateFlight(o), d, true, p);
+            if (d.count != 0 && failed++ < 5)
+                first << "params " << p.preCutCm << "," << p.finalCutCm << "," << p.prefilterWidth
+                      << "," << p.finalFilterWidth << " len " << len << "\n"
+                      << d.out.str();
+        }
+    }
+    EXPECT_EQ(failed, 0) << first.str();
+}
+
+} // namespace
