@@ -2,6 +2,7 @@
 // loaded record saved and loaded again is the same record with the same first 44 bytes.
 
 #include "app/config.h"
+#include "fuzz_support.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,32 +18,12 @@ namespace {
 
 using namespace kestrom;
 
-void require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
-
-// One scratch folder per fuzzing process.
-const std::filesystem::path& scratchFolder() {
-    static const std::filesystem::path folder = [] {
-        auto path = std::filesystem::temp_directory_path() /
-                    ("kestrom-fuzz-config-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        return path;
-    }();
-    return folder;
-}
+using kestrom::fuzz::require;
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string path = (scratchFolder() / "kestrom.par").string();
-    {
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    const std::string path = kestrom::fuzz::inputAsFile("kestrom.par", data, size).string();
     const ConfigLoadResult loaded = LoadConfig(path);
     require(loaded.status == ConfigLoad::Loaded, "loaded.status == ConfigLoad::Loaded");
     require(loaded.record == decodeConfig(std::span<const std::uint8_t>(data, size)),

@@ -8,6 +8,7 @@
 #include "analysis/temperature_entry.h"
 #include "files/measurement_file.h"
 #include "flight/flight_record.h"
+#include "fuzz_support.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -24,12 +25,7 @@ namespace {
 
 using namespace kestrom;
 
-void require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
+using kestrom::fuzz::require;
 
 std::int32_t int32At(const std::uint8_t* p) {
     return static_cast<std::int32_t>(std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 |
@@ -55,27 +51,12 @@ void checkPlot(const std::optional<FilterPlot>& plot) {
     }
 }
 
-// One scratch folder per fuzzing process.
-const std::filesystem::path& scratchFolder() {
-    static const std::filesystem::path folder = [] {
-        auto path = std::filesystem::temp_directory_path() /
-                    ("kestrom-fuzz-flight-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        return path;
-    }();
-    return folder;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The bytes as a file on disk, loaded as the window loads it: up to 33,000 bytes, and
     // refused when shorter than a header.
-    const std::filesystem::path path = scratchFolder() / "flight.bin";
-    {
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    const std::filesystem::path path = kestrom::fuzz::inputAsFile("flight.bin", data, size);
     const Result<FlightImage> loaded = readMeasurementFile(path);
     const std::size_t used = std::min(size, kMaxFileReadBytes);
     if (used < kHeaderBytes) {

@@ -1,5 +1,7 @@
 #include "scripted_bus.h"
 
+#include "fuzz_support.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -7,13 +9,7 @@
 namespace kestrom::fuzz {
 namespace {
 
-// A broken promise of the device side: stop so the fuzzer keeps the input.
-void require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
+using kestrom::fuzz::require;
 
 class ScriptedDevice : public BridgeDevice {
 public:
