@@ -3,6 +3,7 @@
 #include "analysis/compare_flight.h"
 #include "analysis/filter.h"
 #include "analysis/filter_plot.h"
+#include "analysis/temperature_entry.h"
 #include "files/text_export.h"
 #include "flight/conversions.h"
 #include "flight/evaluation.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <filesystem>
 #include <fstream>
@@ -80,8 +82,8 @@ std::vector<std::uint8_t> readFile(const fs::path& path, std::size_t limit) {
 struct Diffs {
     std::ostringstream out;
     int count = 0;
-    template <typename T>
-    void note(const char* what, std::size_t at, const T& ours, const T& model) {
+    template <typename T, typename U>
+    void note(const char* what, std::size_t at, const T& ours, const U& model) {
         if (count++ < 8)
             out << what << "[" << at << "]: project " << ours << ", model " << model << "\n";
     }
@@ -100,8 +102,9 @@ void crossRecorder(const std::vector<std::uint8_t>& bytes, std::uint32_t words, 
     in.groundTemp = groundTemp;
     in.accelView = accelView;
     const kestrom::FlightEvaluation ours = kestrom::EvaluateFlight(in);
-    const literal::RecorderResult model = literal::evaluateFlight(
-        bytes, words, toModel(h.calibration), h.rateTimes10, groundTemp, accelView);
+    const literal::Header mh = literal::readHeader(bytes);
+    const literal::RecorderResult model =
+        literal::evaluateFlight(bytes, words, mh.cal, mh.rateTimes10, groundTemp, accelView);
 
     if (!sameFloat(ours.refPressure, model.refPressure))
         d.note("refPressure", 0, ours.refPressure, model.refPressure);
@@ -121,7 +124,10 @@ void crossRecorder(const std::vector<std::uint8_t>& bytes, std::uint32_t words, 
         d.note("maxText", 0, maxText, model.maxText);
     if (minText != model.minText)
         d.note("minText", 0, minText, model.minText);
-    for (std::size_t i = 0; i < literal::kCurveLength; ++i) {
+    const bool curvesEqual =
+        std::equal(ours.altitudeCm.begin(), ours.altitudeCm.end(), model.altitudeCm.begin()) &&
+        std::equal(ours.dhdtCm.begin(), ours.dhdtCm.end(), model.dhdtCm.begin());
+    for (std::size_t i = 0; !curvesEqual && i < literal::kCurveLength; ++i) {
         if (ours.altitudeCm[i] != model.altitudeCm[i])
             d.note("altitudeCm", i, ours.altitudeCm[i], model.altitudeCm[i]);
         if (ours.dhdtCm[i] != model.dhdtCm[i])
@@ -212,7 +218,7 @@ void crossCompare(const std::vector<std::uint8_t>& bytes, float groundTemp, doub
     in.leftAxisMax = axisBefore;
     const kestrom::CompareEvaluation ours = kestrom::EvaluateCompareFlight(in);
     const literal::CompareResult model = literal::evaluateCompareFlight(
-        bytes, in.bytes, toModel(h.calibration), groundTemp, axisBefore);
+        bytes, in.bytes, literal::readHeader(bytes).cal, groundTemp, axisBefore);
     if (!sameFloat(ours.refPressure, model.refPressure))
         d.note("cmp.refPressure", 0, ours.refPressure, model.refPressure);
     if (!sameFloat(ours.maxAltitude, model.maxAltitude))
@@ -229,7 +235,9 @@ void crossCompare(const std::vector<std::uint8_t>& bytes, float groundTemp, doub
         d.note("cmp.maxText", 0, oMax, mMax);
     if (oMin != mMin)
         d.note("cmp.minText", 0, oMin, mMin);
-    for (std::size_t i = 0; i < literal::kCurveLength; ++i)
+    const bool curveEqual = std::equal(ours.compareAltitudeCm.begin(), ours.compareAltitudeCm.end(),
+                                       model.altitudeCm.begin());
+    for (std::size_t i = 0; !curveEqual && i < literal::kCurveLength; ++i)
         if (ours.compareAltitudeCm[i] != model.altitudeCm[i])
             d.note("compareAltitudeCm", i, ours.compareAltitudeCm[i], model.altitudeCm[i]);
     if (ours.series3.size() != model.series3.size()) {
@@ -241,26 +249,158 @@ void crossCompare(const std::vector<std::uint8_t>& bytes, float groundTemp, doub
     }
 }
 
-// A measurement file as the window's Load and the comparison's load take it.
+// The filter plot of a curve both ways: output, point values and labels, raw points, extremes.
+void crossFilterPlot(const std::optional<kestrom::FilterPlot>& plot,
+                     const std::vector<std::int32_t>& curve, bool labelled,
+                     std::uint32_t rateTimes10, const kestrom::FilterParams& params, Diffs& d) {
+    if (!plot) {
+        d.note("filterPlot", 0, std::string("none"), std::string("a plot"));
+        return;
+    }
+    bool capped = false;
+    const std::vector<std::int32_t> mf = literal::filterAltitude(
+        curve, {params.preCutCm, params.finalCutCm, params.prefilterWidth, params.finalFilterWidth},
+        capped);
+    ++(capped ? gFilterCapped : gFilterCompared);
+    if (capped)
+        return;
+    if (plot->filteredCm != mf)
+        d.note("filterPlot.filteredCm", 0, plot->filteredCm.size(), mf.size());
+    if (plot->filteredPoints.size() != mf.size() || plot->rawPoints.size() != mf.size()) {
+        d.note("filterPlot.points", 0, plot->filteredPoints.size(), mf.size());
+        return;
+    }
+    for (std::size_t i = 0; i < mf.size(); ++i) {
+        const float value = static_cast<float>(mf[i] * 0.01);
+        const float raw = static_cast<float>(curve[i] * 0.01);
+        const std::uint32_t t = static_cast<std::uint32_t>(i) * 10;
+        const std::string label = labelled && rateTimes10 != 0 && t % rateTimes10 == 0
+                                      ? std::to_string(t / rateTimes10)
+                                      : std::string();
+        if (!sameFloat(plot->filteredPoints[i].value, value))
+            d.note("filterPlot.value", i, plot->filteredPoints[i].value, value);
+        if (plot->filteredPoints[i].label != label)
+            d.note("filterPlot.label", i, plot->filteredPoints[i].label, label);
+        if (!sameFloat(plot->rawPoints[i], raw))
+            d.note("filterPlot.raw", i, plot->rawPoints[i], raw);
+    }
+    const literal::FilterExtremes e = literal::filterExtremes(mf);
+    if (plot->maxText != e.maxText)
+        d.note("filterPlot.maxText", 0, plot->maxText, e.maxText);
+    if (plot->minText != e.minText)
+        d.note("filterPlot.minText", 0, plot->minText, e.minText);
+}
+
+// A measurement file as the window's Load and the comparison's load take it, then a temperature
+// entry in each panel, as kestrom-cli json does with --temp.
 void crossFile(const std::vector<std::uint8_t>& file, Diffs& d, bool filter = true,
-               const kestrom::FilterParams& params = {}) {
+               const kestrom::FilterParams& params = {}, int enteredTemp = 7) {
     std::vector<std::uint8_t> bytes = file;
     if (bytes.size() > 33000)
         bytes.resize(33000);
     if (bytes.size() < 32)
         return;
-    const kestrom::FlightHeader h = kestrom::ApplyFlightHeader(kestrom::FlightImage(bytes));
     const literal::Header mh = literal::readHeader(bytes);
+    const auto words = static_cast<std::uint32_t>((bytes.size() - 32) / 2);
+
+    kestrom::FlightRecord record;
+    kestrom::setFlightImage(record, kestrom::FlightImage(bytes));
+    const kestrom::FlightHeader& h = record.header;
+    if (h.competitor != mh.competitor)
+        d.note("competitor", 0, h.competitor, mh.competitor);
+    if (h.serial != mh.serial)
+        d.note("serial", 0, h.serial, mh.serial);
     if (h.headerTemp != mh.headerTemp)
         d.note("headerTemp", 0, int{h.headerTemp}, mh.headerTemp);
-    if (h.rateTimes10 != mh.rateTimes10)
-        d.note("rateTimes10", 0, h.rateTimes10, mh.rateTimes10);
+    if (record.rateTimes10 != mh.rateTimes10)
+        d.note("rateTimes10", 0, record.rateTimes10, mh.rateTimes10);
     if (h.deviceFactor != mh.deviceFactor)
         d.note("deviceFactor", 0, h.deviceFactor, mh.deviceFactor);
-    const auto words = static_cast<std::uint32_t>((bytes.size() - 32) / 2);
+    if (toModel(record.calibration).ac4 != mh.cal.ac4 || record.calibration.md != mh.cal.md ||
+        record.calibration.ac1 != mh.cal.ac1 || record.calibration.mc != mh.cal.mc)
+        d.note("calibration", 0, record.calibration.ac1, mh.cal.ac1);
+    if (record.wordCount != words)
+        d.note("wordCount", 0, record.wordCount, words);
+
+    const auto checkRecord = [&](float groundTemp) {
+        const bool evaluated = kestrom::evaluateRecord(record, true);
+        if (evaluated != (words >= 16))
+            d.note("evaluated", 0, evaluated, words >= 16);
+        if (!evaluated)
+            return;
+        const literal::RecorderResult m =
+            literal::evaluateFlight(bytes, words, mh.cal, mh.rateTimes10, groundTemp, true);
+        const kestrom::FlightEvaluation& e = record.evaluation;
+        if (!sameFloat(e.maxAltitude, m.maxAltitude) ||
+            !std::equal(e.altitudeCm.begin(), e.altitudeCm.end(), m.altitudeCm.begin()))
+            d.note("record.evaluation", 0, e.maxAltitude, m.maxAltitude);
+        if (filter) {
+            kestrom::FilterWork work;
+            const auto plot = kestrom::filterRecorderFlight(work, e.altitudeCm, params, words,
+                                                            record.rateTimes10);
+            if (words < 32) {
+                if (plot)
+                    d.note("filterPlot", 0, std::string("a plot"), std::string("none"));
+            } else {
+                crossFilterPlot(plot, m.altitudeCm, true, mh.rateTimes10, params, d);
+            }
+        }
+    };
+    checkRecord(static_cast<float>(mh.headerTemp));
     if (words >= 16)
-        crossRecorder(bytes, words, h.groundTemp, true, filter, params, d);
-    crossCompare(bytes, h.groundTemp, 0.0, d);
+        crossRecorder(bytes, words, static_cast<float>(mh.headerTemp), true, false, params, d);
+    kestrom::setGroundTemperature(record, enteredTemp);
+    checkRecord(static_cast<float>(enteredTemp));
+
+    // Comparison: load, then a temperature entry; texts stay where the second run writes none.
+    kestrom::CompareFlight compare;
+    const kestrom::Status loaded = kestrom::loadCompareFlight(compare, bytes, 0.0);
+    if (!loaded) {
+        d.note("loadCompareFlight", 0, std::string("refused"), std::string("loaded"));
+        return;
+    }
+    const auto sampleBytes = static_cast<std::uint32_t>(bytes.size() - 32);
+    std::string maxText, minText;
+    double axis = 0.0;
+    const auto checkCompare = [&](float groundTemp) {
+        if (compare.evaluated != (sampleBytes >= 24))
+            d.note("cmp.evaluated", 0, compare.evaluated, sampleBytes >= 24);
+        if (sampleBytes < 24)
+            return;
+        const literal::CompareResult m =
+            literal::evaluateCompareFlight(bytes, sampleBytes, mh.cal, groundTemp, axis);
+        if (m.maxWritten)
+            maxText = m.maxText;
+        if (m.minWritten)
+            minText = m.minText;
+        axis = m.leftAxisMax;
+        if (compare.maxText != maxText)
+            d.note("cmp.record.maxText", 0, compare.maxText, maxText);
+        if (compare.minText != minText)
+            d.note("cmp.record.minText", 0, compare.minText, minText);
+        if (compare.evaluation.leftAxisMax != axis)
+            d.note("cmp.record.leftAxisMax", 0, compare.evaluation.leftAxisMax, axis);
+        if (!std::equal(compare.evaluation.compareAltitudeCm.begin(),
+                        compare.evaluation.compareAltitudeCm.end(), m.altitudeCm.begin()))
+            d.note("cmp.record.curve", 0, compare.evaluation.pointCount(), m.series3.size());
+        if (filter && compare.evaluated) {
+            kestrom::FilterWork work;
+            const auto plot = kestrom::filterCompareFlight(
+                work, compare.evaluation.compareAltitudeCm, params, sampleBytes);
+            if (sampleBytes < 32) {
+                if (plot)
+                    d.note("cmp.filterPlot", 0, std::string("a plot"), std::string("none"));
+            } else {
+                crossFilterPlot(plot, m.altitudeCm, false, 0, params, d);
+            }
+        }
+    };
+    checkCompare(static_cast<float>(mh.headerTemp));
+    if (sampleBytes >= 24)
+        crossCompare(bytes, static_cast<float>(mh.headerTemp), 0.0, d);
+    kestrom::enterCompareTemperature(compare, std::to_string(enteredTemp),
+                                     compare.evaluation.leftAxisMax);
+    checkCompare(static_cast<float>(enteredTemp));
 }
 
 TEST(Crosscheck, SampleFilesAgreeWithTheLiteralModel) {
@@ -317,7 +457,7 @@ TEST(Crosscheck, GeneratedFlightsAgreeAtEveryRateAndLength) {
         o.glideSeconds = c.maxSamples > 8000 ? 2000.0 : 60.0;
         const std::vector<std::uint8_t> image = kestrom::generateFlight(o);
         Diffs d;
-        crossFile(image, d);
+        crossFile(image, d, true, {}, static_cast<int>(c.tempC) + 3);
         // The whole image, beyond what a file load keeps, through the evaluation directly.
         const auto words =
             static_cast<std::uint32_t>(image.size() > 32 ? (image.size() - 32) / 2 : 0);
@@ -385,11 +525,19 @@ TEST(Crosscheck, NumberTextsAgree) {
 TEST(Crosscheck, RandomAndCorruptImagesAgree) {
     std::mt19937 rng(2024);
     std::uniform_int_distribution<int> byte(0, 255);
-    kestrom::GeneratorOptions o;
-    o.glideSeconds = 20.0;
+    // A stock of generated flights to corrupt, every rate code up to 15 among them.
+    std::vector<std::vector<std::uint8_t>> stock;
+    for (unsigned i = 0; i < 48; ++i) {
+        kestrom::GeneratorOptions o;
+        o.glideSeconds = 20.0;
+        o.seed = i + 1;
+        o.rateCode = i % 16;
+        o.spikes = i % 5;
+        stock.push_back(kestrom::generateFlight(o));
+    }
     int failed = 0;
     std::ostringstream first;
-    for (int n = 0; n < 3000; ++n) {
+    for (int n = 0; n < 2000; ++n) {
         std::vector<std::uint8_t> bytes;
         const int kind = n % 4;
         if (kind == 0) {
@@ -398,10 +546,7 @@ TEST(Crosscheck, RandomAndCorruptImagesAgree) {
             for (auto& b : bytes)
                 b = static_cast<std::uint8_t>(byte(rng));
         } else {
-            o.seed = static_cast<std::uint32_t>(n);
-            o.rateCode = static_cast<unsigned>(n % 16);
-            o.spikes = static_cast<std::uint32_t>(n % 5);
-            bytes = kestrom::generateFlight(o);
+            bytes = stock[static_cast<std::size_t>(n) % stock.size()];
             if (kind == 1) {
                 // Random calibration words, some of them making a divisor zero.
                 for (std::size_t i = 10; i < 32; ++i)
@@ -427,7 +572,7 @@ TEST(Crosscheck, RandomAndCorruptImagesAgree) {
             }
         }
         Diffs d;
-        crossFile(bytes, d, n % 10 == 3);
+        crossFile(bytes, d, n % 10 == 3, {}, n % 120 - 40);
         if (d.count != 0 && failed++ < 5)
             first << "image " << n << " kind " << kind << "\n" << d.out.str();
     }

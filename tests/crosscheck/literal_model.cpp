@@ -140,9 +140,10 @@ std::string oneDecimalFromText(const std::string& s, bool negative) {
 } // namespace
 
 std::string formatOneDecimal(double v) {
-    // The exact decimal expansion of the binary value, then one rounding.
-    char buf[1200];
-    std::snprintf(buf, sizeof buf, "%.1100f", std::fabs(v));
+    // The exact decimal expansion of the binary value, then one rounding. 200 decimals hold every
+    // float exactly, and every double down to 1e-40, far below what rounds to 0.0 anyway.
+    char buf[600];
+    std::snprintf(buf, sizeof buf, "%.200f", std::fabs(v));
     return oneDecimalFromText(buf, std::signbit(v));
 }
 
