@@ -581,6 +581,65 @@ TEST(Crosscheck, RandomAndCorruptImagesAgree) {
                 gFilterCapped);
 }
 
+// Synthetic curves that make both cut stages restart: steps, climbs steeper than the pre-cut,
+// square waves, jumpy random walks, with random parameters.
+TEST(Crosscheck, FilterAgreesOnCurvesThatForceRestarts) {
+    std::mt19937 rng(99);
+    const auto before = literal::restartCounts();
+    int failed = 0;
+    std::ostringstream first;
+    for (int n = 0; n < 100; ++n) {
+        const std::size_t len = std::uniform_int_distribution<std::size_t>(2, 800)(rng);
+        std::vector<std::int32_t> curve(len);
+        std::int32_t v = 0;
+        for (std::size_t i = 0; i < len; ++i) {
+            switch (n % 5) {
+            case 0: // step up and down
+                v = (i / 300) % 2 ? 1500 : 0;
+                break;
+            case 1: // climb of 5 to 25 m per sample
+                v = static_cast<std::int32_t>(i) * (500 + 500 * (n % 5));
+                break;
+            case 2: // square wave of random height
+                v = (i / 37) % 2 ? 2000 + n * 10 : -500;
+                break;
+            case 3: // random walk with jumps
+                v += std::uniform_int_distribution<std::int32_t>(-30, 30)(rng);
+                if (i % 97 == 0)
+                    v += std::uniform_int_distribution<std::int32_t>(-5000, 5000)(rng);
+                break;
+            default: // noise on a slope, spikes of both signs
+                v = static_cast<std::int32_t>(i) * 40 +
+                    std::uniform_int_distribution<std::int32_t>(-300, 300)(rng) +
+                    (i % 13 == 0 ? 3000 : 0) - (i % 29 == 0 ? 6000 : 0);
+            }
+            curve[i] = v;
+        }
+        curve.push_back(literal::kEndMark);
+        const kestrom::FilterParams params{
+            std::uniform_int_distribution<std::int32_t>(0, 800)(rng),
+            std::uniform_int_distribution<std::int32_t>(0, 600)(rng),
+            std::uniform_int_distribution<std::int32_t>(-2, 110)(rng),
+            std::uniform_int_distribution<std::int32_t>(-2, 60)(rng)};
+        kestrom::FilterWork work;
+        const auto rate = static_cast<std::uint32_t>(
+            n % 7 == 6 ? 0 : kestrom::kRateTimes10[static_cast<std::size_t>(n % 6)]);
+        const auto plot = kestrom::filterCurve(work, curve, params, n % 2 == 0, rate);
+        Diffs d;
+        crossFilterPlot(plot, curve, n % 2 == 0, rate, params, d);
+        if (d.count != 0 && failed++ < 5)
+            first << "curve " << n << " params " << params.preCutCm << "," << params.finalCutCm
+                  << "," << params.prefilterWidth << "," << params.finalFilterWidth << "\n"
+                  << d.out.str();
+    }
+    EXPECT_EQ(failed, 0) << first.str();
+    const auto after = literal::restartCounts();
+    std::printf("restarts: pre-cut %ld, band %ld\n", after.first - before.first,
+                after.second - before.second);
+    EXPECT_GT(after.first, before.first);
+    EXPECT_GT(after.second, before.second);
+}
+
 TEST(Crosscheck, FilterAgreesForOtherParameters) {
     const kestrom::FilterParams params[] = {
         {350, 250, 8, 12},    {100, 50, 4, 6},   {1000, 600, 20, 30}, {0, 0, 1, 1},

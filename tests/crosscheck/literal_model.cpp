@@ -424,6 +424,9 @@ struct FilterState {
     bool capped = false;
 };
 
+long gPreCutRestarts = 0;
+long gBandCutRestarts = 0;
+
 // Safety cap on candidates for pathological curves only.
 constexpr long kMaxSteps = 20000000L;
 
@@ -455,6 +458,7 @@ void preCut(FilterState& f, int32_t allowance) {
             s = 0;
         } else {
             if (k - j > 20) {
+                ++gPreCutRestarts;
                 k = j;
                 a = add(a, 30);
                 s = 0;
@@ -534,6 +538,7 @@ void bandCut(FilterState& f, int32_t tolerance) {
             d = 0;
         } else {
             if (k - j > 45) {
+                ++gBandCutRestarts;
                 k = j;
                 t = add(t, 1);
             }
@@ -573,6 +578,8 @@ std::vector<int32_t> filterAltitude(const std::vector<int32_t>& curveWithMark,
     capped = f.capped;
     return std::vector<int32_t>(f.work.begin(), f.work.begin() + static_cast<std::ptrdiff_t>(n));
 }
+
+std::pair<long, long> restartCounts() { return {gPreCutRestarts, gBandCutRestarts}; }
 
 FilterExtremes filterExtremes(const std::vector<int32_t>& filtered) {
     FilterExtremes e{0, 5000, "", ""};

@@ -92,6 +92,9 @@ struct FilterParams {
 std::vector<int32_t> filterAltitude(const std::vector<int32_t>& curveWithMark,
                                     const FilterParams& params, bool& capped);
 
+// Restarts taken so far by the pre-cut and the band stage, to show that tests reach them.
+std::pair<long, long> restartCounts();
+
 // The Filter button's extremes (cm) and their texts.
 struct FilterExtremes {
     int32_t maxCm, minCm;
