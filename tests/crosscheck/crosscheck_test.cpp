@@ -464,6 +464,7 @@ TEST(Crosscheck, GeneratedFlightsAgreeAtEveryRateAndLength) {
         if (words >= 16) {
             const float gt = kestrom::ApplyFlightHeader(kestrom::FlightImage(image)).groundTemp;
             crossRecorder(image, words, gt, true, c.maxSamples > 8000, {}, d);
+            crossCompare(image, gt, 50.0, d);
         }
         EXPECT_EQ(d.count, 0) << "rate " << c.rateCode << " spikes " << c.spikes << " len "
                               << c.maxSamples << "\n"
