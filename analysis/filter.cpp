@@ -136,7 +136,8 @@ void copyHead(const std::vector<std::int32_t>& from, std::vector<std::int32_t>& 
 } // namespace
 
 FilterParams clampedFilterParams(const FilterParams& params) {
-    return {std::clamp(params.preCutCm, 0, kMaxCutCm), std::clamp(params.finalCutCm, 0, kMaxCutCm),
+    return {std::clamp(params.preCutCm, -kMaxCutCm, kMaxCutCm),
+            std::clamp(params.finalCutCm, -kMaxCutCm, kMaxCutCm),
             std::clamp(params.prefilterWidth, kMinPrefilterWidth, kMaxPrefilterWidth),
             std::clamp(params.finalFilterWidth, kMinFinalFilterWidth, kMaxFinalFilterWidth)};
 }
@@ -167,7 +168,7 @@ std::size_t loadFilterInput(FilterWork& work, std::span<const std::int32_t> curv
 }
 
 void PreCut(FilterWork& work, std::int32_t allowance) {
-    allowance = std::clamp(allowance, 0, kMaxCutCm);
+    allowance = std::clamp(allowance, -kMaxCutCm, kMaxCutCm);
     copyInputToWork(work);
     std::vector<std::int32_t>& f = work.filterWork;
     const std::size_t n = work.points;
@@ -239,7 +240,7 @@ void SmoothSecond(FilterWork& work, std::int32_t w) {
 }
 
 void BandCut(FilterWork& work, std::int32_t tolerance) {
-    tolerance = std::clamp(tolerance, 0, 2 * kMaxCutCm);
+    tolerance = std::clamp(tolerance, -2 * kMaxCutCm, 2 * kMaxCutCm);
     copyInputToWork(work);
     std::vector<std::int32_t>& f = work.filterWork;
     const std::vector<std::int32_t>& ref = work.filterSmooth2;

@@ -36,8 +36,9 @@ inline constexpr std::int32_t kMinFinalFilterWidth = 1;
 // Any larger width behaves the same: the growing window never reaches it within a curve.
 inline constexpr std::int32_t kMaxFinalFilterWidth = static_cast<std::int32_t>(kCurveLength);
 
-// The parameters as the filter uses them: cuts clamped to 0..kMaxCutCm, the prefilter width to
-// 1..100, the final filter width to 1..kCurveLength.
+// The parameters as the filter uses them: cuts clamped to -kMaxCutCm..kMaxCutCm (a negative cut
+// only makes the stage restart until its limit has grown past the curve's steps), the prefilter
+// width to 1..100, the final filter width to 1..kCurveLength.
 FilterParams clampedFilterParams(const FilterParams& params);
 
 // The filter's four working curves, each kCurveLength entries. Owned by whoever shows filtered
@@ -62,7 +63,7 @@ std::size_t loadFilterInput(FilterWork& work, std::span<const std::int32_t> curv
 // that climbs or sinks by allowance cm per sample or more from the last trusted point is replaced
 // by the line to the next trusted one. After more than 20 rejected candidates the scan restarts
 // at the trusted point with the limit raised by 30 cm per sample. allowance is clamped to
-// 0..kMaxCutCm. Point 0 is never changed.
+// -kMaxCutCm..kMaxCutCm. Point 0 is never changed.
 void PreCut(FilterWork& work, std::int32_t allowance);
 
 // Moving mean of filterWork into filterSmooth1 over the window i - w .. i + ahead - 1 (ahead =
@@ -79,7 +80,7 @@ void SmoothSecond(FilterWork& work, std::int32_t w);
 // and every point outside the band (tolerance plus the drift of the reference since the last
 // trusted point) is replaced by the line between trusted points. After more than 45 rejected
 // candidates the scan restarts at the trusted point with the tolerance raised by 1 cm. The last
-// point is never tested. tolerance is clamped to 0..2 x kMaxCutCm.
+// point is never tested. tolerance is clamped to -2 x kMaxCutCm..2 x kMaxCutCm.
 void BandCut(FilterWork& work, std::int32_t tolerance);
 
 // The whole filter on filterInput: pre-cut, a first cycle of both means and a band of twice the

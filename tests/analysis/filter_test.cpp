@@ -244,8 +244,8 @@ TEST(FilterTest, OutOfRangeParametersRunAsTheirClampedValues) {
         {{350, 250, 8, 0}, {350, 250, 8, 1}},
         {{350, 250, 8, -40}, {350, 250, 8, 1}},
         {{350, 250, 8, 2147483647}, {350, 250, 8, 17000}},
-        {{-2147483647 - 1, 250, 8, 12}, {0, 250, 8, 12}},
-        {{350, -2147483647 - 1, 8, 12}, {350, 0, 8, 12}},
+        {{-2147483647 - 1, 250, 8, 12}, {-kMaxCutCm, 250, 8, 12}},
+        {{350, -2147483647 - 1, 8, 12}, {350, -kMaxCutCm, 8, 12}},
         {{2147483647, 2147483647, 8, 12}, {kMaxCutCm, kMaxCutCm, 8, 12}},
     };
     for (const Case& c : cases) {
@@ -297,8 +297,8 @@ TEST(FilterTest, StagesEqualTheirPlainForm) {
     for (int trial = 0; trial < 60; ++trial) {
         const std::size_t n = std::uniform_int_distribution<std::size_t>(0, 1500)(random);
         FilterParams params;
-        params.preCutCm = std::uniform_int_distribution<std::int32_t>(0, 600)(random);
-        params.finalCutCm = std::uniform_int_distribution<std::int32_t>(0, 400)(random);
+        params.preCutCm = std::uniform_int_distribution<std::int32_t>(-300, 600)(random);
+        params.finalCutCm = std::uniform_int_distribution<std::int32_t>(-200, 400)(random);
         params.prefilterWidth = std::uniform_int_distribution<std::int32_t>(1, 100)(random);
         params.finalFilterWidth = std::uniform_int_distribution<std::int32_t>(1, 200)(random);
         const Curve points = roughCurve(random, n, trial % 3 == 0 ? 20000 : 3000);

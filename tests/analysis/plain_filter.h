@@ -88,7 +88,7 @@ inline void preCut(FilterWork& work, std::int32_t allowance) {
     }
 }
 
-// BandCut restarting scan by scan (tolerance within 0..2 x kMaxCutCm).
+// BandCut restarting scan by scan (tolerance within -2 x kMaxCutCm..2 x kMaxCutCm).
 inline void bandCut(FilterWork& work, std::int32_t tolerance) {
     std::copy_n(work.filterInput.begin(), work.points + 1, work.filterWork.begin());
     std::vector<std::int32_t>& f = work.filterWork;

@@ -644,9 +644,9 @@ TEST(Crosscheck, FilterAgreesOnCurvesThatForceRestarts) {
 TEST(Crosscheck, FilterAgreesForOtherParameters) {
     const kestrom::FilterParams params[] = {
         {350, 250, 8, 12},    {100, 50, 4, 6},   {1000, 600, 20, 30}, {0, 0, 1, 1},
-        {350, 250, 100, 200}, {350, 250, 0, -5}, {30, 10, 5, 7},      {350, 250, 150, 12}};
-    // Negative cuts are left out: the filter takes them as 0, where the written scan would start
-    // each point from the negative limit and loosen it from there.
+        {350, 250, 100, 200}, {350, 250, 0, -5}, {30, 10, 5, 7},      {350, 250, 150, 12},
+        {-100, 250, 8, 12},   {350, -50, 8, 12}};
+    // Negative cuts too: the scan starts from the negative limit and loosens it from there.
     int failed = 0;
     std::ostringstream first;
     unsigned seed = 1;
