@@ -77,7 +77,11 @@ Result<FlightImage> readMeasurementFile(const std::filesystem::path& path) {
 Status writeWholeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
     const std::filesystem::path folder =
         path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    std::string temp = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    // Appended piece by piece: g++ 12 at -O3 warns falsely (-Wrestrict) on "." + std::string.
+    std::string name = ".";
+    name += path.filename().string();
+    name += ".XXXXXX";
+    std::string temp = (folder / name).string();
     Descriptor file(::mkstemp(temp.data()));
     if (file.get() < 0) {
         return Status::failure(ErrorKind::CreateFailed, "Cannot create " + describe(path, errno));
