@@ -39,7 +39,7 @@ ZeroOutcome zeroRecorder(DeviceLink& link, Prompts& prompts) {
     link.txBuffer[2] = 0x32;
     link.txBuffer[3] = 0x33;
     link.exchange(command::kZero);
-    if (link.rxCount == 2 && readU16(link.rxBuffer, 0) == kZeroAck) {
+    if (link.rxCount == 2 && readU16le(link.rxBuffer, 0) == kZeroAck) {
         prompts.showMessage(Message::ResetDone, Message::ResetDoneCaption, Buttons::Ok);
         return ZeroOutcome::Done;
     }
@@ -117,7 +117,7 @@ DownloadResult downloadFlight(DeviceLink& link, Prompts& prompts, const Download
         return result;
     }
 
-    writeU16(link.rxBuffer, 8, static_cast<std::uint16_t>(deviceFactor));
+    writeU16le(link.rxBuffer, 8, static_cast<std::uint16_t>(deviceFactor));
     result.wordCount = (received - static_cast<std::uint32_t>(kFlightHeaderBytes)) / 2u;
     result.image.assign(link.rxBuffer.begin(), link.rxBuffer.begin() + received);
     call(view.headerReady, std::span<const std::uint8_t>(result.image));
@@ -146,7 +146,7 @@ DeviceSettingsReply ReadDeviceSettings(DeviceLink& link) {
     if (link.exchange(command::kReadDelay) != kInfo) {
         return reply;
     }
-    reply.delayHundredths = readU16(link.rxBuffer, 0);
+    reply.delayHundredths = readU16le(link.rxBuffer, 0);
     if (link.exchange(command::kDeviceInfo) != kInfo) {
         return reply;
     }
@@ -171,8 +171,8 @@ SaveOutcome saveDeviceSettings(DeviceLink& link, Prompts& prompts, const Setting
     }
 
     auto& tx = link.txBuffer;
-    writeU16(tx, 2, static_cast<std::uint16_t>(values.competitorNumber));
-    writeU16(tx, 5, static_cast<std::uint16_t>(values.triggerMetres * 4));
+    writeU16le(tx, 2, static_cast<std::uint16_t>(values.competitorNumber));
+    writeU16le(tx, 5, static_cast<std::uint16_t>(values.triggerMetres * 4));
     tx[7] = static_cast<std::uint8_t>(values.rateIndex);
     // A refusal needs an answer of two bytes; a missing or odd-sized answer goes on silently.
     if (const auto got = link.exchange(command::kWriteSettings);
@@ -193,7 +193,7 @@ SaveOutcome saveDeviceSettings(DeviceLink& link, Prompts& prompts, const Setting
         prompts.showMessage(Message::ValueTooLarge, Message::ProblemCaption, Buttons::Ok);
         return SaveOutcome::Refused;
     }
-    writeU16(tx, 2, static_cast<std::uint16_t>(delayHundredths));
+    writeU16le(tx, 2, static_cast<std::uint16_t>(delayHundredths));
     if (isAck(link, link.exchange(command::kWriteDelay))) {
         prompts.showMessage(Message::SetupOk, Message::SetupCaption, Buttons::Ok);
         return SaveOutcome::Acknowledged;
@@ -243,7 +243,7 @@ bool setupDefault(DeviceLink& link, Prompts& prompts,
         prompts.showMessage(Message::ResetError, Message::ProblemCaption, Buttons::Ok);
     }
 
-    writeU16(tx, 2, 18000); // 180 s
+    writeU16le(tx, 2, 18000); // 180 s
     if (!isAck(link, link.exchange(command::kWriteDelay))) {
         prompts.showMessage(Message::ResetError, Message::ProblemCaption, Buttons::Ok);
     }

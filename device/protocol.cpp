@@ -4,18 +4,18 @@ namespace kestrom {
 
 StatusBlock parseStatusBlock(std::span<const std::uint8_t, kInfoReplyBytes> reply) {
     StatusBlock block;
-    block.competitorNumber = readU16(reply, 0);
-    block.serialNumber = readU16(reply, 2);
+    block.competitorNumber = readU16le(reply, 0);
+    block.serialNumber = readU16le(reply, 2);
     block.temperatureC = static_cast<std::int8_t>(reply[4]);
-    block.triggerQuarterMetres = readU16(reply, 5);
+    block.triggerQuarterMetres = readU16le(reply, 5);
     block.statusByte = reply[7];
     return block;
 }
 
 DeviceInfo parseDeviceInfo(std::span<const std::uint8_t, kInfoReplyBytes> reply) {
     DeviceInfo info;
-    info.deviceFactor = readU16(reply, 2);
-    info.expectedBlocks = readU16(reply, 4);
+    info.deviceFactor = readU16le(reply, 2);
+    info.expectedBlocks = readU16le(reply, 4);
     info.versionMinor = reply[4];
     info.versionYear = reply[5];
     return info;

@@ -2,6 +2,8 @@
 // The recorder's 8-byte command frames and the payloads of its replies. Every 16-bit value on the
 // wire is little-endian. Pure functions over bytes; no I/O.
 
+#include "flight/flight_image.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -34,15 +36,6 @@ inline constexpr std::size_t kFlightHeaderBytes = 32;
 inline constexpr std::int32_t kDefaultDeviceFactor = 10000;
 inline constexpr std::int32_t kMinDeviceFactor = 9700;
 inline constexpr std::int32_t kMaxDeviceFactor = 10500;
-
-// Little-endian 16-bit value at `offset`; the caller has checked the size.
-constexpr std::uint16_t readU16(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-}
-constexpr void writeU16(std::span<std::uint8_t> bytes, std::size_t offset, std::uint16_t value) {
-    bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
-    bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-}
 
 // Settings block of the status reply e4 (exactly 8 bytes).
 struct StatusBlock {

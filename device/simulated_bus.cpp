@@ -143,10 +143,10 @@ private:
 
 std::vector<std::uint8_t> settingsReply(const RecorderState& s) {
     std::vector<std::uint8_t> reply(8, 0);
-    writeU16(reply, 0, s.competitorNumber);
-    writeU16(reply, 2, s.serialNumber);
+    writeU16le(reply, 0, s.competitorNumber);
+    writeU16le(reply, 2, s.serialNumber);
     reply[4] = static_cast<std::uint8_t>(s.temperatureC);
-    writeU16(reply, 5, s.triggerQuarterMetres);
+    writeU16le(reply, 5, s.triggerQuarterMetres);
     reply[7] = static_cast<std::uint8_t>((s.rateCode & 0x0F) | (s.newFlight ? 0x80 : 0x00));
     return reply;
 }
@@ -205,7 +205,7 @@ std::vector<std::uint8_t> SimulatedRecorder::respond(const std::array<std::uint8
         break;
     case command::kDeviceInfo:
         reply.assign(8, 0);
-        writeU16(reply, 2, state.deviceFactor);
+        writeU16le(reply, 2, state.deviceFactor);
         reply[4] = state.versionMinor;
         reply[5] = state.versionYear;
         break;
@@ -215,11 +215,11 @@ std::vector<std::uint8_t> SimulatedRecorder::respond(const std::array<std::uint8
         break;
     case command::kReadDelay:
         reply.assign(8, 0);
-        writeU16(reply, 0, state.delayHundredths);
+        writeU16le(reply, 0, state.delayHundredths);
         break;
     case command::kWriteSettings:
-        state.competitorNumber = readU16(frame, 2);
-        state.triggerQuarterMetres = readU16(frame, 5);
+        state.competitorNumber = readU16le(frame, 2);
+        state.triggerQuarterMetres = readU16le(frame, 5);
         state.rateCode = frame[7];
         reply = ack;
         break;
@@ -228,7 +228,7 @@ std::vector<std::uint8_t> SimulatedRecorder::respond(const std::array<std::uint8
         reply = ack;
         break;
     case command::kWriteDelay:
-        state.delayHundredths = readU16(frame, 2);
+        state.delayHundredths = readU16le(frame, 2);
         reply = ack;
         break;
     default:
@@ -322,27 +322,27 @@ std::unique_ptr<BridgeDevice> SimulatedBus::open(std::size_t index) {
 
 std::vector<std::uint8_t> makeSimpleFlight(std::size_t samples, std::uint8_t rateCode) {
     std::vector<std::uint8_t> image(kFlightHeaderBytes + 4 * (samples + 1), 0);
-    writeU16(image, 1, 17);    // competitor
-    writeU16(image, 3, 1001);  // serial
-    writeU16(image, 5, 27898); // UT near 15 degrees with these calibration words
+    writeU16le(image, 1, 17);    // competitor
+    writeU16le(image, 3, 1001);  // serial
+    writeU16le(image, 5, 27898); // UT near 15 degrees with these calibration words
     image[7] = rateCode;
-    writeU16(image, 8, 10000);
+    writeU16le(image, 8, 10000);
     const std::array<std::int32_t, 11> calibration{7728, -1282, -14533, 33406,  25087, 20576,
                                                    5498, 70,    -32768, -11075, 2432};
     for (std::size_t i = 0; i < calibration.size(); ++i) {
-        writeU16(image, 10 + 2 * i, static_cast<std::uint16_t>(calibration[i]));
+        writeU16le(image, 10 + 2 * i, static_cast<std::uint16_t>(calibration[i]));
     }
     for (std::size_t i = 0; i < samples; ++i) {
         const std::size_t at = kFlightHeaderBytes + 4 * i;
-        writeU16(image, at, 27898);
+        writeU16le(image, at, 27898);
         // A gentle climb and descent in the pressure word; never 0xFFFF.
         const auto step =
             static_cast<std::uint16_t>(i < samples / 2 ? i % 400 : (samples - i) % 400);
-        writeU16(image, at + 2, static_cast<std::uint16_t>(23843 - step));
+        writeU16le(image, at + 2, static_cast<std::uint16_t>(23843 - step));
     }
     const std::size_t end = kFlightHeaderBytes + 4 * samples;
-    writeU16(image, end, 27898);
-    writeU16(image, end + 2, 0xFFFF);
+    writeU16le(image, end, 27898);
+    writeU16le(image, end + 2, 0xFFFF);
     return image;
 }
 

@@ -80,4 +80,21 @@ FlightHeader ApplyFlightHeader(const FlightImage& image) {
     return h;
 }
 
+void writeCalibrationWords(std::vector<std::uint8_t>& image, const Calibration& cal) {
+    const std::array<std::uint16_t, 11> words{static_cast<std::uint16_t>(cal.ac1),
+                                              static_cast<std::uint16_t>(cal.ac2),
+                                              static_cast<std::uint16_t>(cal.ac3),
+                                              cal.ac4,
+                                              cal.ac5,
+                                              cal.ac6,
+                                              static_cast<std::uint16_t>(cal.b1),
+                                              static_cast<std::uint16_t>(cal.b2),
+                                              static_cast<std::uint16_t>(cal.mb),
+                                              static_cast<std::uint16_t>(cal.mc),
+                                              static_cast<std::uint16_t>(cal.md)};
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        writeU16le(image, kOffsetCalibration + 2 * w, words[w]);
+    }
+}
+
 } // namespace kestrom

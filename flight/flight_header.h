@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrom {
 
@@ -57,5 +58,9 @@ struct FlightHeader {
 
 // Reads the header at the start of image (bytes beyond a short image read as 0); never fails.
 FlightHeader ApplyFlightHeader(const FlightImage& image);
+
+// Stores the eleven calibration words into header bytes 10-31 of image (grown when shorter), in
+// the order and signedness ApplyFlightHeader reads them.
+void writeCalibrationWords(std::vector<std::uint8_t>& image, const Calibration& cal);
 
 } // namespace kestrom

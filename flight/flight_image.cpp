@@ -20,4 +20,13 @@ void writeU16le(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint1
     bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
 }
 
+void writeU16le(std::span<std::uint8_t> bytes, std::size_t offset, std::uint16_t value) {
+    if (offset < bytes.size()) {
+        bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
+    }
+    if (offset + 1 < bytes.size()) {
+        bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
+    }
+}
+
 } // namespace kestrom

@@ -33,6 +33,9 @@ std::uint16_t readU16le(std::span<const std::uint8_t> bytes, std::size_t offset)
 std::int16_t readI16le(std::span<const std::uint8_t> bytes, std::size_t offset);
 // Stores a little-endian word; grows the vector with zeros when offset + 2 lies beyond it.
 void writeU16le(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value);
+// Stores a little-endian word into a fixed buffer (a frame, a reply); bytes that would lie beyond
+// it are not written.
+void writeU16le(std::span<std::uint8_t> bytes, std::size_t offset, std::uint16_t value);
 
 // One flight image, owning its bytes. Every read beyond its own bytes gives 0, so a short image
 // never picks up another flight's data.

@@ -146,21 +146,7 @@ std::vector<std::uint8_t> generateFlight(const GeneratorOptions& options) {
     writeU16le(bytes, kOffsetHeaderUt, groundUt);
     bytes[kOffsetRateCode] = static_cast<std::uint8_t>(o.rateCode & 0xFF);
     writeU16le(bytes, kOffsetDeviceFactor, o.deviceFactor);
-    const Calibration& c = o.calibration;
-    const std::array<std::uint16_t, 11> words{static_cast<std::uint16_t>(c.ac1),
-                                              static_cast<std::uint16_t>(c.ac2),
-                                              static_cast<std::uint16_t>(c.ac3),
-                                              c.ac4,
-                                              c.ac5,
-                                              c.ac6,
-                                              static_cast<std::uint16_t>(c.b1),
-                                              static_cast<std::uint16_t>(c.b2),
-                                              static_cast<std::uint16_t>(c.mb),
-                                              static_cast<std::uint16_t>(c.mc),
-                                              static_cast<std::uint16_t>(c.md)};
-    for (std::size_t w = 0; w < words.size(); ++w) {
-        writeU16le(bytes, kOffsetCalibration + 2 * w, words[w]);
-    }
+    writeCalibrationWords(bytes, o.calibration);
 
     Noise noise(o.seed);
     std::vector<bool> spikeAt(samples, false);

@@ -181,8 +181,8 @@ void runSession(DeviceLink& link, SessionPrompts& prompts, const SessionParams& 
                     download.deviceFactor <= kMaxDeviceFactor,
                 "download.deviceFactor >= kMinDeviceFactor &&                 "
                 "download.deviceFactor <= kMaxDeviceFactor");
-        require(readU16(download.image, 8) == download.deviceFactor,
-                "readU16(download.image, 8) == download.deviceFactor");
+        require(readU16le(download.image, 8) == download.deviceFactor,
+                "readU16le(download.image, 8) == download.deviceFactor");
     }
 
     if (link.deviceHandle) {

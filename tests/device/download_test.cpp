@@ -41,7 +41,7 @@ TEST(Download, DeliversTheStoredFlightWithDeviceValueInBytes8And9) {
     view.showProgress = [&](const std::string& text) { progress.push_back(text); };
     view.headerReady = [&](std::span<const std::uint8_t> image) {
         ++headerCalls;
-        EXPECT_EQ(readU16(image, 8), 10123);
+        EXPECT_EQ(readU16le(image, 8), 10123);
     };
 
     const DownloadResult result = downloadFlight(rig.link, rig.prompts, view);
@@ -51,7 +51,7 @@ TEST(Download, DeliversTheStoredFlightWithDeviceValueInBytes8And9) {
     EXPECT_TRUE(result.newFlight);
     EXPECT_TRUE(result.endSeen);
     auto expected = rig.recorder.state.flight;
-    writeU16(expected, 8, 10123);
+    writeU16le(expected, 8, 10123);
     EXPECT_EQ(result.image, expected);
     EXPECT_EQ(result.flightBytes, expected.size());
     EXPECT_EQ(result.wordCount, (expected.size() - 32) / 2);
@@ -110,7 +110,7 @@ TEST_P(DeviceFactor, RangeRuleAndMissingReply) {
     const DownloadResult result = downloadFlight(rig.link, rig.prompts);
     ASSERT_EQ(result.outcome, DownloadOutcome::Ok);
     EXPECT_EQ(result.deviceFactor, GetParam().used);
-    EXPECT_EQ(readU16(result.image, 8), GetParam().used);
+    EXPECT_EQ(readU16le(result.image, 8), GetParam().used);
     EXPECT_TRUE(rig.prompts.shown.empty()); // a missing eD reply is no failure
 }
 

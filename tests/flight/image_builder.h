@@ -2,6 +2,7 @@
 // Builds flight images sample by sample for the tests.
 
 #include "flight/conversions.h"
+#include "flight/flight_header.h"
 #include "flight/flight_image.h"
 
 #include <array>
@@ -23,20 +24,7 @@ inline std::vector<std::uint8_t> headerBytes(unsigned rateCode, std::uint16_t he
     writeU16le(bytes, kOffsetHeaderUt, headerUt);
     bytes[kOffsetRateCode] = static_cast<std::uint8_t>(rateCode);
     writeU16le(bytes, kOffsetDeviceFactor, 10000);
-    const std::array<std::uint16_t, 11> words{static_cast<std::uint16_t>(c.ac1),
-                                              static_cast<std::uint16_t>(c.ac2),
-                                              static_cast<std::uint16_t>(c.ac3),
-                                              c.ac4,
-                                              c.ac5,
-                                              c.ac6,
-                                              static_cast<std::uint16_t>(c.b1),
-                                              static_cast<std::uint16_t>(c.b2),
-                                              static_cast<std::uint16_t>(c.mb),
-                                              static_cast<std::uint16_t>(c.mc),
-                                              static_cast<std::uint16_t>(c.md)};
-    for (std::size_t w = 0; w < words.size(); ++w) {
-        writeU16le(bytes, kOffsetCalibration + 2 * w, words[w]);
-    }
+    writeCalibrationWords(bytes, c);
     return bytes;
 }
 

@@ -442,11 +442,11 @@ void SettingsDialogTest::save() {
     if (sent.contains('5')) {
         const Frame& e5 = rig.lastFrame(command::kWriteSettings);
         QCOMPARE(e5[4], 0);
-        QCOMPARE(readU16(e5, 5), static_cast<std::uint16_t>(trigger.toInt() * 4));
-        QCOMPARE(readU16(e5, 2), static_cast<std::uint16_t>(competitor.toInt()));
+        QCOMPARE(readU16le(e5, 5), static_cast<std::uint16_t>(trigger.toInt() * 4));
+        QCOMPARE(readU16le(e5, 2), static_cast<std::uint16_t>(competitor.toInt()));
         QCOMPARE(e5[7], rateIndex);
-        QCOMPARE(state.triggerQuarterMetres, readU16(e5, 5));
-        QCOMPARE(state.competitorNumber, readU16(e5, 2));
+        QCOMPARE(state.triggerQuarterMetres, readU16le(e5, 5));
+        QCOMPARE(state.competitorNumber, readU16le(e5, 2));
         QCOMPARE(state.rateCode, e5[7]);
         QCOMPARE(state.manualZeroing, rig.lastFrame(command::kWriteManualZero)[2]);
     } else {
@@ -455,8 +455,8 @@ void SettingsDialogTest::save() {
     }
     if (sent.contains('7')) {
         const Frame& e7 = rig.lastFrame(command::kWriteDelay);
-        QCOMPARE(readU16(e7, 2), static_cast<std::uint16_t>(delay.toInt() * 100));
-        QCOMPARE(state.delayHundredths, readU16(e7, 2));
+        QCOMPARE(readU16le(e7, 2), static_cast<std::uint16_t>(delay.toInt() * 100));
+        QCOMPARE(state.delayHundredths, readU16le(e7, 2));
     } else {
         QCOMPARE(state.delayHundredths, untouched.delayHundredths);
     }

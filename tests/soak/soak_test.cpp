@@ -217,7 +217,7 @@ TEST_P(Soak, EveryDownloadIsExactOrShowsItsMessage) {
 
         switch (result.outcome) {
         case DownloadOutcome::Ok:
-            ASSERT_EQ(readU16(result.image, 8), expectedFactor);
+            ASSERT_EQ(readU16le(result.image, 8), expectedFactor);
             if (result.endSeen) {
                 // Every sample arrived; a cut stream may lack the end-marker sample's last word,
                 // which is 0xFFFF like the word before it.
