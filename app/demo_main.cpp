@@ -14,7 +14,7 @@ int main(int, char** argv) {
     kestrom::GeneratorOptions flight;
     flight.rateCode = 2;
     flight.glideSeconds = 90.0;
-    recorder.state.flight = kestrom::generateFlight(flight);
-    recorder.state.rateCode = static_cast<std::uint8_t>(flight.rateCode);
+    // The recorder reports the competitor, serial number and rate of the flight it holds.
+    recorder.holdFlight(kestrom::generateFlight(flight));
     return kestrom::app::runProgram(argv[0], bus);
 }

@@ -35,7 +35,7 @@ constexpr std::array<TextPair, 24> kCaptions{{
     {"Odczyt z: ", "Read from:", 0},
 }};
 
-constexpr std::array<TextPair, 21> kMessages{{
+constexpr std::array<TextPair, 24> kMessages{{
     {"Zerowanie. Czy napewno?", "Reset. Sure?", 30},
     {"ZEROWANIE", "Reset", 20},
     {"Błąd komunikacji z portem ", "Communication Error ", 30},
@@ -58,6 +58,10 @@ constexpr std::array<TextPair, 21> kMessages{{
     {"Plik za krótki", "File too short", 0},
     {"Za duza wartosc", "Too large value", 30},
     {"Pole nie może być puste", "Field can not be empty", 24},
+    {"Nie można wydrukować - sprawdź ustawienia drukarki", "Cannot print - check the printer setup",
+     0},
+    {"Nie znaleziono podręcznika użytkownika", "User guide not found", 0},
+    {"Nie można otworzyć podręcznika użytkownika", "Cannot open the user guide", 0},
 }};
 
 template <typename Key, std::size_t N>

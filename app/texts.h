@@ -66,6 +66,11 @@ enum class Message {
     ValueTooLarge,
     // A settings number field left empty (settings dialog).
     FieldEmpty,
+    // A print that could not start or finish (the printer stays usable).
+    PrintFailed,
+    // Help: no user guide found, or the one found could not be opened.
+    HelpNotFound,
+    HelpNotOpened,
 };
 
 struct TextPair {

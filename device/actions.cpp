@@ -159,8 +159,13 @@ SaveOutcome saveDeviceSettings(DeviceLink& link, Prompts& prompts, const Setting
     if (!link.deviceHandle) {
         return SaveOutcome::NotConnected;
     }
+    // Every limit is checked before the first write, so a refused delay never leaves a new
+    // trigger, competitor and rate in the recorder. The delay is checked on the seconds as well,
+    // so a huge number cannot wrap into a small delay.
+    const std::int64_t delayHundredths = static_cast<std::int64_t>(values.delaySeconds) * 100;
     if (aboveLimit(values.triggerMetres, kMaxTriggerMetres) ||
-        aboveLimit(values.competitorNumber, kMaxCompetitorNumber)) {
+        aboveLimit(values.competitorNumber, kMaxCompetitorNumber) || values.delaySeconds < 0 ||
+        delayHundredths > static_cast<std::int64_t>(kMaxDelayHundredths)) {
         prompts.showMessage(Message::ValueTooLarge, Message::ProblemCaption, Buttons::Ok);
         return SaveOutcome::Refused;
     }
@@ -186,13 +191,6 @@ SaveOutcome saveDeviceSettings(DeviceLink& link, Prompts& prompts, const Setting
         prompts.showMessage(Message::SetupFailed, Message::SetupCaption, Buttons::Ok);
     }
 
-    // Checked on the seconds as well, so a huge number cannot wrap into a small delay.
-    const std::int64_t delayHundredths = static_cast<std::int64_t>(values.delaySeconds) * 100;
-    if (values.delaySeconds < 0 ||
-        delayHundredths > static_cast<std::int64_t>(kMaxDelayHundredths)) {
-        prompts.showMessage(Message::ValueTooLarge, Message::ProblemCaption, Buttons::Ok);
-        return SaveOutcome::Refused;
-    }
     writeU16le(tx, 2, static_cast<std::uint16_t>(delayHundredths));
     if (isAck(link, link.exchange(command::kWriteDelay))) {
         prompts.showMessage(Message::SetupOk, Message::SetupCaption, Buttons::Ok);

@@ -122,9 +122,9 @@ enum class SaveOutcome {
 };
 
 // The settings dialog's Save: e5 (trigger x 4, competitor, rate), eC (manual zeroing), e7 (delay
-// in hundredths) with their limits and checks. A trigger above 200 m, a competitor above 10000
-// or a missing selection refuses before anything is sent; a delay above 300 s refuses after e5
-// and eC were written.
+// in hundredths) with their limits and checks. A trigger above 200 m, a competitor above 10000,
+// a delay above 300 s or a missing selection refuses before anything is sent: the settings are
+// written whole or not at all.
 SaveOutcome saveDeviceSettings(DeviceLink& link, Prompts& prompts, const SettingsToWrite& values);
 
 // "Setup Default": connect; e5 competitor 0, trigger 120 (30 m), rate 1; eC manual zeroing on;

@@ -170,6 +170,17 @@ std::vector<std::uint8_t> flightStream(RecorderState& state, const RecorderFault
 
 } // namespace
 
+void SimulatedRecorder::holdFlight(std::vector<std::uint8_t> stream) {
+    if (stream.size() >= kFlightHeaderBytes) {
+        state.competitorNumber = readU16le(stream, 1);
+        state.serialNumber = readU16le(stream, 3);
+        state.rateCode = static_cast<std::uint8_t>(stream[7] & 0x0F);
+        state.deviceFactor = readU16le(stream, 8);
+    }
+    state.flight = std::move(stream);
+    state.newFlight = true;
+}
+
 std::vector<std::uint8_t> SimulatedRecorder::respond(const std::array<std::uint8_t, 8>& frame) {
     frames.push_back(frame);
     if (faults.silent || frame[0] != kFrameLead) {

@@ -61,6 +61,12 @@ public:
     // Every frame received, in order, for tests to inspect.
     std::vector<std::array<std::uint8_t, 8>> frames;
 
+    // Stores a flight stream as the recorder's last flight and takes the settings its header
+    // was recorded with (competitor, serial number, rate code, device value), so what the
+    // recorder reports agrees with the flight it hands over. A stream shorter than the header
+    // changes only the flight.
+    void holdFlight(std::vector<std::uint8_t> stream);
+
     // Handles one complete frame and returns what the recorder sends back.
     std::vector<std::uint8_t> respond(const std::array<std::uint8_t, 8>& frame);
 };
