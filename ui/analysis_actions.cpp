@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kestrom::ui {
@@ -57,15 +58,21 @@ void TKestrom_BMP::connectAnalysisActions() {
 // ---- Filter buttons ----------------------------------------------------------------------------
 
 void TKestrom_BMP::B_Filtr_AltClick() {
+    const FilterParams params = filterParamsOf(state_.config);
+    if (drawRecorderFiltered(params)) {
+        state_.recorderFilter = params;
+    }
+}
+
+bool TKestrom_BMP::drawRecorderFiltered(const FilterParams& params) {
     FlightRecord& rec = state_.recorder;
     if (!rec.evaluated) {
-        return; // nothing evaluated: no curve to filter
+        return false; // nothing evaluated: no curve to filter
     }
-    const std::optional<FilterPlot> plot =
-        filterRecorderFlight(state_.filter, rec.evaluation.altitudeCm,
-                             filterParamsOf(state_.config), rec.wordCount, rec.rateTimes10);
+    const std::optional<FilterPlot> plot = filterRecorderFlight(
+        state_.filter, rec.evaluation.altitudeCm, params, rec.wordCount, rec.rateTimes10);
     if (!plot) {
-        return;
+        return false;
     }
     Chart1->clearSeries(SeriesId::Series1);
     Chart1->clearSeries(SeriesId::Series5);
@@ -79,19 +86,27 @@ void TKestrom_BMP::B_Filtr_AltClick() {
     E_MaxGl->setText(QString::fromStdString(centimetresText(plot->maxCm, decimalSeparator())));
     EMinimum->setText(QString::fromStdString(centimetresText(plot->minCm, decimalSeparator())));
     Chart1->refresh();
+    return true;
 }
 
 void TKestrom_BMP::B_Filtr_porClick() {
+    const FilterParams params = filterParamsOf(state_.config);
+    if (drawCompareFiltered(params)) {
+        state_.compareFilter = params;
+    }
+}
+
+bool TKestrom_BMP::drawCompareFiltered(const FilterParams& params) {
     CompareFlight& cmp = state_.comparison;
     if (!cmp.evaluated) {
-        return;
+        return false;
     }
-    const std::optional<FilterPlot> plot =
-        filterCompareFlight(state_.filter, cmp.evaluation.compareAltitudeCm,
-                            filterParamsOf(state_.config), cmp.compareSampleBytes);
+    const std::optional<FilterPlot> plot = filterCompareFlight(
+        state_.filter, cmp.evaluation.compareAltitudeCm, params, cmp.compareSampleBytes);
     if (!plot) {
-        return;
+        return false;
     }
+    placeComparison();
     Chart1->clearSeries(SeriesId::Series3);
     Chart1->clearSeries(SeriesId::Series6);
     for (float value : plot->rawPoints) {
@@ -103,6 +118,34 @@ void TKestrom_BMP::B_Filtr_porClick() {
     E_Max_Por->setText(QString::fromStdString(centimetresText(plot->maxCm, decimalSeparator())));
     E_Min_Por->setText(QString::fromStdString(centimetresText(plot->minCm, decimalSeparator())));
     Chart1->refresh();
+    return true;
+}
+
+void TKestrom_BMP::placeComparison() {
+    // Point j of the comparison lies at j x recorder rate / comparison rate on the recorder
+    // flight's axis, so equal times line up; alone on the chart it keeps its own points.
+    const std::uint32_t recorderRate = state_.recorder.evaluated ? state_.recorder.rateTimes10 : 0;
+    const std::uint32_t compareRate = state_.comparison.record.rateTimes10;
+    const double scale = recorderRate > 0 && compareRate > 0
+                             ? static_cast<double>(recorderRate) / static_cast<double>(compareRate)
+                             : 1.0;
+    Chart1->setSeriesTimeScale(SeriesId::Series3, scale);
+    Chart1->setSeriesTimeScale(SeriesId::Series6, scale);
+}
+
+void TKestrom_BMP::coverShownCurves() {
+    double top = 0.0;
+    for (SeriesId id :
+         {SeriesId::Series1, SeriesId::Series3, SeriesId::Series5, SeriesId::Series6}) {
+        for (int i = 0; i < Chart1->pointCount(id); ++i) {
+            top = std::max(top, Chart1->pointValue(id, i));
+        }
+    }
+    AxisRule& left = Chart1->leftAxisRule();
+    if (top > left.maximum) {
+        // The same head room as the evaluation leaves above its own maximum.
+        left.maximum = static_cast<double>(leftAxisMaximum(static_cast<float>(top)));
+    }
 }
 
 // ---- Comparison ---------------------------------------------------------------------------------
@@ -110,6 +153,7 @@ void TKestrom_BMP::B_Filtr_porClick() {
 void TKestrom_BMP::drawCompareFlight() {
     const CompareFlight& cmp = state_.comparison;
     const CompareEvaluation& ev = cmp.evaluation;
+    placeComparison();
     Chart1->clearSeries(SeriesId::Series3);
     keepLeftMaximumFixed(*Chart1);
     Chart1->leftAxisRule().maximum = ev.leftAxisMax;
@@ -146,6 +190,9 @@ void TKestrom_BMP::B_PorownanieClick() {
         prompts_.showMessage(Message::FileTooShort, Message::ProblemCaption, Buttons::Ok);
         return;
     }
+    // Nothing of an earlier comparison's filtering belongs to this flight.
+    state_.compareFilter.reset();
+    Chart1->clearSeries(SeriesId::Series6);
     GroupB_Por->setTitle(baseName(*name));
     state_.compareMark = true;
     Porownanie1->setChecked(true);
@@ -250,10 +297,16 @@ void TKestrom_BMP::E_TempGlKeyPress() {
     if (entry != TemperatureEntry::Evaluated) {
         return;
     }
-    // The filter curves stay; the recorder's own curves are drawn anew from its own image.
+    // Nothing of the old evaluation stays: a filtered flight is filtered again with the same
+    // parameters, and the axis keeps the comparison in view.
     Chart1->leftAxisRule().minimum = 0.0;
     keepLeftMaximumFixed(*Chart1);
     drawRecorderFlight();
+    if (state_.recorderFilter) {
+        drawRecorderFiltered(*state_.recorderFilter);
+    }
+    coverShownCurves();
+    Chart1->refresh();
 }
 
 void TKestrom_BMP::E_TempPorKeyPress() {
@@ -266,6 +319,11 @@ void TKestrom_BMP::E_TempPorKeyPress() {
     }
     if (entry == TemperatureEntry::Evaluated) {
         drawCompareFlight();
+        if (state_.compareFilter) {
+            drawCompareFiltered(*state_.compareFilter);
+        }
+        coverShownCurves();
+        Chart1->refresh();
     }
 }
 

@@ -245,7 +245,7 @@ void Chart::clearSeries(SeriesId id) {
 void Chart::appendPoint(SeriesId id, double value, const QString& label) {
     Series& s = at(id);
     const int index = static_cast<int>(s.labels.size());
-    s.graph->addData(static_cast<double>(index), value);
+    s.graph->addData(static_cast<double>(index) * s.timeScale, value);
     s.labels.push_back(label);
     if (!label.isEmpty()) {
         s.labelledIndices.push_back(index);
@@ -257,6 +257,28 @@ int Chart::pointCount(SeriesId id) const { return static_cast<int>(at(id).labels
 
 double Chart::pointValue(SeriesId id, int index) const {
     return at(id).graph->data()->at(index)->value;
+}
+
+double Chart::pointKey(SeriesId id, int index) const {
+    return at(id).graph->data()->at(index)->key;
+}
+
+void Chart::setSeriesTimeScale(SeriesId id, double unitsPerPoint) {
+    Series& s = at(id);
+    if (unitsPerPoint == s.timeScale || !(unitsPerPoint > 0.0)) {
+        return;
+    }
+    s.timeScale = unitsPerPoint;
+    QVector<double> keys;
+    QVector<double> values;
+    keys.reserve(s.graph->dataCount());
+    values.reserve(s.graph->dataCount());
+    for (int i = 0; i < s.graph->dataCount(); ++i) {
+        keys.push_back(static_cast<double>(i) * unitsPerPoint);
+        values.push_back(s.graph->data()->at(i)->value);
+    }
+    s.graph->setData(keys, values, true);
+    replot(rpQueuedReplot);
 }
 
 QString Chart::pointLabel(SeriesId id, int index) const { return at(id).labels.at(index); }
@@ -303,12 +325,14 @@ void Chart::applyRanges() {
     if (zoomed_) {
         return;
     }
-    // Bottom: every point of the longest series (the whole flight, however long).
-    int longest = 0;
+    // Bottom: every point of every series (the whole flight, however long), each at its time.
+    double last = 0.0;
     for (const Series& s : series_) {
-        longest = std::max(longest, static_cast<int>(s.labels.size()));
+        if (!s.labels.isEmpty()) {
+            last = std::max(last, static_cast<double>(s.labels.size() - 1) * s.timeScale);
+        }
     }
-    xAxis->setRange(0.0, longest > 1 ? static_cast<double>(longest - 1) : 1.0);
+    xAxis->setRange(0.0, last > 0.0 ? last : 1.0);
 
     bool found = false;
     QCPRange leftData;
@@ -369,18 +393,24 @@ void Chart::rebuildBottomMarks() {
     }
     const QCPRange range = xAxis->range();
     const auto& idx = source->labelledIndices;
-    const auto first =
-        std::lower_bound(idx.begin(), idx.end(), static_cast<int>(std::ceil(range.lower)));
-    const auto last =
-        std::upper_bound(idx.begin(), idx.end(), static_cast<int>(std::floor(range.upper)));
+    const auto first = std::lower_bound(
+        idx.begin(), idx.end(), static_cast<int>(std::ceil(range.lower / source->timeScale)));
+    const auto last = std::upper_bound(
+        idx.begin(), idx.end(), static_cast<int>(std::floor(range.upper / source->timeScale)));
     const auto visible = static_cast<int>(last - first);
-    // Upright text needs about one line height per mark to stay readable.
-    const int pixels = std::max(1, axisRect()->width());
+    // Upright text needs about one line height per mark to stay readable. The marks share only
+    // the part of the axis their series covers (a longer flight of another series extends it).
+    int pixels = std::max(1, axisRect()->width());
+    const double labelledEnd = static_cast<double>(source->labels.size() - 1) * source->timeScale;
+    if (labelledEnd < range.upper) {
+        const double share = std::max(0.0, labelledEnd - range.lower) / range.size();
+        pixels = std::max(1, static_cast<int>(pixels * share));
+    }
     const int lineHeight = QFontMetrics(xAxis->tickLabelFont()).height() + 2;
     const int fit = std::max(1, pixels / lineHeight);
     const int step = std::max(1, (visible + fit - 1) / fit);
     for (auto it = first; it < last; it += step) {
-        bottomTicker_->addTick(*it, source->labels[*it]);
+        bottomTicker_->addTick(*it * source->timeScale, source->labels[*it]);
         if (last - it <= step) {
             break;
         }
@@ -459,10 +489,10 @@ void Chart::setBackgroundColour(const QColor& colour) {
 
 bool Chart::saveBitmap(const QString& path) { return saveBmp(path, width(), height(), 1.0); }
 
-void Chart::printOn(QPrinter& printer) {
+bool Chart::printOn(QPrinter& printer) {
     QCPPainter painter;
     if (!painter.begin(&printer)) {
-        return;
+        return false;
     }
     painter.setMode(QCPPainter::pmVectorized);
     painter.setMode(QCPPainter::pmNoCaching);
@@ -472,12 +502,15 @@ void Chart::printOn(QPrinter& printer) {
         page.width() * (100.0 - printMargins_.left() - printMargins_.right()) / 100.0,
         page.height() * (100.0 - printMargins_.top() - printMargins_.bottom()) / 100.0);
     if (area.width() <= 0 || area.height() <= 0 || width() <= 0 || height() <= 0) {
-        return;
+        painter.end(); // an empty page: nothing of the chart fits
+        return false;
     }
     // Drawn at screen size and stretched: printer resolution would blow the fonts up.
     painter.translate(area.topLeft());
     painter.scale(area.width() / width(), area.height() / height());
     toPainter(&painter, width(), height());
+    // The page goes out at the end; a printer that fails then has not printed either.
+    return painter.end();
 }
 
 void Chart::refresh() { replot(rpImmediateRefresh); }

@@ -41,11 +41,17 @@ public:
 
     // Removes every point of the series.
     void clearSeries(SeriesId id);
-    // Appends a point at x = the series' point count, drawn in the series' colour; `label`
-    // (may be empty) becomes a mark of the bottom axis when this series carries the labels.
+    // Appends a point at x = the series' point count times its time scale, drawn in the series'
+    // colour; `label` (may be empty) becomes a mark of the bottom axis when this series carries
+    // the labels.
     void appendPoint(SeriesId id, double value, const QString& label = {});
     int pointCount(SeriesId id) const;
     double pointValue(SeriesId id, int index) const; // index must be < pointCount
+    double pointKey(SeriesId id, int index) const;   // its x; index must be < pointCount
+    // Bottom-axis units per point of the series (1 unless set): a flight sampled at another
+    // rate than the one whose labels the axis shows is drawn at its own times. Points already
+    // in the series move to the new scale.
+    void setSeriesTimeScale(SeriesId id, double unitsPerPoint);
     QString pointLabel(SeriesId id, int index) const;
 
     void setSeriesTitle(SeriesId id, const QString& title);
@@ -91,8 +97,9 @@ public:
     // Print margins in percent of the page: left, top, right, bottom.
     void setPrintMargins(const QMarginsF& percent) { printMargins_ = percent; }
     QMarginsF printMargins() const { return printMargins_; }
-    // Prints the chart as one page, stretched to the area inside the margins.
-    void printOn(QPrinter& printer);
+    // Prints the chart as one page, stretched to the area inside the margins. False when the
+    // printer could not start or finish the page.
+    bool printOn(QPrinter& printer);
 
     // Applies the axis rules and replots at once.
     void refresh();
@@ -113,6 +120,7 @@ private:
         QVector<int> labelledIndices; // indices with a non-empty label, ascending
         QString title;
         bool inLegend = true;
+        double timeScale = 1.0; // x of point i = i * timeScale
     };
 
     void applyRanges();

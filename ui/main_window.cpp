@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,9 +84,10 @@ TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, const std::string& 
     buildMenu();
     connectHandlers();
     connectAnalysisActions();
-    openDocument_ = [](const QString& name) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(name)));
+    openDocument_ = [](const QString& path) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     };
+    programFolder_ = QFileInfo(QString::fromStdString(programPath)).absolutePath();
 
     // Start-up: configuration first, then everything that depends on it.
     // Beside the program; an installed program keeps it in the user's configuration folder.
@@ -418,9 +420,35 @@ void TKestrom_BMP::Info1Click() {
     }
 }
 
+std::optional<QString> TKestrom_BMP::findUserGuide() const {
+    const bool english = state_.CurrentLanguage != kPolish;
+    const QString helpFile =
+        english ? QStringLiteral("Kes_HELPA.chm") : QStringLiteral("Kes_HELPP.chm");
+    const QString guide =
+        english ? QStringLiteral("kestrom-guide-en.html") : QStringLiteral("kestrom-guide-pl.html");
+    const QStringList candidates{
+        QDir::current().absoluteFilePath(helpFile),
+        QDir(programFolder_).absoluteFilePath(QStringLiteral("help/") + guide),
+        QDir(programFolder_).absoluteFilePath(QStringLiteral("../share/kestrom/help/") + guide),
+    };
+    for (const QString& candidate : candidates) {
+        const QString path = QDir::cleanPath(candidate);
+        if (QFileInfo(path).isFile()) {
+            return path;
+        }
+    }
+    return std::nullopt;
+}
+
 void TKestrom_BMP::Help1Click() {
-    openDocument_(state_.CurrentLanguage != kPolish ? QStringLiteral("Kes_HELPA.chm")
-                                                    : QStringLiteral("Kes_HELPP.chm"));
+    const std::optional<QString> guide = findUserGuide();
+    if (!guide) {
+        prompts_.showMessage(Message::HelpNotFound, Message::ProblemCaption, Buttons::Ok);
+        return;
+    }
+    if (!openDocument_(*guide)) {
+        prompts_.showMessage(Message::HelpNotOpened, Message::ProblemCaption, Buttons::Ok);
+    }
 }
 
 void TKestrom_BMP::FormHelp() { Help1Click(); }
@@ -449,6 +477,7 @@ void TKestrom_BMP::resetRecorderChart() {
     left.automatic = false;
     left.autoMaximum = false;
     left.autoMinimum = true;
+    state_.recorderFilter.reset(); // its dashed curve has just gone
 }
 
 void TKestrom_BMP::drawRecorderFlight() {
@@ -471,6 +500,8 @@ void TKestrom_BMP::drawRecorderFlight() {
     left.autoMaximum = false;
     left.autoMinimum = true;
     left.maximum = static_cast<double>(ev.leftAxisMax);
+    // The comparison moves with the recorder flight's rate.
+    placeComparison();
     Chart1->refresh();
 }
 

@@ -15,6 +15,7 @@
 #include "ui/chart.h"
 
 #include <QMainWindow>
+#include <QString>
 
 #include <functional>
 #include <memory>
@@ -43,6 +44,10 @@ struct WindowState {
     CompareFlight comparison; // comparison flight with its own image, right panel, Series3
     FilterWork filter;        // working curves of the two Filter buttons
     bool compareMark = true;  // check mark of Porownanie1 (the action toggles itself first)
+    // The parameters each flight was last filtered with by its Filter button; a temperature
+    // entry filters the new evaluation again with them. Cleared when a new flight is shown.
+    std::optional<FilterParams> recorderFilter;
+    std::optional<FilterParams> compareFilter;
     // What the settings dialog's sampling list reads now; the panels show its items.
     SamplingList samplingList = SamplingList::DesignItems;
 };
@@ -70,10 +75,15 @@ public:
     QDialog* settingsDialog() const { return settingsDialog_; }
     QDialog* filterDialog() const { return filterDialog_; }
 
-    // How a document is handed to the desktop's open handler (help files); tests replace it.
-    void setDocumentOpener(std::function<void(const QString& name)> opener) {
+    // How a document is handed to the desktop's open handler (the user guide); returns whether
+    // it was opened. Tests replace it.
+    void setDocumentOpener(std::function<bool(const QString& path)> opener) {
         openDocument_ = std::move(opener);
     }
+    // The user guide of the current language: the help file named for it in the current folder
+    // if there is one, else the HTML guide in help/ beside the program, else the installed one
+    // (../share/kestrom/help from the program's folder). Nothing when none exists.
+    std::optional<QString> findUserGuide() const;
 
     // Writes the configuration record; a failure is shown through the prompts' error display.
     // Returns whether it was written.
@@ -237,13 +247,26 @@ private:
     QDialog* settingsDialog_ = nullptr;
     QDialog* filterDialog_ = nullptr;
     TFoInfo* aboutBox_ = nullptr;
-    std::function<void(const QString&)> openDocument_;
+    std::function<bool(const QString&)> openDocument_;
+    QString programFolder_;
 
     // Analysis and output (analysis_actions.cpp, output_actions.cpp).
     void connectAnalysisActions();
     void clearRecorderPanel();
     void clearComparePanel();
     void drawCompareFlight();
+    // The Filter buttons' drawing: filters the flight's current evaluation with these
+    // parameters and shows the filtered curve solid, the raw one dashed and the filtered
+    // extremes. False (nothing changed) for a flight too short to filter.
+    bool drawRecorderFiltered(const FilterParams& params);
+    bool drawCompareFiltered(const FilterParams& params);
+    // Puts the comparison's points at its own times on the recorder flight's time axis.
+    void placeComparison();
+    // Raises the left axis' maximum so that no curve shown on it is cut off.
+    void coverShownCurves();
+    // Replaces the current printer by a fresh one with the same printer, file, page and colour
+    // choices.
+    void renewPrinter();
     QColor savedBackground_;
     std::shared_ptr<QPrinter> printer_; // created on first use
     std::function<void(QPrinter&)> printerSetup_;

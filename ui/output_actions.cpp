@@ -109,8 +109,37 @@ void TKestrom_BMP::Drukuj1Click() {
     Chart1->setPrintMargins(
         QMarginsF(kSidePercent, kSidePercent, kSidePercent,
                   landscape ? kLandscapeBottomPercent : kPortraitBottomPercent));
-    Chart1->printOn(current);
+    const bool printed = Chart1->printOn(current);
     RestoreChartTitle();
+    if (!printed) {
+        // A printer that failed to start can stay marked as busy, refusing every later set-up;
+        // a fresh one with the same choices keeps printing usable for the rest of the run.
+        renewPrinter();
+        prompts_.showMessage(Message::PrintFailed, Message::ProblemCaption, Buttons::Ok);
+    }
+}
+
+void TKestrom_BMP::renewPrinter() {
+    const std::shared_ptr<QPrinter> old = printer_;
+    printer_.reset();
+    QPrinter& fresh = printer();
+    if (!old) {
+        return;
+    }
+    if (old->outputFormat() == QPrinter::NativeFormat) {
+        fresh.setPrinterName(old->printerName());
+    } else {
+        fresh.setOutputFormat(old->outputFormat());
+    }
+    // An empty name would switch the fresh printer to the native format.
+    if (!old->outputFileName().isEmpty()) {
+        fresh.setOutputFileName(old->outputFileName());
+    }
+    fresh.setPageLayout(old->pageLayout());
+    fresh.setColorMode(old->colorMode());
+    fresh.setCopyCount(old->copyCount());
+    fresh.setDuplex(old->duplex());
+    fresh.setFullPage(old->fullPage());
 }
 
 void TKestrom_BMP::UstawDrukarke1Click() {

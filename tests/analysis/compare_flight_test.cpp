@@ -174,6 +174,26 @@ TEST(CompareFlightTest, FieldsAreWrittenOnlyOnANewExtreme) {
     EXPECT_EQ(compare.maxText, *lowEval.maxText);
 }
 
+TEST(CompareFlightTest, ReevaluatedFromAClimbIntoAFlatFlightLeavesBothTextsUnset) {
+    std::vector<double> climb(60, 0.0);
+    for (std::size_t i = 10; i < climb.size(); ++i) {
+        climb[i] = static_cast<double>(i) * 2.0;
+    }
+    const CompareFlight flat = comparisonOf(flightOfHeights(std::vector<double>(60, 0.0)));
+    // One evaluation record, as the comparison keeps it: first the climb, then the flat flight.
+    CompareEvaluation out = comparisonOf(flightOfHeights(climb)).evaluation;
+    ASSERT_TRUE(out.maxText && out.minText);
+    CompareEvaluationInput input;
+    input.image = &flat.record.image;
+    input.bytes = flat.compareSampleBytes;
+    input.rateTimes10 = flat.record.rateTimes10;
+    input.calibration = flat.record.calibration;
+    evaluateCompareFlightInto(input, out);
+    EXPECT_FALSE(out.maxText);
+    EXPECT_FALSE(out.minText);
+    EXPECT_EQ(out.maxAltitude, 0.0f);
+}
+
 TEST(CompareFlightTest, BytesAfterTheEndMarkerGiveTheSameCurveEveryTime) {
     GeneratorOptions options;
     options.trailingBytes = 64;

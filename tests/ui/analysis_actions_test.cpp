@@ -4,6 +4,7 @@
 #include "window_fixture.h"
 
 #include "analysis/filter_dialog_widget.h"
+#include "analysis/filter_plot.h"
 #include "flight/number_format.h"
 
 #include <QAction>
@@ -76,6 +77,12 @@ private slots:
     void temperatureKeyFilter();
     void temperatureEntryRedrawsOnlyItsFlight();
     void temperatureEntryRefusesWhatIsNoNumber();
+    void temperatureEntryFiltersAFilteredFlightAgainWithItsParameters();
+    void temperatureEntryKeepsTheOtherFlightInView();
+    void comparisonFlattenedByAnEntryLeavesItsExtremeTextsUnwritten();
+    void comparisonLiesOnTheRecorderTimeAxis_data();
+    void comparisonLiesOnTheRecorderTimeAxis();
+    void comparisonFollowsANewRecorderRate();
 };
 
 void AnalysisActionsTest::filterButtonsDrawFilteredOverRaw() {
@@ -481,6 +488,7 @@ void AnalysisActionsTest::temperatureEntryRedrawsOnlyItsFlight() {
     run.compare(run.flightFile("c.kes", flightAt(3)));
     w.B_Filtr_Alt->click();
     const std::vector<double> recorder = seriesValues(w.chart(), SeriesId::Series5);
+    const std::vector<double> filtered = seriesValues(w.chart(), SeriesId::Series1);
     const std::vector<double> compare = seriesValues(w.chart(), SeriesId::Series3);
     const QString header = w.E_TempGl->text();
 
@@ -488,17 +496,21 @@ void AnalysisActionsTest::temperatureEntryRedrawsOnlyItsFlight() {
     QTest::keyClicks(w.E_TempGl, QStringLiteral("-5"));
     QTest::keyClick(w.E_TempGl, Qt::Key_Return);
     QCOMPARE(w.state().recorder.groundTemp, -5.0f);
-    const std::vector<double> colder = seriesValues(w.chart(), SeriesId::Series1);
+    // The filtered flight is filtered again: dashed the new raw curve, solid the new filtered.
+    const std::vector<double> colder = seriesValues(w.chart(), SeriesId::Series5);
+    const std::vector<double> colderFiltered = seriesValues(w.chart(), SeriesId::Series1);
     QCOMPARE(colder.size(), recorder.size());
+    QCOMPARE(colderFiltered.size(), filtered.size());
     // Colder air: every height difference shrinks by (t + 273.15) / 288.15 against the header's.
     const double headerC = header.toDouble();
+    const double shrink = 268.15 / (headerC + 273.15);
     const std::size_t top = static_cast<std::size_t>(
         std::max_element(recorder.begin(), recorder.end()) - recorder.begin());
-    QVERIFY(std::abs(colder[top] / recorder[top] - (268.15 / (headerC + 273.15))) < 0.01);
+    QVERIFY(std::abs(colder[top] / recorder[top] - shrink) < 0.01);
+    QVERIFY(std::abs(colderFiltered[top] / filtered[top] - shrink) < 0.01);
     QCOMPARE(w.E_TempGl->text(), QStringLiteral("-5"));
-    // The comparison and the filter's raw curve stay as they were.
+    // The comparison stays as it was.
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series3), compare);
-    QCOMPARE(seriesValues(w.chart(), SeriesId::Series5), recorder);
     QCOMPARE(w.state().comparison.record.groundTemp,
              static_cast<float>(w.E_TempPor->text().toInt()));
 
@@ -507,7 +519,7 @@ void AnalysisActionsTest::temperatureEntryRedrawsOnlyItsFlight() {
     QTest::keyClick(w.E_TempPor, Qt::Key_Return);
     QCOMPARE(w.state().comparison.record.groundTemp, 40.0f);
     QVERIFY(seriesValues(w.chart(), SeriesId::Series3) != compare);
-    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), colder);
+    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), colderFiltered);
     QVERIFY(run.prompts.messages.empty());
 }
 
@@ -534,6 +546,197 @@ void AnalysisActionsTest::temperatureEntryRefusesWhatIsNoNumber() {
     QCOMPARE(run.prompts.messages.size(), std::size_t{4});
     QCOMPARE(w.state().recorder.groundTemp, temperature);
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), before);
+}
+
+// Types a temperature into a panel's field and presses Enter.
+void enterTemperature(QLineEdit* field, const QString& text) {
+    field->clear();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+void AnalysisActionsTest::temperatureEntryFiltersAFilteredFlightAgainWithItsParameters() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    GeneratorOptions spiky = flightAt(0);
+    spiky.spikes = 6;
+    run.load(run.flightFile("r.kes", spiky));
+    spiky.seed = 2;
+    run.compare(run.flightFile("c.kes", spiky));
+    w.B_Filtr_Alt->click();
+    w.B_Filtr_por->click();
+    const FilterParams pressed{w.state().config.PreCutCm, w.state().config.FinalCutCm,
+                               w.state().config.PrefilterWidth, w.state().config.FinalFilterWidth};
+    // Parameters changed in the dialog afterwards do not apply to the flights filtered before.
+    w.state().config.PreCutCm = 100000;
+    w.state().config.FinalCutCm = 100000;
+    ui::Chart& chart = w.chart();
+
+    enterTemperature(w.E_TempGl, QStringLiteral("-5"));
+    const FlightRecord& rec = w.state().recorder;
+    FilterWork work;
+    const std::optional<FilterPlot> recorder = filterRecorderFlight(
+        work, rec.evaluation.altitudeCm, pressed, rec.wordCount, rec.rateTimes10);
+    QVERIFY(recorder.has_value());
+    std::vector<double> expected;
+    for (const Series1Point& p : recorder->filteredPoints) {
+        expected.push_back(static_cast<double>(p.value));
+    }
+    QCOMPARE(seriesValues(chart, SeriesId::Series1), expected);
+    QCOMPARE(seriesValues(chart, SeriesId::Series5),
+             std::vector<double>(recorder->rawPoints.begin(), recorder->rawPoints.end()));
+    QCOMPARE(w.E_MaxGl->text(), QString::fromStdString(centimetresText(recorder->maxCm)));
+    QCOMPARE(w.EMinimum->text(), QString::fromStdString(centimetresText(recorder->minCm)));
+    // The spikes stay out of the solid curve.
+    QVERIFY(maxOf(seriesValues(chart, SeriesId::Series1)) <
+            maxOf(seriesValues(chart, SeriesId::Series5)) - 5.0);
+
+    enterTemperature(w.E_TempPor, QStringLiteral("35"));
+    const CompareFlight& cmp = w.state().comparison;
+    const std::optional<FilterPlot> compare = filterCompareFlight(
+        work, cmp.evaluation.compareAltitudeCm, pressed, cmp.compareSampleBytes);
+    QVERIFY(compare.has_value());
+    expected.clear();
+    for (const Series1Point& p : compare->filteredPoints) {
+        expected.push_back(static_cast<double>(p.value));
+    }
+    QCOMPARE(seriesValues(chart, SeriesId::Series3), expected);
+    QCOMPARE(seriesValues(chart, SeriesId::Series6),
+             std::vector<double>(compare->rawPoints.begin(), compare->rawPoints.end()));
+    QCOMPARE(w.E_Max_Por->text(), QString::fromStdString(centimetresText(compare->maxCm)));
+
+    // A new comparison is not filtered until its button is pressed; its old dashed curve goes.
+    run.compare(run.flightFile("plain.kes", flightAt(0)));
+    QCOMPARE(chart.pointCount(SeriesId::Series6), 0);
+    const std::vector<double> plain = seriesValues(chart, SeriesId::Series3);
+    enterTemperature(w.E_TempPor, QStringLiteral("20"));
+    QCOMPARE(chart.pointCount(SeriesId::Series6), 0);
+    QCOMPARE(seriesValues(chart, SeriesId::Series3).size(), plain.size());
+}
+
+void AnalysisActionsTest::temperatureEntryKeepsTheOtherFlightInView() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    w.show();
+    GeneratorOptions low = flightAt(2);
+    low.climbRateMps = 3.0;
+    GeneratorOptions high = flightAt(2);
+    high.climbRateMps = 20.0;
+    run.load(run.flightFile("low.kes", low));
+    run.compare(run.flightFile("high.kes", high));
+    ui::Chart& chart = w.chart();
+    const double highest = maxOf(seriesValues(chart, SeriesId::Series3));
+    QVERIFY(highest > 2.0 * maxOf(seriesValues(chart, SeriesId::Series1)));
+    QVERIFY(chart.leftRange().upper >= highest);
+
+    enterTemperature(w.E_TempGl, QStringLiteral("10"));
+    QVERIFY(chart.leftRange().upper >= highest);
+    QVERIFY(chart.leftRange().upper >= maxOf(seriesValues(chart, SeriesId::Series1)));
+    enterTemperature(w.E_TempPor, QStringLiteral("-20"));
+    QVERIFY(chart.leftRange().upper >= maxOf(seriesValues(chart, SeriesId::Series3)));
+    QVERIFY(chart.leftRange().upper >= maxOf(seriesValues(chart, SeriesId::Series1)));
+}
+
+void AnalysisActionsTest::comparisonFlattenedByAnEntryLeavesItsExtremeTextsUnwritten() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    GeneratorOptions steady = flightAt(2);
+    steady.noiseCounts = 0.0; // the ground stays at exactly 0 m
+    run.compare(run.flightFile("c.kes", steady));
+    const QString maxText = w.E_Max_Por->text();
+    const QString minText = w.E_Min_Por->text();
+    QVERIFY(maxText.toDouble() > 50.0);
+    QVERIFY(!minText.isEmpty());
+    // Below absolute zero every height turns negative: the curve never rises above the ground,
+    // so neither field is written and both keep their texts.
+    // The minus sign goes in front of three digits typed first.
+    w.E_TempPor->clear();
+    QTest::keyClicks(w.E_TempPor, QStringLiteral("300"));
+    w.E_TempPor->home(false);
+    QTest::keyClicks(w.E_TempPor, QStringLiteral("-"));
+    QTest::keyClick(w.E_TempPor, Qt::Key_Return);
+    QCOMPARE(w.state().comparison.record.groundTemp, -300.0f);
+    const CompareEvaluation& ev = w.state().comparison.evaluation;
+    QVERIFY(!ev.maxText.has_value());
+    QVERIFY(!ev.minText.has_value());
+    QVERIFY(maxOf(seriesValues(w.chart(), SeriesId::Series3)) <= 0.0);
+    QCOMPARE(w.E_Max_Por->text(), maxText);
+    QCOMPARE(w.E_Min_Por->text(), minText);
+}
+
+void AnalysisActionsTest::comparisonLiesOnTheRecorderTimeAxis_data() {
+    QTest::addColumn<unsigned>("recorderRate");
+    QTest::addColumn<unsigned>("compareRate");
+    QTest::addColumn<double>("glideSeconds");
+    // Rate codes: 0 is 20, 2 is 10, 4 is 1 sample per second.
+    QTest::newRow("equal rates") << 2u << 2u << 60.0;
+    QTest::newRow("comparison twice as fast") << 2u << 0u << 60.0;
+    QTest::newRow("comparison ten times slower") << 2u << 4u << 60.0;
+    QTest::newRow("slower and longer than the recorder flight") << 0u << 4u << 600.0;
+}
+
+void AnalysisActionsTest::comparisonLiesOnTheRecorderTimeAxis() {
+    QFETCH(unsigned, recorderRate);
+    QFETCH(unsigned, compareRate);
+    QFETCH(double, glideSeconds);
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    w.show();
+    run.load(run.flightFile("r.kes", flightAt(recorderRate)));
+    GeneratorOptions other = flightAt(compareRate);
+    other.glideSeconds = glideSeconds;
+    run.compare(run.flightFile("c.kes", other));
+    ui::Chart& chart = w.chart();
+    chart.refresh();
+    const double scale = static_cast<double>(rateTimes10ForCode(recorderRate)) /
+                         static_cast<double>(rateTimes10ForCode(compareRate));
+    const int points = chart.pointCount(SeriesId::Series3);
+    QVERIFY(points > 20);
+    for (int j : {0, 1, 7, points - 1}) {
+        QCOMPARE(chart.pointKey(SeriesId::Series3, j), j * scale);
+    }
+    if (recorderRate == compareRate) {
+        for (int j = 0; j < points; ++j) {
+            QCOMPARE(chart.pointKey(SeriesId::Series3, j), static_cast<double>(j));
+        }
+    }
+    // The same climb at the same time: the tops of the two curves line up within a second and
+    // the two samples the smoothing of a slow comparison may shift its top by.
+    const std::vector<double> r = seriesValues(chart, SeriesId::Series1);
+    const std::vector<double> c = seriesValues(chart, SeriesId::Series3);
+    const auto rTop = static_cast<double>(std::max_element(r.begin(), r.end()) - r.begin());
+    const auto cTop = static_cast<double>(std::max_element(c.begin(), c.end()) - c.begin());
+    const double perSecond = rateTimes10ForCode(recorderRate) / 10.0;
+    QVERIFY2(std::abs(rTop - cTop * scale) <= perSecond * 1.5 + 2.0 * scale,
+             qPrintable(QStringLiteral("%1 %2").arg(rTop).arg(cTop * scale)));
+    // The axis shows all of both flights, and its marks stay a line apart.
+    QVERIFY(chart.bottomMaximum() >= (points - 1) * scale);
+    QVERIFY(chart.bottomMaximum() >= static_cast<double>(r.size() - 1));
+    const QMap<double, QString> marks = chart.bottomMarks();
+    QVERIFY(marks.size() > 2);
+    const double lineHeight = QFontMetrics(chart.xAxis->tickLabelFont()).height();
+    double previous = -1e9;
+    for (auto it = marks.begin(); it != marks.end(); ++it) {
+        const double at = chart.xAxis->coordToPixel(it.key());
+        QVERIFY2(at - previous >= lineHeight, qPrintable(it.value()));
+        previous = at;
+    }
+}
+
+void AnalysisActionsTest::comparisonFollowsANewRecorderRate() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    // Alone on the chart the comparison keeps its own points.
+    run.compare(run.flightFile("c.kes", flightAt(0)));
+    QCOMPARE(w.chart().pointKey(SeriesId::Series3, 10), 10.0);
+    run.load(run.flightFile("r2.kes", flightAt(2)));
+    QCOMPARE(w.chart().pointKey(SeriesId::Series3, 10), 5.0);
+    run.load(run.flightFile("r4.kes", flightAt(4)));
+    QCOMPARE(w.chart().pointKey(SeriesId::Series3, 10), 0.5);
+    // Filtered, it stays at its times.
+    w.B_Filtr_por->click();
+    QCOMPARE(w.chart().pointKey(SeriesId::Series3, 10), 0.5);
+    QCOMPARE(w.chart().pointKey(SeriesId::Series6, 10), 0.5);
 }
 
 QTEST_MAIN(AnalysisActionsTest)

@@ -11,12 +11,15 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -76,6 +79,20 @@ struct Run {
     int samples() const { return static_cast<int>((flight.size() - kHeaderBytes) / kSampleBytes); }
 };
 
+// Makes the folder current for one test and puts the old one back.
+struct CurrentFolder {
+    QString old = QDir::currentPath();
+    explicit CurrentFolder(const QString& folder) { QDir::setCurrent(folder); }
+    ~CurrentFolder() { QDir::setCurrent(old); }
+};
+
+// An empty file, with its folders.
+void touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
 std::vector<double> seriesValues(ui::Chart& chart, SeriesId id) {
     std::vector<double> v;
     for (int i = 0; i < chart.pointCount(id); ++i) {
@@ -126,6 +143,8 @@ private slots:
     void dhdtSwitchClearsAndRedraws();
     void zeroingAsksFirst();
     void helpFileFollowsTheLanguage();
+    void helpOpensTheGuideBesideOrBelowTheProgramOrSaysWhy();
+    void builtGuideIsBesideTheProgramInBothLanguagesWithItsPictures();
 };
 
 void MainWindowTest::controlsCarryTheirNamesAndStartStates() {
@@ -610,16 +629,100 @@ void MainWindowTest::zeroingAsksFirst() {
 void MainWindowTest::helpFileFollowsTheLanguage() {
     Run run;
     TKestrom_BMP& w = run.open();
+    // The help files named for each language, in the current folder, come first.
+    const CurrentFolder here(run.dir.path());
+    touch(run.dir.filePath(QStringLiteral("Kes_HELPP.chm")));
+    touch(run.dir.filePath(QStringLiteral("Kes_HELPA.chm")));
+    touch(run.dir.filePath(QStringLiteral("help/kestrom-guide-pl.html")));
     QStringList opened;
-    w.setDocumentOpener([&opened](const QString& name) { opened << name; });
+    w.setDocumentOpener([&opened](const QString& path) {
+        opened << QFileInfo(path).canonicalFilePath();
+        return true;
+    });
     w.Help1->trigger();
     w.English1->trigger();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.activateWindow();
     QTest::keyClick(&w, Qt::Key_F1);
-    QCOMPARE(opened,
-             (QStringList{QStringLiteral("Kes_HELPP.chm"), QStringLiteral("Kes_HELPA.chm")}));
+    const QDir folder(QFileInfo(run.dir.path()).canonicalFilePath());
+    QCOMPARE(opened, (QStringList{folder.filePath(QStringLiteral("Kes_HELPP.chm")),
+                                  folder.filePath(QStringLiteral("Kes_HELPA.chm"))}));
+    QVERIFY(run.prompts.messages.empty());
+}
+
+void MainWindowTest::helpOpensTheGuideBesideOrBelowTheProgramOrSaysWhy() {
+    QTemporaryDir elsewhere; // the current folder, without help files
+    const CurrentFolder here(elsewhere.path());
+    Run run;
+    const QString program = run.dir.filePath(QStringLiteral("bin/kestrom"));
+    TKestrom_BMP w(run.bus, run.prompts, program.toStdString());
+    run.prompts.languageSource = [&w] { return w.CurrentLanguage(); };
+    QStringList opened;
+    bool opens = true;
+    w.setDocumentOpener([&](const QString& path) {
+        opened << QFileInfo(path).canonicalFilePath();
+        return opens;
+    });
+
+    // Nothing anywhere: a message in the language in force, nothing handed to the desktop.
+    for (QAction* language : {w.Polski1, w.English1}) {
+        language->trigger();
+        run.prompts.messages.clear();
+        w.Help1->trigger();
+        QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::HelpNotFound});
+        QCOMPARE(run.prompts.messages[0].language, w.CurrentLanguage());
+        QVERIFY(!messageText(Message::HelpNotFound, w.CurrentLanguage()).empty());
+    }
+    QVERIFY(opened.isEmpty());
+
+    // Installed: share/kestrom/help beside bin/; in a build: help/ beside the program wins.
+    const QString installed = run.dir.filePath(QStringLiteral("share/kestrom/help/"));
+    const QString built = run.dir.filePath(QStringLiteral("bin/help/"));
+    for (const QString& folder : {installed, built}) {
+        touch(folder + QStringLiteral("kestrom-guide-pl.html"));
+        touch(folder + QStringLiteral("kestrom-guide-en.html"));
+        opened.clear();
+        w.Polski1->trigger();
+        w.Help1->trigger();
+        w.English1->trigger();
+        w.FormHelp();
+        const QString canonical = QFileInfo(folder).canonicalFilePath();
+        QCOMPARE(opened, (QStringList{canonical + QStringLiteral("/kestrom-guide-pl.html"),
+                                      canonical + QStringLiteral("/kestrom-guide-en.html")}));
+    }
+
+    // A guide the desktop cannot open is reported too.
+    opens = false;
+    run.prompts.messages.clear();
+    w.Help1->trigger();
+    QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::HelpNotOpened});
+}
+
+void MainWindowTest::builtGuideIsBesideTheProgramInBothLanguagesWithItsPictures() {
+    QTemporaryDir elsewhere;
+    const CurrentFolder here(elsewhere.path());
+    Run run;
+    TKestrom_BMP w(run.bus, run.prompts, KESTROM_BUILT_PROGRAM);
+    for (const auto& [language, lang] : {std::pair{w.Polski1, QStringLiteral("pl")},
+                                         std::pair{w.English1, QStringLiteral("en")}}) {
+        language->trigger();
+        const std::optional<QString> guide = w.findUserGuide();
+        QVERIFY(guide.has_value());
+        QCOMPARE(QFileInfo(*guide).fileName(), QStringLiteral("kestrom-guide-%1.html").arg(lang));
+        QFile file(*guide);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        QVERIFY(html.contains(QStringLiteral("<html lang=\"%1\"").arg(lang)));
+        const QRegularExpression image(QStringLiteral("<img src=\"([^\"]+)\""));
+        int pictures = 0;
+        for (const QRegularExpressionMatch& m : image.globalMatch(html)) {
+            ++pictures;
+            QVERIFY2(QFileInfo(QFileInfo(*guide).dir(), m.captured(1)).isFile(),
+                     qPrintable(m.captured(1)));
+        }
+        QCOMPARE(pictures, 2);
+    }
 }
 
 QTEST_MAIN(MainWindowTest)

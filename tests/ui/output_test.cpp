@@ -66,6 +66,7 @@ private slots:
     void pictureIsABitmapOfTheChart();
     void pictureThatCannotBeWrittenIsReported();
     void printGivesOnePageWithTheMarginOfTheOrientation();
+    void printThatCannotStartSaysSoAndLeavesThePrinterUsable();
 };
 
 void OutputTest::exportWritesThePlottedPoints_data() {
@@ -321,6 +322,44 @@ void OutputTest::printGivesOnePageWithTheMarginOfTheOrientation() {
     const QByteArray landscape = readFile(run.path("landscape.pdf"));
     QCOMPARE(QString::fromLatin1(landscape).count(page), 1);
     QVERIFY(run.prompts.messages.empty());
+}
+
+void OutputTest::printThatCannotStartSaysSoAndLeavesThePrinterUsable() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    w.show();
+    run.load(run.flightFile("r.kes", flightAt(2)));
+    // A PDF printer without a file cannot start a page, as a session without any printer.
+    w.printer().setOutputFormat(QPrinter::PdfFormat);
+    w.printer().setOutputFileName(QString());
+    w.printer().setOutputFormat(QPrinter::PdfFormat);
+    for (const auto& [switchLanguage, language] :
+         {std::pair{&TKestrom_BMP::Polski1Click, kPolish},
+          std::pair{&TKestrom_BMP::English1Click, kEnglish}}) {
+        (w.*switchLanguage)();
+        run.prompts.messages.clear();
+        w.Drukuj1Click();
+        QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::PrintFailed});
+        QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
+        QCOMPARE(run.prompts.messages[0].language, language);
+        QVERIFY(!messageText(Message::PrintFailed, language).empty());
+        QCOMPARE(w.chart().titleLines(), QStringList{kRestoredTitle});
+    }
+
+    // The printer set-up still takes a PDF file, and the next print writes it.
+    const QString chosen = run.dir.filePath(QStringLiteral("after-failure.pdf"));
+    w.setPrinterSetup([&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(chosen);
+        printer.setPageOrientation(QPageLayout::Landscape);
+    });
+    w.UstawDrukarke1Click();
+    QCOMPARE(w.printer().outputFileName(), chosen);
+    run.prompts.messages.clear();
+    w.Drukuj1Click();
+    QVERIFY(run.prompts.messages.empty());
+    QCOMPARE(w.chart().printMargins(), QMarginsF(5, 5, 5, 25));
+    QVERIFY(readFile(chosen.toStdString()).startsWith("%PDF"));
 }
 
 QTEST_MAIN(OutputTest)
