@@ -357,20 +357,18 @@ void SettingsDialogTest::save_data() {
         << "10"
         << "-1"
         << "10" << 1 << QByteArray() << QList<int>{tooLarge} << "" << false;
-    // The first two writes stay in force; the dialog stays open.
+    // A refused delay refuses the whole Save: nothing is written, the dialog stays open.
     QTest::newRow("delay 301") << "10"
                                << "1"
-                               << "301" << 1 << QByteArray("5C") << QList<int>{tooLarge} << ""
-                               << false;
+                               << "301" << 1 << QByteArray() << QList<int>{tooLarge} << "" << false;
     QTest::newRow("delay -1") << "10"
                               << "1"
-                              << "-1" << 1 << QByteArray("5C") << QList<int>{tooLarge} << ""
-                              << false;
+                              << "-1" << 1 << QByteArray() << QList<int>{tooLarge} << "" << false;
     // 42949673 x 100 wraps to 4 in 32 bits; it must not be written as 0.04 s.
     QTest::newRow("delay that wraps")
         << "10"
         << "1"
-        << "42949673" << 1 << QByteArray("5C") << QList<int>{tooLarge} << "" << false;
+        << "42949673" << 1 << QByteArray() << QList<int>{tooLarge} << "" << false;
     QTest::newRow("empty trigger")
         << ""
         << "1"

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QtTest/QtTest>
 
+#include <functional>
 #include <memory>
 
 using namespace kestrom;
@@ -24,7 +25,29 @@ class SettingsWindowFlowTest : public QObject {
 
 private slots:
     void menuOpensDialogAndPanelFollowsItsList();
+    void saveWithTheDelayRefusedSaysSetupFailedAndCloses();
 };
+
+namespace {
+
+// Runs `inside` once the modal dialog is up. Whatever happens there, a dialog still open
+// afterwards is rejected, so a Save that fails to close it ends the test with a failure instead
+// of waiting for ever.
+void whileShown(QDialog* dialog, std::function<void()> inside) {
+    QTimer::singleShot(0, dialog, [dialog, inside = std::move(inside)] {
+        struct Closer {
+            QDialog* dialog;
+            ~Closer() {
+                if (dialog->isVisible()) {
+                    dialog->reject();
+                }
+            }
+        } closer{dialog};
+        inside();
+    });
+}
+
+} // namespace
 
 void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
     QTemporaryDir dir;
@@ -55,7 +78,7 @@ void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
 
     action("English1")->trigger();
     bool inside = false;
-    QTimer::singleShot(0, dialog, [&] {
+    whileShown(dialog, [&] {
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Setup"));
         auto* rates = dialog->findChild<QComboBox*>(QStringLiteral("ComboBox_ImPomiarow"));
@@ -70,6 +93,7 @@ void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
     action("Kestrom1")->trigger();
     QVERIFY(inside);
     QVERIFY(!dialog->isVisible());
+    QCOMPARE(dialog->result(), static_cast<int>(QDialog::Accepted)); // closed by Save
     QCOMPARE(prompts.messages.size(), before + 1);
     QCOMPARE(prompts.messages.back().text, Message::SetupOk);
     QCOMPARE(prompts.messages.back().language, kEnglish);
@@ -81,6 +105,37 @@ void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
     action("Polski1")->trigger();
     download->click();
     QCOMPARE(rateField->text(), QStringLiteral(" 5 mes/sek"));
+}
+
+void SettingsWindowFlowTest::saveWithTheDelayRefusedSaysSetupFailedAndCloses() {
+    QTemporaryDir dir;
+    SimulatedBus bus;
+    SimulatedRecorder& recorder = bus.addRecorder();
+    recorder.faults.replyOverride[command::kWriteDelay] = std::vector<std::uint8_t>{0x00, 0x00};
+    test::WindowPrompts prompts;
+    ui::TKestrom_BMP window(bus, prompts, dir.filePath(QStringLiteral("kestrom")).toStdString());
+    prompts.languageSource = [&window] { return window.CurrentLanguage(); };
+    QDialog* dialog = settings::makeSettingsDialog(window);
+    window.setSettingsDialog(dialog);
+
+    bool inside = false;
+    whileShown(dialog, [&] {
+        dialog->findChild<QLineEdit*>(QStringLiteral("E_NrZaw"))->setText(QStringLiteral("77"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("E_CzasOp"))->setText(QStringLiteral("90"));
+        inside = true;
+        dialog->findChild<QPushButton*>(QStringLiteral("B_wyslij"))->click();
+    });
+    window.Ustawienia1Click();
+    QVERIFY(inside);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(dialog->result(), static_cast<int>(QDialog::Accepted));
+    QCOMPARE(prompts.messages.size(), std::size_t{1});
+    QCOMPARE(prompts.messages[0].text, Message::SetupFailed);
+    QCOMPARE(prompts.messages[0].caption, Message::SetupCaption);
+    QCOMPARE(messageText(Message::SetupFailed, kEnglish), std::string_view("Setup failed"));
+    // The writes before the delay went through; the delay did not.
+    QCOMPARE(recorder.state.competitorNumber, 77);
+    QCOMPARE(recorder.state.delayHundredths, 18000);
 }
 
 QTEST_MAIN(SettingsWindowFlowTest)
