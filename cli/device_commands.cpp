@@ -92,12 +92,10 @@ Connection connectTo(bool simulate, const std::string& flightPath, std::uint32_t
     if (simulate) {
         auto bus = std::make_unique<SimulatedBus>(SimulatedTiming{true, bytesPerSecond, 64});
         c.recorder = &bus->addRecorder();
-        c.recorder->state.flight =
-            flightPath.empty() ? generateFlight(GeneratorOptions{}) : readAll(flightPath);
-        if (c.recorder->state.flight.size() >= kHeaderBytes) {
-            // The recorder reports the device value its flight was stored with.
-            c.recorder->state.deviceFactor = readU16le(c.recorder->state.flight, 8);
-        }
+        // The recorder reports the competitor, serial number, rate and device value its flight
+        // was stored with.
+        c.recorder->holdFlight(flightPath.empty() ? generateFlight(GeneratorOptions{})
+                                                  : readAll(flightPath));
         c.bus = std::move(bus);
     } else {
         if (!hardwareBusAvailable()) {

@@ -110,5 +110,27 @@ TEST_F(CliDevice, ZeroAndSettings) {
     EXPECT_EQ(run({"settings", "--simulate", "--set", "trigger=3x"}), cli::kFailureExit);
 }
 
+TEST_F(CliDevice, SettingsOfTheSimulatedRecorderAreThoseOfItsFlight) {
+    const GeneratorOptions flight; // what the simulated recorder holds
+    testing::internal::CaptureStdout();
+    const int status = run({"settings", "--simulate"});
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("competitor=" + std::to_string(flight.competitor) + "\n"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("serial=" + std::to_string(flight.serial) + "\n"), std::string::npos) << out;
+}
+
+TEST_F(CliDevice, SettingsWithARefusedDelayWriteNothing) {
+    // Only the limit message: no write was attempted, so neither "Setup OK" nor a failure.
+    testing::internal::CaptureStderr();
+    const int status =
+        run({"settings", "--simulate", "--set", "trigger=150,competitor=5,delay=301"});
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, cli::kFailureExit);
+    EXPECT_NE(err.find("Too large value"), std::string::npos) << err;
+    EXPECT_EQ(err.find("Setup"), std::string::npos) << err;
+}
+
 } // namespace
 } // namespace kestrom
