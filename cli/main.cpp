@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "cli/device_commands.h"
+#include "cli/devices_command.h"
 
 #include <iostream>
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     kestrom::cli::addFlightCommands(app);
     kestrom::cli::addDeviceCommands(app);
+    kestrom::cli::addDevicesCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::RuntimeError& e) {

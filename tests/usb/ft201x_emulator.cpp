@@ -229,6 +229,9 @@ bool Ft201xEmulator::State::handle(Bridge& b, UMockdevIoctlClient* client) {
 
     switch (request) {
     case USBDEVFS_CLAIMINTERFACE:
+        umockdev_ioctl_client_complete(client, b.setup.claimedByAnother ? -1 : 0,
+                                       b.setup.claimedByAnother ? EBUSY : 0);
+        return TRUE;
     case USBDEVFS_RELEASEINTERFACE:
     case USBDEVFS_CLEAR_HALT:
     case USBDEVFS_RESET:

@@ -19,8 +19,9 @@ struct BridgeSetup {
     std::string description = "FT201X USB I2C"; // the product string
     std::string serial = "KS000001";
     std::uint16_t productId = 0x6015;
-    bool recorder = true;     // false: a bridge with nothing behind it that answers
-    std::string kernelDriver; // a kernel driver bound to the interface, e.g. "ftdi_sio"
+    bool recorder = true;          // false: a bridge with nothing behind it that answers
+    std::string kernelDriver;      // a kernel driver bound to the interface, e.g. "ftdi_sio"
+    bool claimedByAnother = false; // another program holds the interface: claiming it is EBUSY
 };
 
 class Ft201xEmulator {
