@@ -5,6 +5,7 @@
 #include "cli/devices_command.h"
 #include "device/usb_diagnosis.h"
 #include "tests/usb/ft201x_emulator.h"
+#include "tests/usb/time_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,9 @@ struct Report {
 Report diagnose(const DiagnosisOptions& options) {
     std::ostringstream out;
     Report report;
-    report.status = cli::reportDiagnosis(diagnoseBridges(options), out);
+    const UsbDiagnosis diagnosis =
+        test::withinSeconds(10, [&options] { return diagnoseBridges(options); });
+    report.status = cli::reportDiagnosis(diagnosis, out);
     report.text = out.str();
     return report;
 }

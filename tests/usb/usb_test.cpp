@@ -6,13 +6,11 @@
 #include "device/link.h"
 #include "tests/device/fake_prompts.h"
 #include "tests/usb/ft201x_emulator.h"
+#include "tests/usb/time_limit.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <future>
 #include <thread>
 
 namespace kestrom {
@@ -22,6 +20,7 @@ using namespace std::chrono_literals;
 using test::BridgeSetup;
 using test::FakePrompts;
 using test::Ft201xEmulator;
+using test::withinSeconds;
 
 // The largest flight the window shows: 16,999 samples and the end-marker sample.
 constexpr std::size_t kMaxSamples = 16'999;
@@ -52,18 +51,6 @@ struct UsbRig {
         return recorder;
     }
 };
-
-// Runs an action with a time limit: a read without a deadline would otherwise hang the test
-// until ctest kills it.
-template <typename F> auto withinSeconds(int seconds, F action) {
-    auto result = std::async(std::launch::async, std::move(action));
-    if (result.wait_for(std::chrono::seconds(seconds)) != std::future_status::ready) {
-        ADD_FAILURE() << "the action did not end within " << seconds << " s";
-        std::fflush(nullptr);
-        std::_Exit(1);
-    }
-    return result.get();
-}
 
 int handshakes(const SimulatedRecorder& recorder) {
     int count = 0;
