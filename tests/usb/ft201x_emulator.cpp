@@ -22,7 +22,6 @@
 #include <deque>
 #include <functional>
 #include <future>
-#include <map>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -115,10 +114,6 @@ struct Bridge {
     std::vector<std::uint8_t> partialFrame;
     std::optional<std::size_t> unplugAfter;
     std::size_t sentBytes = 0;
-    // Per open handle: the generation it was opened in, its URBs in flight and those done.
-    std::map<UMockdevIoctlClient*, int> clients;
-    std::map<UMockdevIoctlClient*, std::vector<Urb>> inFlight;
-    std::map<UMockdevIoctlClient*, std::deque<Urb>> done;
 };
 
 void release(std::vector<Urb>& urbs) {
@@ -133,6 +128,30 @@ void release(std::deque<Urb>& urbs) {
         g_object_unref(urb.data);
     }
     urbs.clear();
+}
+
+// One open handle: the plug-in generation it was opened in (older ones are dead), its URBs in
+// flight and those done but not reaped. Kept on the client object, so it ends with the handle.
+struct Handle {
+    int generation = 0;
+    std::vector<Urb> inFlight;
+    std::deque<Urb> done;
+    ~Handle() {
+        release(inFlight);
+        release(done);
+    }
+};
+
+constexpr const char* kHandleKey = "kestrom-handle";
+
+Handle& handleOf(UMockdevIoctlClient* client, int generation) {
+    auto* handle = static_cast<Handle*>(g_object_get_data(G_OBJECT(client), kHandleKey));
+    if (handle == nullptr) {
+        handle = new Handle{generation, {}, {}};
+        g_object_set_data_full(G_OBJECT(client), kHandleKey, handle,
+                               [](gpointer h) { delete static_cast<Handle*>(h); });
+    }
+    return *handle;
 }
 
 } // namespace
@@ -167,28 +186,22 @@ struct Ft201xEmulator::State {
 
     static gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
         auto* pair = static_cast<std::pair<State*, Bridge*>*>(self);
-        std::lock_guard lock(pair->first->mutex);
-        return pair->first->handle(*pair->second, client);
+        bool idle = false;
+        gboolean handled = FALSE;
+        {
+            std::lock_guard lock(pair->first->mutex);
+            handled = pair->first->handle(*pair->second, client, idle);
+        }
+        if (idle) {
+            // The node always polls ready, so libusb asks again at once: a short pause keeps
+            // the two threads from spinning against each other on a loaded machine.
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+        return handled;
     }
-    static void onConnected(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
-        auto* pair = static_cast<std::pair<State*, Bridge*>*>(self);
-        std::lock_guard lock(pair->first->mutex);
-        pair->second->clients[client] = pair->second->generation;
-    }
-    static void onVanished(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
-        auto* pair = static_cast<std::pair<State*, Bridge*>*>(self);
-        std::lock_guard lock(pair->first->mutex);
-        Bridge& b = *pair->second;
-        b.clients.erase(client);
-        release(b.inFlight[client]);
-        release(b.done[client]);
-        b.inFlight.erase(client);
-        b.done.erase(client);
-    }
-
     std::vector<std::unique_ptr<std::pair<State*, Bridge*>>> signalData;
 
-    bool handle(Bridge& b, UMockdevIoctlClient* client);
+    bool handle(Bridge& b, UMockdevIoctlClient* client, bool& idle);
     void control(Bridge& b, Urb& urb);
     void bulkOut(Bridge& b, Urb& urb);
     bool bulkIn(Bridge& b, Urb& urb, Clock::time_point now);
@@ -201,11 +214,11 @@ struct Ft201xEmulator::State {
 };
 
 // Answers one usbdevfs ioctl of an open handle.
-bool Ft201xEmulator::State::handle(Bridge& b, UMockdevIoctlClient* client) {
+bool Ft201xEmulator::State::handle(Bridge& b, UMockdevIoctlClient* client, bool& idle) {
     const gulong request = umockdev_ioctl_client_get_request(client);
     UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
-    const auto known = b.clients.find(client);
-    const bool alive = b.plugged && known != b.clients.end() && known->second == b.generation;
+    Handle& h = handleOf(client, b.generation);
+    const bool alive = b.plugged && h.generation == b.generation;
     if (logging()) {
         std::fprintf(stderr, "usb emulator %s: ioctl 0x%lx%s\n", b.devnode.c_str(), request,
                      alive ? "" : " (gone)");
@@ -278,12 +291,12 @@ bool Ft201xEmulator::State::handle(Bridge& b, UMockdevIoctlClient* client) {
         raw->status = 0;
         if (raw->type == USBDEVFS_URB_TYPE_CONTROL) {
             control(b, urb);
-            b.done[client].push_back(urb);
+            h.done.push_back(urb);
         } else if (raw->type == USBDEVFS_URB_TYPE_BULK && (raw->endpoint & 0x80) == 0) {
             bulkOut(b, urb);
-            b.done[client].push_back(urb);
+            h.done.push_back(urb);
         } else if (raw->type == USBDEVFS_URB_TYPE_BULK) {
-            b.inFlight[client].push_back(urb);
+            h.inFlight.push_back(urb);
         } else {
             g_object_unref(data);
             umockdev_ioctl_client_complete(client, -1, EINVAL);
@@ -294,7 +307,7 @@ bool Ft201xEmulator::State::handle(Bridge& b, UMockdevIoctlClient* client) {
     }
     case USBDEVFS_DISCARDURB: {
         const auto address = reinterpret_cast<gulong>(*reinterpret_cast<void**>(arg->data));
-        auto& flying = b.inFlight[client];
+        auto& flying = h.inFlight;
         const auto it = std::find_if(flying.begin(), flying.end(), [address](const Urb& u) {
             return u.data->client_addr == address;
         });
@@ -303,7 +316,7 @@ bool Ft201xEmulator::State::handle(Bridge& b, UMockdevIoctlClient* client) {
             return TRUE;
         }
         it->get()->status = -ENOENT;
-        b.done[client].push_back(*it);
+        h.done.push_back(*it);
         flying.erase(it);
         umockdev_ioctl_client_complete(client, 0, 0);
         return TRUE;
@@ -311,27 +324,28 @@ bool Ft201xEmulator::State::handle(Bridge& b, UMockdevIoctlClient* client) {
     case USBDEVFS_REAPURB:
     case USBDEVFS_REAPURBNDELAY: {
         const auto now = Clock::now();
-        auto& flying = b.inFlight[client];
+        auto& flying = h.inFlight;
         for (auto it = flying.begin(); it != flying.end();) {
             if (alive && bulkIn(b, *it, now)) {
-                b.done[client].push_back(*it);
+                h.done.push_back(*it);
                 it = flying.erase(it);
             } else {
                 ++it;
             }
         }
-        const bool stillThere = alive && b.plugged && b.generation == known->second;
+        const bool stillThere = alive && b.plugged && b.generation == h.generation;
         if (!stillThere) {
             // Unplugging kills what was in flight; those URBs are reaped, then ENODEV follows.
             for (Urb& urb : flying) {
                 urb.get()->status = -ESHUTDOWN;
-                b.done[client].push_back(urb);
+                h.done.push_back(urb);
             }
             flying.clear();
         }
-        auto& ready = b.done[client];
+        auto& ready = h.done;
         if (ready.empty()) {
             // Nothing completed yet: libusb polls with the non-blocking reap.
+            idle = stillThere;
             umockdev_ioctl_client_complete(client, -1, stillThere ? EAGAIN : ENODEV);
             return TRUE;
         }
@@ -501,12 +515,6 @@ Ft201xEmulator::~Ft201xEmulator() {
     g_main_loop_quit(s->loop);
     s->thread.join();
     for (auto& bridge : s->bridges) {
-        for (auto& [client, urbs] : bridge->inFlight) {
-            release(urbs);
-        }
-        for (auto& [client, urbs] : bridge->done) {
-            release(urbs);
-        }
         g_object_unref(bridge->handler);
     }
     g_main_loop_unref(s->loop);
@@ -538,8 +546,6 @@ std::size_t Ft201xEmulator::plug(const BridgeSetup& setup) {
     s->signalData.push_back(std::make_unique<std::pair<State*, Bridge*>>(s, b));
     gpointer data = s->signalData.back().get();
     g_signal_connect(b->handler, "handle-ioctl", G_CALLBACK(&State::onIoctl), data);
-    g_signal_connect(b->handler, "client-connected", G_CALLBACK(&State::onConnected), data);
-    g_signal_connect(b->handler, "client-vanished", G_CALLBACK(&State::onVanished), data);
 
     std::vector<std::uint8_t> descriptors = deviceDescriptor(setup.productId);
     const auto config = configurationDescriptor();

@@ -22,7 +22,9 @@ using namespace kestrom;
 constexpr std::size_t kMaxSamples = 16'999;
 constexpr int kRuns = 7;
 
-double seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
+double seconds(const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+}
 
 double cpuSeconds(int who) {
     rusage usage{};
