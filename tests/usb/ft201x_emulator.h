@@ -38,9 +38,9 @@ public:
     // while no action runs.
     SimulatedRecorder& recorder(std::size_t position);
 
-    // Unplugs the bridge: it leaves the bus, and every call on a handle opened before fails with
-    // ENODEV as the kernel's does. plugBack() brings it back under the same node; old handles
-    // stay dead.
+    // Unplugs the bridge: every call on its node fails with ENODEV as the kernel's does once the
+    // device has gone, and URBs in flight end as killed. It stays listed in /sys (opening it then
+    // fails). plugBack() brings it back under the same node; handles from before stay dead.
     void unplug(std::size_t position);
     void plugBack(std::size_t position);
 

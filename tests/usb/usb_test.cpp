@@ -63,6 +63,8 @@ int handshakes(const SimulatedRecorder& recorder) {
 TEST(UsbLink, FindsTheRecorderAmongOtherBridges) {
     UsbRig rig;
     rig.usb.plug({"FT232R USB UART", "A600XYZ", 0x6001, false, "ftdi_sio"});
+    // Same chip family, another description: never opened, though something would answer.
+    const std::size_t otherX = rig.usb.plug({"FT230X Basic UART", "X0001", 0x6015, true, ""});
     const std::size_t mute = rig.usb.plug({"FT201X USB I2C", "KS000001", 0x6015, true, ""});
     rig.usb.recorder(mute).faults.silent = true;
     const std::size_t good = rig.usb.plug({"FT201X USB I2C", "KS000002", 0x6015, true, "ftdi_sio"});
@@ -72,6 +74,7 @@ TEST(UsbLink, FindsTheRecorderAmongOtherBridges) {
 
     ASSERT_NE(link.deviceHandle, nullptr);
     EXPECT_TRUE(rig.prompts.shown.empty());
+    EXPECT_TRUE(rig.usb.recorder(otherX).frames.empty());
     EXPECT_EQ(handshakes(rig.usb.recorder(mute)), 1);
     EXPECT_EQ(handshakes(rig.usb.recorder(good)), 1);
     // The other bridge keeps its serial driver; the recorder's was detached on opening.
