@@ -8,6 +8,7 @@
 #include "cli/report_command.h"
 #endif
 #include "cli/table_command.h"
+#include "cli/devices_command.h"
 
 #include <iostream>
 
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
 #ifdef KESTROM_HAS_REPORT
     kestrom::cli::addReportCommand(app);
 #endif
+    kestrom::cli::addDevicesCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::RuntimeError& e) {

@@ -1,6 +1,7 @@
 // The bus of real bridges through libftdi1: the one place that includes <ftdi.h>.
 
 #include "device/ftdi_bridge.h"
+#include "device/usb_diagnosis.h"
 
 #include <ftdi.h>
 #include <libusb.h>
@@ -52,6 +53,18 @@ std::tuple<int, std::vector<std::uint8_t>> busPlace(libusb_device* device) {
     return {libusb_get_bus_number(device), path};
 }
 
+// Opens `device` with `context`; the device must come from a listing of a context that outlives
+// the bridge (the bus's own, or `context` itself).
+std::unique_ptr<BridgeDevice> openDevice(Context context, libusb_device* device) {
+    // Opening detaches the kernel's serial driver from the bridge.
+    if (!context || ftdi_usb_open_dev(context.get(), device) < 0) {
+        return nullptr;
+    }
+    // Short latency so a read's 40 ms deadline is not overshot by a 16 ms packet wait.
+    ftdi_set_latency_timer(context.get(), kLatencyTimerMs);
+    return std::make_unique<FtdiBridge>(std::make_unique<LibftdiPort>(std::move(context)));
+}
+
 class LibftdiBus : public DeviceBus {
 public:
     LibftdiBus() : context_(ftdi_new()) {}
@@ -95,17 +108,7 @@ public:
         if (index >= devices_.size()) {
             return nullptr;
         }
-        Context context(ftdi_new());
-        if (!context) {
-            return nullptr;
-        }
-        // Opening detaches the kernel's serial driver from the bridge.
-        if (ftdi_usb_open_dev(context.get(), devices_[index]) < 0) {
-            return nullptr;
-        }
-        // Short latency so a read's 40 ms deadline is not overshot by a 16 ms packet wait.
-        ftdi_set_latency_timer(context.get(), kLatencyTimerMs);
-        return std::make_unique<FtdiBridge>(std::make_unique<LibftdiPort>(std::move(context)));
+        return openDevice(Context(ftdi_new()), devices_[index]);
     }
 
 private:
@@ -124,6 +127,36 @@ private:
 } // namespace
 
 std::unique_ptr<DeviceBus> makeHardwareBus() { return std::make_unique<LibftdiBus>(); }
+
+std::unique_ptr<BridgeDevice> openBridgeAt(int busNumber, std::span<const std::uint8_t> portPath) {
+    Context context(ftdi_new());
+    ftdi_device_list* list = nullptr;
+    if (!context ||
+        ftdi_usb_find_all(context.get(), &list, kBridgeVendorId, kBridgeProductId) < 0) {
+        return nullptr;
+    }
+    const std::tuple<int, std::vector<std::uint8_t>> wanted{
+        busNumber, std::vector<std::uint8_t>(portPath.begin(), portPath.end())};
+    libusb_device* found = nullptr;
+    for (ftdi_device_list* entry = list; entry != nullptr && found == nullptr;
+         entry = entry->next) {
+        if (busPlace(entry->dev) == wanted) {
+            found = entry->dev;
+        }
+    }
+    // The open handle keeps its own reference to the device; the listing may go.
+    std::unique_ptr<BridgeDevice> bridge;
+    if (found != nullptr) {
+        libusb_ref_device(found);
+        ftdi_list_free(&list);
+        // The context that listed the device opens it and lives as long as the bridge.
+        bridge = openDevice(std::move(context), found);
+        libusb_unref_device(found);
+    } else {
+        ftdi_list_free(&list);
+    }
+    return bridge;
+}
 
 bool hardwareBusAvailable() { return true; }
 
