@@ -345,6 +345,7 @@ void TKestrom_BMP::ApplyLanguage() {
     Chart1->setSeriesTitle(SeriesId::Series1, caption(Caption::Altitude));
     Chart1->setSeriesTitle(SeriesId::Series2, caption(Caption::Acceleration));
     Chart1->setSeriesTitle(SeriesId::Series3, caption(Caption::Compare));
+    emit languageApplied();
 }
 
 void TKestrom_BMP::FormResize() {
@@ -515,6 +516,7 @@ void TKestrom_BMP::B_Odczyt_KestromuClick() {
     if (evaluateRecord(rec, state_.config.accelView != 0)) {
         drawRecorderFlight();
     }
+    emit flightDownloaded();
 }
 
 void TKestrom_BMP::BZerowanieClick() { zeroRecorder(link_, prompts_); }
@@ -585,11 +587,15 @@ void TKestrom_BMP::BLaduj_pomiarClick() {
     if (!name || name->empty()) {
         return;
     }
-    std::optional<FlightImage> read = readFlightFile(*name);
+    loadRecorderFile(*name);
+}
+
+bool TKestrom_BMP::loadRecorderFile(const std::string& name) {
+    std::optional<FlightImage> read = readFlightFile(name);
     if (!read) {
-        return; // nothing of the panel or the chart has changed
+        return false; // nothing of the panel or the chart has changed
     }
-    GroupB_Alt->setTitle(baseName(*name));
+    GroupB_Alt->setTitle(baseName(name));
     resetRecorderChart();
     FlightRecord& rec = state_.recorder;
     setFlightImage(rec, std::move(*read));
@@ -599,6 +605,8 @@ void TKestrom_BMP::BLaduj_pomiarClick() {
     } else {
         Chart1->refresh();
     }
+    emit flightFileOpened(QString::fromStdString(name), false);
+    return true;
 }
 
 } // namespace kestrom::ui
