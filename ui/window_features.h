@@ -1,0 +1,60 @@
+#pragma once
+// What the window offers beyond its own controls, attached from outside so the window class keeps
+// to them: the Flights menu (flights list, recent files, archiving of downloads, contest report),
+// files dropped on the window, and the measuring bracket on the chart.
+
+#include "app/texts.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QAction;
+class QMenu;
+
+namespace kestrom::ui {
+
+class MeasureBracket;
+class RecentFiles;
+class TKestrom_BMP;
+
+class WindowFeatures : public QObject {
+    Q_OBJECT
+public:
+    // Attaches to the window (which owns the result). Its settings file lies beside the
+    // configuration record.
+    explicit WindowFeatures(TKestrom_BMP& window);
+    ~WindowFeatures() override;
+
+    // The window's own settings (archiving switch, recent files), beside the configuration.
+    QString settingsPath() const { return settingsPath_; }
+
+    MeasureBracket& measureBracket() { return *measure_; }
+    RecentFiles& recentFiles() { return *recent_; }
+
+    // A dropped file: on the left half of the window it is loaded, on the right half compared.
+    void dropFile(const QString& path, bool rightHalf);
+
+    QMenu* flightsMenu() const { return flightsMenu_; }
+    QMenu* recentMenu() const { return recentMenu_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void retranslate();
+    void rebuildRecentMenu();
+
+    TKestrom_BMP& window_;
+    QString settingsPath_;
+    MeasureBracket* measure_ = nullptr; // owned by the chart
+    std::unique_ptr<RecentFiles> recent_;
+    QMenu* flightsMenu_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+};
+
+// Attaches the features to a window (start-up and tests).
+WindowFeatures& attachWindowFeatures(TKestrom_BMP& window);
+
+} // namespace kestrom::ui
