@@ -4,6 +4,7 @@
 
 #include "app/prompts.h"
 #include "app/texts.h"
+#include "cli/archive_commands.h"
 #include "cli/commands.h"
 #include "device/actions.h"
 #include "device/simulated_bus.h"
@@ -151,6 +152,7 @@ void addDownload(CLI::App& app) {
         std::string out;
         std::optional<std::string> simulate;
         bool force = false;
+        bool noArchive = false;
         std::uint32_t byteRate = 0;
     };
     auto o = std::make_shared<Options>();
@@ -160,6 +162,7 @@ void addDownload(CLI::App& app) {
                     "use a simulated recorder holding FLIGHT (a generated flight without it)")
         ->expected(0, 1);
     cmd->add_flag("--force", o->force, "replace an existing file");
+    cmd->add_flag("--no-archive", o->noArchive, "do not keep a copy in the flight archive");
     cmd->add_option("--byte-rate", o->byteRate,
                     "simulated recorder's bytes per second (0: as fast as possible)")
         ->capture_default_str();
@@ -190,6 +193,10 @@ void addDownload(CLI::App& app) {
         }
         std::fprintf(stderr, "%u bytes in %.3f s (transfer %.3f s)%s\n", result.flightBytes,
                      spent.count(), transfer.count(), result.endSeen ? "" : ", no end marker");
+        // Kept first, so a flight is not lost when the output file cannot be written.
+        if (!o->noArchive) {
+            archiveDownload(FlightImage(result.image));
+        }
         if (const Status written = writeWholeFile(o->out, result.image); !written) {
             fail(written.error);
         }

@@ -1,8 +1,10 @@
 // kestrom-cli: the command-line companion for batch work at a contest and for checking the core
 // without a window.
 
+#include "cli/archive_commands.h"
 #include "cli/commands.h"
 #include "cli/device_commands.h"
+#include "cli/table_command.h"
 
 #include <iostream>
 
@@ -11,6 +13,8 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     kestrom::cli::addFlightCommands(app);
     kestrom::cli::addDeviceCommands(app);
+    kestrom::cli::addArchiveCommand(app);
+    kestrom::cli::addTableCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::RuntimeError& e) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -48,6 +49,8 @@ protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() / ("kestrom_cli_device_" + std::to_string(getpid()));
         fs::create_directories(dir_);
+        // Downloads are archived: keep them out of the user's own archive.
+        ::setenv("KESTROM_ARCHIVE_DIR", (dir_ / "archive").c_str(), 1);
     }
     void TearDown() override { fs::remove_all(dir_); }
     fs::path dir_;

@@ -1,0 +1,90 @@
+// kestrom-cli table.
+
+#include "cli/table_command.h"
+
+#include "analysis/filter_plot.h"
+#include "cli/commands.h"
+#include "cli/flight_json.h"
+#include "files/flight_table.h"
+#include "files/measurement_file.h"
+
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestrom::cli {
+namespace {
+
+[[noreturn]] void fail(const std::string& text) {
+    std::cerr << "kestrom-cli: " << text << '\n';
+    throw CLI::RuntimeError(kFailureExit);
+}
+
+} // namespace
+
+void addTableCommand(CLI::App& app) {
+    struct Options {
+        std::string file;
+        std::string out;
+        bool filter = false;
+        std::vector<std::int32_t> filterParams;
+    };
+    auto o = std::make_shared<Options>();
+    CLI::App* cmd = app.add_subcommand(
+        "table", "Write a flight as a comma-separated table: time, altitude, vertical speed");
+    cmd->add_option("FILE", o->file, "measurement file")->required();
+    cmd->add_option("-o,--output", o->out, "output file (standard output when absent or -)");
+    CLI::Option* filter = cmd->add_flag(
+        "--filter", o->filter, "add the filtered altitude as the Filter button computes it");
+    cmd->add_option("--filter-params", o->filterParams,
+                    "filter parameters PRE,FINAL,W1,W2 (default 350,250,8,12)")
+        ->delimiter(',')
+        ->expected(4)
+        ->needs(filter);
+    cmd->callback([o] {
+        const Result<FlightRecord> loaded = loadFlightRecord(o->file, true);
+        if (!loaded) {
+            fail(loaded.status.error);
+        }
+        const FlightRecord& record = *loaded.value;
+        std::optional<FilterPlot> plot;
+        if (o->filter && record.evaluated) {
+            const FilterParams params = o->filterParams.size() == 4
+                                            ? FilterParams{o->filterParams[0], o->filterParams[1],
+                                                           o->filterParams[2], o->filterParams[3]}
+                                            : FilterParams{};
+            FilterWork work;
+            plot = filterRecorderFlight(work, record.evaluation.altitudeCm, params,
+                                        record.wordCount, record.rateTimes10);
+        }
+        std::optional<std::span<const std::int32_t>> filtered;
+        if (o->filter) {
+            // A flight too short for the filter keeps the column, empty.
+            filtered = plot ? std::span<const std::int32_t>(plot->filteredCm)
+                            : std::span<const std::int32_t>();
+        }
+        const Result<std::string> table =
+            record.evaluated ? flightTableCsv(record.evaluation, record.rateTimes10, filtered)
+                             : Result<std::string>::failure(ErrorKind::NoData, "");
+        if (!table) {
+            fail(o->file + ": No data");
+        }
+        const std::string& bytes = *table.value;
+        if (o->out.empty() || o->out == "-") {
+            std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            std::cout.flush();
+            if (!std::cout) {
+                fail("cannot write to standard output");
+            }
+            return;
+        }
+        const Status written = writeWholeFile(
+            o->out, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+        if (!written) {
+            fail(written.error);
+        }
+    });
+}
+
+} // namespace kestrom::cli
