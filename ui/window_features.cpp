@@ -1,5 +1,7 @@
 #include "ui/window_features.h"
 
+#include "files/flight_archive.h"
+#include "ui/flights_window.h"
 #include "ui/main_window.h"
 #include "ui/measure_bracket.h"
 #include "ui/recent_files.h"
@@ -11,21 +13,28 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSettings>
 #include <QUrl>
 
 #include <array>
+#include <chrono>
 
 namespace kestrom::ui {
 namespace {
 
 // Texts of the features, Polish and English.
-enum class Text { FlightsMenu, RecentMenu, NoRecentFiles };
+enum class Text { FlightsMenu, RecentMenu, NoRecentFiles, FlightsWindow, Archiving, NotArchived };
 
-constexpr std::array<std::array<const char*, 2>, 3> kTexts{{
+constexpr std::array<std::array<const char*, 2>, 6> kTexts{{
     {"Loty", "Flights"},
     {"Ostatnie pliki", "Recent files"},
     {"(brak)", "(none)"},
+    {"Lista lotów...", "Flights list..."},
+    {"Archiwizuj pobrane loty", "Archive downloaded flights"},
+    {"Lotu nie zapisano w archiwum: ", "The flight was not archived: "},
 }};
+
+const QString kArchiveKey = QStringLiteral("archive/enabled");
 
 QString textOf(Text key, Language language) {
     return QString::fromUtf8(kTexts[static_cast<std::size_t>(key)][language == kPolish ? 0 : 1]);
@@ -63,8 +72,17 @@ WindowFeatures::WindowFeatures(TKestrom_BMP& window)
     flightsMenu_ = new QMenu(&window);
     flightsMenu_->setObjectName(QStringLiteral("FlightsMenu"));
     window.menuBar()->insertMenu(window.MenuJezyk->menuAction(), flightsMenu_);
+    flightsAction_ = flightsMenu_->addAction(QString());
+    flightsAction_->setObjectName(QStringLiteral("FlightsList"));
+    connect(flightsAction_, &QAction::triggered, this, &WindowFeatures::showFlightsWindow);
     recentMenu_ = flightsMenu_->addMenu(QString());
     recentMenu_->setObjectName(QStringLiteral("RecentMenu"));
+    flightsMenu_->addSeparator();
+    archiveAction_ = flightsMenu_->addAction(QString());
+    archiveAction_->setObjectName(QStringLiteral("ArchiveDownloads"));
+    archiveAction_->setCheckable(true);
+    archiveAction_->setChecked(archiving());
+    connect(archiveAction_, &QAction::toggled, this, &WindowFeatures::setArchiving);
 
     window.setAcceptDrops(true);
     window.installEventFilter(this);
@@ -75,8 +93,12 @@ WindowFeatures::WindowFeatures(TKestrom_BMP& window)
         measure_->clear();
         recent_->add(path);
         rebuildRecentMenu();
+        reloadFlightsWindow();
     });
-    connect(&window, &TKestrom_BMP::flightDownloaded, this, [this] { measure_->clear(); });
+    connect(&window, &TKestrom_BMP::flightDownloaded, this, [this] {
+        measure_->clear();
+        archiveDownload();
+    });
     connect(window.Porownanie1, &QAction::triggered, this, [this] {
         if (measure_->curve() == SeriesId::Series3) {
             measure_->clear();
@@ -91,8 +113,71 @@ void WindowFeatures::retranslate() {
     const Language language = window_.CurrentLanguage();
     flightsMenu_->setTitle(textOf(Text::FlightsMenu, language));
     recentMenu_->setTitle(textOf(Text::RecentMenu, language));
+    flightsAction_->setText(textOf(Text::FlightsWindow, language));
+    archiveAction_->setText(textOf(Text::Archiving, language));
     rebuildRecentMenu();
     measure_->retranslate();
+    if (flights_ != nullptr) {
+        flights_->setLanguage(language, window_.state().samplingList);
+    }
+}
+
+bool WindowFeatures::archiving() const {
+    return QSettings(settingsPath_, QSettings::IniFormat).value(kArchiveKey, true).toBool();
+}
+
+void WindowFeatures::setArchiving(bool on) {
+    QSettings settings(settingsPath_, QSettings::IniFormat);
+    settings.setValue(kArchiveKey, on);
+    settings.sync();
+    if (settings.status() != QSettings::NoError) {
+        window_.prompts().showError(settingsPath_.toStdString() + ": cannot be written");
+    }
+}
+
+void WindowFeatures::archiveDownload() {
+    if (!archiving()) {
+        return;
+    }
+    // The download itself has succeeded: a failure here is told and nothing else changes.
+    const Result<std::filesystem::path> stored = archiveFlight(
+        archiveFolder(), window_.state().recorder.image, std::chrono::system_clock::now());
+    if (!stored) {
+        window_.prompts().showError(
+            textOf(Text::NotArchived, window_.CurrentLanguage()).toStdString() +
+            stored.status.error);
+        return;
+    }
+    reloadFlightsWindow();
+}
+
+FlightsWindow& WindowFeatures::flightsWindow() {
+    if (flights_ == nullptr) {
+        flights_ = new FlightsWindow(
+            [this](const std::string& path, bool comparison) {
+                return comparison ? window_.loadCompareFile(path) : window_.loadRecorderFile(path);
+            },
+            &window_);
+        flights_->setLanguage(window_.CurrentLanguage(), window_.state().samplingList);
+        flights_->reload(archiveFolder(), recent_->files());
+    }
+    return *flights_;
+}
+
+void WindowFeatures::showFlightsWindow() {
+    FlightsWindow& flights = flightsWindow();
+    flights.setLanguage(window_.CurrentLanguage(), window_.state().samplingList);
+    flights.reload(archiveFolder(), recent_->files());
+    flights.show();
+    flights.raise();
+    flights.activateWindow();
+}
+
+void WindowFeatures::reloadFlightsWindow() {
+    // A hidden list is read afresh when it is shown again.
+    if (flights_ != nullptr && flights_->isVisible()) {
+        flights_->reload(archiveFolder(), recent_->files());
+    }
 }
 
 void WindowFeatures::rebuildRecentMenu() {

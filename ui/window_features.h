@@ -15,6 +15,7 @@ class QMenu;
 
 namespace kestrom::ui {
 
+class FlightsWindow;
 class MeasureBracket;
 class RecentFiles;
 class TKestrom_BMP;
@@ -38,6 +39,14 @@ public:
 
     QMenu* flightsMenu() const { return flightsMenu_; }
     QMenu* recentMenu() const { return recentMenu_; }
+    QAction* flightsAction() const { return flightsAction_; }
+    QAction* archiveAction() const { return archiveAction_; }
+
+    // Whether downloads are archived (the check item, kept in the settings file).
+    bool archiving() const;
+    // The Flights window, created on first use and filled from the archive and the recent files.
+    FlightsWindow& flightsWindow();
+    void showFlightsWindow();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -45,6 +54,10 @@ protected:
 private:
     void retranslate();
     void rebuildRecentMenu();
+    // A download delivered a flight: kept in the archive unless archiving is off.
+    void archiveDownload();
+    void setArchiving(bool on);
+    void reloadFlightsWindow();
 
     TKestrom_BMP& window_;
     QString settingsPath_;
@@ -52,6 +65,9 @@ private:
     std::unique_ptr<RecentFiles> recent_;
     QMenu* flightsMenu_ = nullptr;
     QMenu* recentMenu_ = nullptr;
+    QAction* flightsAction_ = nullptr;
+    QAction* archiveAction_ = nullptr;
+    FlightsWindow* flights_ = nullptr; // owned by the window
 };
 
 // Attaches the features to a window (start-up and tests).

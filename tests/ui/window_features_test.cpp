@@ -3,17 +3,24 @@
 
 #include "window_fixture.h"
 
+#include "files/flight_archive.h"
+#include "ui/flights_window.h"
 #include "ui/measure_bracket.h"
 #include "ui/recent_files.h"
 #include "ui/window_features.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
+#include <QTableView>
 #include <QUrl>
 #include <QtTest>
 
+#include <chrono>
 #include <cmath>
 
 using namespace kestrom;
@@ -62,7 +69,187 @@ private slots:
     void recentMenuKeepsTheLastEightFilesAcrossRuns();
     void shiftDragMeasuresTheKnownGlideAndClimb();
     void bracketGoesOnEscPlainClickAndNewFlight();
+    void downloadIsArchivedAndListed();
+    void failedArchiveWriteKeepsTheDownload();
+    void flightsTableSortsLoadsAndCompares();
 };
+
+namespace {
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList archived(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral("*.kes")}, QDir::Files, QDir::Name);
+}
+
+// A recorder on the run's bus holding a generated flight of this competitor.
+void addRecorder(WindowRun& run, std::uint16_t competitor) {
+    SimulatedRecorder& recorder = run.bus.addRecorder();
+    GeneratorOptions options = flightAt(2, competitor);
+    options.competitor = competitor;
+    recorder.state.flight = generateFlight(options);
+    recorder.state.rateCode = 2;
+}
+
+} // namespace
+
+void WindowFeaturesTest::downloadIsArchivedAndListed() {
+    WindowRun run;
+    const QString folder = run.dir.filePath(QStringLiteral("archive"));
+    qputenv("KESTROM_ARCHIVE_DIR", folder.toUtf8());
+    addRecorder(run, 23);
+    ui::TKestrom_BMP& w = run.open();
+    ui::WindowFeatures& features = ui::attachWindowFeatures(w);
+    QVERIFY(features.archiveAction()->isChecked());
+    features.showFlightsWindow();
+    QCOMPARE(features.flightsWindow().model().rowCount(), 0);
+
+    w.B_Odczyt_Kestromu->click();
+    QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
+    QStringList files = archived(folder);
+    QCOMPARE(files.size(), 1);
+    QVERIFY2(files[0].endsWith(QStringLiteral("_c23_s1001.kes")), qPrintable(files[0]));
+    // Byte for byte what Save writes.
+    run.prompts.fileNames.push_back(run.path("saved.kes"));
+    w.BZapisz_PomiarClick();
+    QCOMPARE(fileBytes(folder + QStringLiteral("/") + files[0]),
+             fileBytes(QString::fromStdString(run.path("saved.kes"))));
+    QVERIFY(run.prompts.errors.empty());
+
+    // The open Flights window shows it at once.
+    ui::FlightListModel& model = features.flightsWindow().model();
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(model.data(model.index(0, ui::FlightListModel::Competitor)).toInt(), 23);
+    QCOMPARE(model.data(model.index(0, ui::FlightListModel::Serial)).toInt(), 1001);
+    QVERIFY(!model.data(model.index(0, ui::FlightListModel::Maximum)).toString().isEmpty());
+
+    // A second download a moment later is kept beside it, never over it.
+    w.B_Odczyt_Kestromu->click();
+    QCOMPARE(archived(folder).size(), 2);
+
+    // Switched off (both languages name the item), the choice outlives the run.
+    QCOMPARE(features.archiveAction()->text(), QStringLiteral("Archiwizuj pobrane loty"));
+    w.English1Click();
+    QCOMPARE(features.archiveAction()->text(), QStringLiteral("Archive downloaded flights"));
+    features.archiveAction()->trigger();
+    QVERIFY(!features.archiving());
+    w.B_Odczyt_Kestromu->click();
+    QCOMPARE(archived(folder).size(), 2);
+    run.window.reset();
+    ui::TKestrom_BMP& again = run.open();
+    ui::WindowFeatures& next = ui::attachWindowFeatures(again);
+    QVERIFY(!next.archiveAction()->isChecked());
+    again.B_Odczyt_Kestromu->click();
+    QCOMPARE(archived(folder).size(), 2);
+    QCOMPARE(fileBytes(run.configPath()).size(), 44); // the record itself keeps its size
+    qunsetenv("KESTROM_ARCHIVE_DIR");
+}
+
+void WindowFeaturesTest::failedArchiveWriteKeepsTheDownload() {
+    WindowRun run;
+    // The archive folder would have to be made inside a regular file.
+    const std::string blocker = run.path("blocker");
+    (void)writeWholeFile(blocker, std::vector<std::uint8_t>{1});
+    qputenv("KESTROM_ARCHIVE_DIR", QByteArray::fromStdString(blocker + "/flights"));
+    addRecorder(run, 5);
+    ui::TKestrom_BMP& w = run.open();
+    ui::attachWindowFeatures(w);
+    w.B_Odczyt_Kestromu->click();
+    qunsetenv("KESTROM_ARCHIVE_DIR");
+
+    QCOMPARE(run.prompts.errors.size(), std::size_t{1});
+    QVERIFY2(QString::fromStdString(run.prompts.errors[0])
+                 .startsWith(QStringLiteral("Lotu nie zapisano w archiwum: ")),
+             run.prompts.errors[0].c_str());
+    // The flight is downloaded, drawn and can still be saved.
+    QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
+    QCOMPARE(w.E_NrZawodnika->text().trimmed(), QStringLiteral("5"));
+    run.prompts.fileNames.push_back(run.path("saved.kes"));
+    w.BZapisz_PomiarClick();
+    QVERIFY(QFile::exists(QString::fromStdString(run.path("saved.kes"))));
+}
+
+void WindowFeaturesTest::flightsTableSortsLoadsAndCompares() {
+    WindowRun run;
+    const QString folder = run.dir.filePath(QStringLiteral("archive"));
+    qputenv("KESTROM_ARCHIVE_DIR", folder.toUtf8());
+    const auto start = std::chrono::system_clock::now();
+    const std::uint16_t competitors[] = {31, 7, 19};
+    for (int i = 0; i < 3; ++i) {
+        GeneratorOptions options = flightAt(static_cast<unsigned>(i + 1), 10 + i);
+        options.competitor = competitors[i];
+        options.climbSeconds = 4.0 + 3.0 * i; // different heights
+        QVERIFY(archiveFlight(folder.toStdString(), FlightImage(generateFlight(options)),
+                              start + std::chrono::minutes(i)));
+    }
+    ui::TKestrom_BMP& w = run.open();
+    ui::WindowFeatures& features = ui::attachWindowFeatures(w);
+    run.load(run.flightFile("outside.kes", flightAt(4, 99))); // a recent file, not archived
+    features.flightsAction()->trigger();
+    ui::FlightsWindow& flights = features.flightsWindow();
+    QVERIFY(flights.isVisible());
+    QTableView* table = flights.table();
+    QCOMPARE(table->model()->rowCount(), 4);
+    QVERIFY(!flights.loadButton()->isEnabled()); // nothing selected yet
+
+    // Sorted by competitor: by number, the unreadable-free rows 7, 17 (generator default), 19, 31.
+    table->sortByColumn(ui::FlightListModel::Competitor, Qt::AscendingOrder);
+    QStringList shown;
+    for (int row = 0; row < 4; ++row) {
+        shown << table->model()->index(row, ui::FlightListModel::Competitor).data().toString();
+    }
+    QCOMPARE(shown, QStringList({"7", "17", "19", "31"}));
+    // Sorted by maximum, descending: values, not texts.
+    table->sortByColumn(ui::FlightListModel::Maximum, Qt::DescendingOrder);
+    for (int row = 0; row + 1 < 4; ++row) {
+        const double a =
+            table->model()->index(row, ui::FlightListModel::Maximum).data(Qt::UserRole).toDouble();
+        const double b = table->model()
+                             ->index(row + 1, ui::FlightListModel::Maximum)
+                             .data(Qt::UserRole)
+                             .toDouble();
+        QVERIFY(a >= b);
+    }
+
+    // Load the row of competitor 19, compare with the row of competitor 7.
+    auto rowOf = [table](const char* competitor) {
+        for (int row = 0; row < table->model()->rowCount(); ++row) {
+            if (table->model()->index(row, ui::FlightListModel::Competitor).data().toString() ==
+                QLatin1String(competitor)) {
+                return row;
+            }
+        }
+        return -1;
+    };
+    table->selectRow(rowOf("19"));
+    QVERIFY(flights.loadButton()->isEnabled());
+    const QString file19 = flights.selectedFile();
+    flights.loadButton()->click();
+    QCOMPARE(w.GroupB_Alt->title(), QFileInfo(file19).fileName());
+    QCOMPARE(w.E_NrZawodnika->text().trimmed(), QStringLiteral("19"));
+    table->selectRow(rowOf("7"));
+    const QString file7 = flights.selectedFile();
+    flights.compareButton()->click();
+    QCOMPARE(w.GroupB_Por->title(), QFileInfo(file7).fileName());
+    QCOMPARE(w.E_Zaw_Por->text().trimmed(), QStringLiteral("7"));
+    QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
+    // Opened from the table, the archived files are now recent too, but listed once.
+    QCOMPARE(table->model()->rowCount(), 4);
+    QCOMPARE(flights.selectedFile(), file7);
+    // A file opened while the list is shown joins it.
+    run.compare(run.flightFile("another.kes", flightAt(2, 98)));
+    QCOMPARE(table->model()->rowCount(), 5);
+
+    // The headers follow the language.
+    QCOMPARE(table->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Czas"));
+    w.English1Click();
+    QCOMPARE(table->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Time"));
+    QCOMPARE(flights.loadButton()->text(), QStringLiteral("Load"));
+    qunsetenv("KESTROM_ARCHIVE_DIR");
+}
 
 void WindowFeaturesTest::dropOnLeftHalfLoadsAndOnRightHalfCompares() {
     WindowRun run;
