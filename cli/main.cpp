@@ -4,6 +4,9 @@
 #include "cli/archive_commands.h"
 #include "cli/commands.h"
 #include "cli/device_commands.h"
+#ifdef KESTROM_HAS_REPORT
+#include "cli/report_command.h"
+#endif
 #include "cli/table_command.h"
 
 #include <iostream>
@@ -15,6 +18,9 @@ int main(int argc, char** argv) {
     kestrom::cli::addDeviceCommands(app);
     kestrom::cli::addArchiveCommand(app);
     kestrom::cli::addTableCommand(app);
+#ifdef KESTROM_HAS_REPORT
+    kestrom::cli::addReportCommand(app);
+#endif
     try {
         app.parse(argc, argv);
     } catch (const CLI::RuntimeError& e) {

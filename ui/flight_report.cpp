@@ -1,0 +1,200 @@
+#include "ui/flight_report.h"
+
+#include "files/measurement_file.h"
+#include "flight/flight_header.h"
+#include "flight/number_format.h"
+#include "ui/chart.h"
+
+#include <qcustomplot.h>
+
+#include <QPageLayout>
+#include <QPageSize>
+
+namespace kestrom::ui {
+namespace {
+
+// The chart is laid out at screen size and stretched to the page, as the printout does: at the
+// device's resolution its fonts and lines would come out far too small.
+constexpr double kScreenDpi = 96.0;
+constexpr double kPageMarginMm = 10.0;
+
+// The heading's label for the filter's extremes; the window names the filtered curve so.
+constexpr TextPair kFilterLabel{"Filtr", "Filter", 0};
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+FlightReport::FlightReport(QPagedPaintDevice& device, Language language)
+    : device_(device), language_(language), painter_(std::make_unique<QCPPainter>()),
+      chart_(std::make_unique<Chart>()) {
+    device_.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                    QMarginsF(kPageMarginMm, kPageMarginMm, kPageMarginMm, kPageMarginMm),
+                    QPageLayout::Millimeter));
+    const QRectF paper = device_.pageLayout().paintRect(QPageLayout::Point);
+    chart_->resize(static_cast<int>(paper.width() * kScreenDpi / 72.0),
+                   static_cast<int>(paper.height() * kScreenDpi / 72.0));
+    // A widget never shown gets no resize event, which is where the chart takes its size from.
+    chart_->setViewport(chart_->rect());
+    chart_->setBackgroundColour(Qt::white);
+    chart_->setSeriesTitle(SeriesId::Series1, qs(captionText(Caption::Altitude, language_)));
+    chart_->setSeriesTitle(SeriesId::Series2, qs(captionText(Caption::Acceleration, language_)));
+    chart_->setSeriesTitle(SeriesId::Series3, qs(captionText(Caption::Compare, language_)));
+    // The bottom marks are thinned to the axis' width of the replot before: lay it out once.
+    chart_->refresh();
+    if (painter_->begin(&device_)) {
+        painter_->setMode(QCPPainter::pmVectorized);
+        painter_->setMode(QCPPainter::pmNoCaching);
+    }
+}
+
+FlightReport::~FlightReport() { finish(); }
+
+bool FlightReport::ok() const { return painter_->isActive() || finished_; }
+
+bool FlightReport::finish() {
+    if (finished_) {
+        return true;
+    }
+    finished_ = true;
+    return !painter_->isActive() || painter_->end();
+}
+
+void FlightReport::startPage() {
+    if (pages_ > 0) {
+        device_.newPage();
+    }
+    ++pages_;
+}
+
+QString FlightReport::headingLine(const QString& label, const QString& value) const {
+    return label + QStringLiteral(": ") + value;
+}
+
+void FlightReport::addFlight(const QString& name, const FlightRecord& record,
+                             const FilterPlot* filtered) {
+    if (!painter_->isActive()) {
+        return;
+    }
+    startPage();
+    const FlightEvaluation& ev = record.evaluation;
+    Chart& chart = *chart_;
+    for (SeriesId id : {SeriesId::Series1, SeriesId::Series2, SeriesId::Series5}) {
+        chart.clearSeries(id);
+    }
+    if (record.evaluated) {
+        if (filtered != nullptr) {
+            for (const Series1Point& point : filtered->filteredPoints) {
+                chart.appendPoint(SeriesId::Series1, static_cast<double>(point.value),
+                                  QString::fromStdString(point.label));
+            }
+            for (float value : filtered->rawPoints) {
+                chart.appendPoint(SeriesId::Series5, static_cast<double>(value));
+            }
+        } else {
+            for (const Series1Point& point : ev.series1) {
+                chart.appendPoint(SeriesId::Series1, static_cast<double>(point.value),
+                                  QString::fromStdString(point.label));
+            }
+        }
+        for (float value : ev.series2) {
+            chart.appendPoint(SeriesId::Series2, static_cast<double>(value));
+        }
+    }
+    // The window's axis rules for a recorder flight.
+    chart.setBottomMinorGridVisible(false);
+    chart.setBottomMinorTickCount(record.evaluated ? ev.bottomMinorTicks : 0);
+    AxisRule& left = chart.leftAxisRule();
+    left.minimum = 0.0;
+    left.automatic = false;
+    left.autoMaximum = false;
+    left.autoMinimum = true;
+    left.maximum = record.evaluated ? static_cast<double>(ev.leftAxisMax) : 10.0;
+
+    // The printout's heading, with the file name where the window shows where the flight came
+    // from; the filter's extremes on the line the printout leaves empty.
+    const QString eight(8, QLatin1Char(' '));
+    const QString four(4, QLatin1Char(' '));
+    const QString maxText =
+        record.evaluated ? QString::fromStdString(formatOneDecimal(ev.maxAltitude)) : "-";
+    const QString minText =
+        record.evaluated ? QString::fromStdString(formatOneDecimal(ev.minAltitude)) : "-";
+    const QString line1 = eight + qs(captionText(Caption::ReadFrom, language_)) + name + four +
+                          headingLine(qs(captionText(Caption::CompetitorNo, language_)),
+                                      QString::fromStdString(record.header.competitorText)) +
+                          four +
+                          headingLine(qs(captionText(Caption::SerialNo, language_)),
+                                      QString::fromStdString(record.header.serialText));
+    // A flight too short to evaluate says so where the filter's line would go.
+    const QString line2 =
+        !record.evaluated ? eight + qs(messageText(Message::NoData, language_))
+        : filtered == nullptr
+            ? QStringLiteral(" ")
+            : eight + qs(language_ == kPolish ? kFilterLabel.polish : kFilterLabel.english) +
+                  QStringLiteral("    Max: ") + qs(filtered->maxText) +
+                  QStringLiteral(" m    Min: ") + qs(filtered->minText) + QStringLiteral(" m");
+    const QString line3 =
+        eight + QStringLiteral("Max: ") + maxText + QStringLiteral(" m    Min: ") + minText +
+        QStringLiteral("m    Temp: ") + QString::fromStdString(record.groundTempText) +
+        QStringLiteral("°C    ") +
+        headingLine(qs(captionText(Caption::Sampling, language_)),
+                    qs(samplingText(record.header.rateCode, activatedSamplingList(language_))));
+    chart.setTitleLines({line1, line2, line3});
+    chart.refresh(); // applies the axis rules and lays out the marks
+
+    const QRectF page = device_.pageLayout().paintRectPixels(device_.logicalDpiX());
+    painter_->save();
+    painter_->scale(page.width() / chart.width(), page.height() / chart.height());
+    chart.toPainter(painter_.get(), chart.width(), chart.height());
+    painter_->restore();
+}
+
+void FlightReport::addError(const QString& name, const QString& reason) {
+    if (!painter_->isActive()) {
+        return;
+    }
+    startPage();
+    const QRectF page = device_.pageLayout().paintRectPixels(device_.logicalDpiX());
+    QFont font(QStringLiteral("Liberation Sans"), 14);
+    font.setBold(true);
+    painter_->save();
+    painter_->setPen(Qt::black);
+    painter_->setFont(font);
+    const QFontMetricsF metrics(font, &device_);
+    painter_->drawText(QRectF(0, 0, page.width(), metrics.height() * 2),
+                       Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                       qs(captionText(Caption::ReadFrom, language_)).trimmed() + QLatin1Char(' ') +
+                           name);
+    font.setBold(false);
+    font.setPointSize(12);
+    painter_->setFont(font);
+    painter_->drawText(QRectF(0, metrics.height() * 2, page.width(), page.height()),
+                       Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, reason);
+    painter_->restore();
+}
+
+bool addFlightFile(FlightReport& report, const std::string& path,
+                   const std::optional<FilterParams>& filter) {
+    const QString name = QString::fromStdString(std::filesystem::path(path).filename().string());
+    Result<FlightImage> read = readMeasurementFile(path);
+    if (!read) {
+        report.addError(name, QString::fromStdString(read.status.error));
+        return false;
+    }
+    FlightRecord record;
+    setFlightImage(record, std::move(*read.value));
+    evaluateRecord(record, true);
+    std::optional<FilterPlot> plot;
+    if (filter && record.evaluated) {
+        FilterWork work;
+        plot = filterRecorderFlight(work, record.evaluation.altitudeCm, *filter, record.wordCount,
+                                    record.rateTimes10);
+    }
+    report.addFlight(name, record, plot ? &*plot : nullptr);
+    return true;
+}
+
+} // namespace kestrom::ui
