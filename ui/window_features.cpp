@@ -5,6 +5,7 @@
 #include "ui/main_window.h"
 #include "ui/measure_bracket.h"
 #include "ui/recent_files.h"
+#include "ui/window_report.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
@@ -23,15 +24,24 @@ namespace kestrom::ui {
 namespace {
 
 // Texts of the features, Polish and English.
-enum class Text { FlightsMenu, RecentMenu, NoRecentFiles, FlightsWindow, Archiving, NotArchived };
+enum class Text {
+    FlightsMenu,
+    RecentMenu,
+    NoRecentFiles,
+    FlightsWindow,
+    Archiving,
+    NotArchived,
+    Report
+};
 
-constexpr std::array<std::array<const char*, 2>, 6> kTexts{{
+constexpr std::array<std::array<const char*, 2>, 7> kTexts{{
     {"Loty", "Flights"},
     {"Ostatnie pliki", "Recent files"},
     {"(brak)", "(none)"},
     {"Lista lotów...", "Flights list..."},
     {"Archiwizuj pobrane loty", "Archive downloaded flights"},
     {"Lotu nie zapisano w archiwum: ", "The flight was not archived: "},
+    {"Raport zawodów (PDF)...", "Contest report (PDF)..."},
 }};
 
 const QString kArchiveKey = QStringLiteral("archive/enabled");
@@ -83,6 +93,10 @@ WindowFeatures::WindowFeatures(TKestrom_BMP& window)
     archiveAction_->setCheckable(true);
     archiveAction_->setChecked(archiving());
     connect(archiveAction_, &QAction::toggled, this, &WindowFeatures::setArchiving);
+    flightsMenu_->addSeparator();
+    reportAction_ = flightsMenu_->addAction(QString());
+    reportAction_->setObjectName(QStringLiteral("ContestReport"));
+    connect(reportAction_, &QAction::triggered, this, &WindowFeatures::writeReport);
 
     window.setAcceptDrops(true);
     window.installEventFilter(this);
@@ -115,6 +129,7 @@ void WindowFeatures::retranslate() {
     recentMenu_->setTitle(textOf(Text::RecentMenu, language));
     flightsAction_->setText(textOf(Text::FlightsWindow, language));
     archiveAction_->setText(textOf(Text::Archiving, language));
+    reportAction_->setText(textOf(Text::Report, language));
     rebuildRecentMenu();
     measure_->retranslate();
     if (flights_ != nullptr) {
@@ -197,6 +212,24 @@ void WindowFeatures::rebuildRecentMenu() {
         connect(action, &QAction::triggered, this,
                 [this, file] { window_.loadRecorderFile(file.toStdString()); });
     }
+}
+
+int WindowFeatures::writeReport() {
+    const WindowState& state = window_.state();
+    if (state.recorder.wordCount == 0 &&
+        !(state.compareMark && state.comparison.compareSampleBytes != 0)) {
+        window_.prompts().showMessage(Message::NoData, Message::ProblemCaption, Buttons::Ok);
+        return 0;
+    }
+    const std::optional<std::string> name = window_.prompts().askFileName(FileDialog::Report);
+    if (!name || name->empty()) {
+        return 0;
+    }
+    const WindowReportResult written = writeWindowReport(window_, QString::fromStdString(*name));
+    if (!written.error.isEmpty()) {
+        window_.prompts().showError(written.error.toStdString());
+    }
+    return written.pages;
 }
 
 void WindowFeatures::dropFile(const QString& path, bool rightHalf) {

@@ -41,6 +41,11 @@ public:
     QMenu* recentMenu() const { return recentMenu_; }
     QAction* flightsAction() const { return flightsAction_; }
     QAction* archiveAction() const { return archiveAction_; }
+    QAction* reportAction() const { return reportAction_; }
+
+    // The contest report of the flights on screen into a PDF file the prompts name. Returns the
+    // pages written; nothing on screen, a cancelled dialog or a failure (shown) give 0.
+    int writeReport();
 
     // Whether downloads are archived (the check item, kept in the settings file).
     bool archiving() const;
@@ -67,6 +72,7 @@ private:
     QMenu* recentMenu_ = nullptr;
     QAction* flightsAction_ = nullptr;
     QAction* archiveAction_ = nullptr;
+    QAction* reportAction_ = nullptr;
     FlightsWindow* flights_ = nullptr; // owned by the window
 };
 

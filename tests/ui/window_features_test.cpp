@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QUrl>
 #include <QtTest>
@@ -72,6 +73,7 @@ private slots:
     void downloadIsArchivedAndListed();
     void failedArchiveWriteKeepsTheDownload();
     void flightsTableSortsLoadsAndCompares();
+    void reportHasAPagePerFlightOnScreen();
 };
 
 namespace {
@@ -388,6 +390,54 @@ void WindowFeaturesTest::bracketGoesOnEscPlainClickAndNewFlight() {
     run.load(run.flightFile("other.kes", knownFlight(3)));
     QVERIFY(!bracket.isShown());
     QCOMPARE(chart.itemCount(), itemsBefore);
+}
+
+namespace {
+
+// Pages of a PDF file, by its page objects.
+int pdfPages(const QString& path) {
+    const QByteArray bytes = fileBytes(path);
+    if (!bytes.startsWith("%PDF")) {
+        return -1;
+    }
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
+    int pages = 0;
+    for (auto it = page.globalMatch(QString::fromLatin1(bytes)); it.hasNext(); it.next()) {
+        ++pages;
+    }
+    return pages;
+}
+
+} // namespace
+
+void WindowFeaturesTest::reportHasAPagePerFlightOnScreen() {
+    WindowRun run;
+    ui::TKestrom_BMP& w = run.open();
+    ui::WindowFeatures& features = ui::attachWindowFeatures(w);
+    // Nothing on screen: said so, and no file asked for.
+    QCOMPARE(features.writeReport(), 0);
+    QCOMPARE(run.prompts.texts().back(), Message::NoData);
+    QVERIFY(run.prompts.dialogs.empty());
+
+    run.load(run.flightFile("round1.kes", flightAt(2, 1)));
+    run.compare(run.flightFile("round2.kes", flightAt(3, 2)));
+    const QString both = run.dir.filePath(QStringLiteral("both.pdf"));
+    run.prompts.fileNames.push_back(both.toStdString());
+    QCOMPARE(features.writeReport(), 2);
+    QCOMPARE(run.prompts.dialogs.back(), FileDialog::Report);
+    QCOMPARE(pdfPages(both), 2);
+
+    // The comparison switched off is no longer on screen.
+    w.Porownanie1->trigger();
+    const QString one = run.dir.filePath(QStringLiteral("one.pdf"));
+    run.prompts.fileNames.push_back(one.toStdString());
+    features.reportAction()->trigger();
+    QCOMPARE(pdfPages(one), 1);
+
+    // A folder that does not exist: told, nothing written.
+    run.prompts.fileNames.push_back(run.path("no/such/folder/r.pdf"));
+    QCOMPARE(features.writeReport(), 0);
+    QCOMPARE(run.prompts.errors.size(), std::size_t{1});
 }
 
 QTEST_MAIN(WindowFeaturesTest)

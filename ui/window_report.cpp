@@ -1,0 +1,65 @@
+#include "ui/window_report.h"
+
+#include "ui/flight_report.h"
+#include "ui/main_window.h"
+
+#include <QGroupBox>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <vector>
+
+namespace kestrom::ui {
+
+WindowReportResult writeWindowReport(const TKestrom_BMP& window, const QString& path) {
+    WindowReportResult result;
+    const WindowState& state = window.state();
+    struct Page {
+        QString name;
+        FlightRecord record;
+    };
+    std::vector<Page> pages;
+    if (state.recorder.wordCount != 0) {
+        pages.push_back({window.GroupB_Alt->title(), state.recorder});
+    }
+    if (state.compareMark && state.comparison.compareSampleBytes != 0) {
+        pages.push_back({window.GroupB_Por->title(), state.comparison.record});
+    }
+    if (pages.empty()) {
+        return result;
+    }
+    // Each flight with its own values (the temperatures as entered) and its dh/dt curve, which
+    // the report draws whatever the window's view shows.
+    for (Page& page : pages) {
+        evaluateRecord(page.record, true);
+    }
+    // Written beside the target and renamed over it at the end, as kestrom-cli report does.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.error = path + QStringLiteral(": ") + file.errorString();
+        return result;
+    }
+    {
+        QPdfWriter pdf(&file);
+        pdf.setResolution(96); // screen resolution: see FlightReport
+        pdf.setCreator(QStringLiteral("kestrom"));
+        FlightReport report(pdf, window.CurrentLanguage());
+        if (!report.ok()) {
+            file.cancelWriting();
+            result.error = path + QStringLiteral(": cannot be written");
+            return result;
+        }
+        for (const Page& page : pages) {
+            report.addFlight(page.name, page.record, nullptr);
+        }
+        report.finish();
+        result.pages = report.pages();
+    }
+    if (!file.commit()) {
+        result.error = path + QStringLiteral(": ") + file.errorString();
+        result.pages = 0;
+    }
+    return result;
+}
+
+} // namespace kestrom::ui
