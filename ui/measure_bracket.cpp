@@ -95,7 +95,8 @@ bool MeasureBracket::measure(SeriesId curve, int a, int b) {
     if (bracket_ == nullptr) {
         bracket_ = new QCPItemBracket(&chart_);
         bracket_->setPen(QPen(Qt::black, 1.5));
-        bracket_->setLength(10);
+        bracket_->setLength(8);
+        bracket_->setStyle(QCPItemBracket::bsSquare);
         label_ = new QCPItemText(&chart_);
         label_->setPositionAlignment(Qt::AlignHCenter | Qt::AlignBottom);
         label_->setBrush(QBrush(QColor(255, 255, 225)));
