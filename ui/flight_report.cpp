@@ -122,7 +122,9 @@ void FlightReport::addFlight(const QString& name, const FlightRecord& record,
         record.evaluated ? QString::fromStdString(formatOneDecimal(ev.maxAltitude)) : "-";
     const QString minText =
         record.evaluated ? QString::fromStdString(formatOneDecimal(ev.minAltitude)) : "-";
-    const QString line1 = eight + qs(captionText(Caption::ReadFrom, language_)) + name + four +
+    // "Read from:" runs into the name in English; the Polish text ends with its own space.
+    const QString readFrom = qs(captionText(Caption::ReadFrom, language_)).trimmed() + ' ';
+    const QString line1 = eight + readFrom + name + four +
                           headingLine(qs(captionText(Caption::CompetitorNo, language_)),
                                       QString::fromStdString(record.header.competitorText)) +
                           four +
