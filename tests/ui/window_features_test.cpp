@@ -187,6 +187,9 @@ void WindowFeaturesTest::flightsTableSortsLoadsAndCompares() {
         QVERIFY(archiveFlight(folder.toStdString(), FlightImage(generateFlight(options)),
                               start + std::chrono::minutes(i)));
     }
+    // A broken file in the folder gets a row that names it, and opens nothing.
+    const std::string junk = (folder + QStringLiteral("/junk.kes")).toStdString();
+    QVERIFY(writeWholeFile(junk, std::vector<std::uint8_t>{1, 2, 3}));
     ui::TKestrom_BMP& w = run.open();
     ui::WindowFeatures& features = ui::attachWindowFeatures(w);
     run.load(run.flightFile("outside.kes", flightAt(4, 99))); // a recent file, not archived
@@ -194,19 +197,23 @@ void WindowFeaturesTest::flightsTableSortsLoadsAndCompares() {
     ui::FlightsWindow& flights = features.flightsWindow();
     QVERIFY(flights.isVisible());
     QTableView* table = flights.table();
-    QCOMPARE(table->model()->rowCount(), 4);
+    QCOMPARE(table->model()->rowCount(), 5);
     QVERIFY(!flights.loadButton()->isEnabled()); // nothing selected yet
 
-    // Sorted by competitor: by number, the unreadable-free rows 7, 17 (generator default), 19, 31.
+    // Sorted by competitor: by number (17 is the generator's), the unreadable file first.
     table->sortByColumn(ui::FlightListModel::Competitor, Qt::AscendingOrder);
     QStringList shown;
-    for (int row = 0; row < 4; ++row) {
+    for (int row = 0; row < 5; ++row) {
         shown << table->model()->index(row, ui::FlightListModel::Competitor).data().toString();
     }
-    QCOMPARE(shown, QStringList({"7", "17", "19", "31"}));
+    QCOMPARE(shown, QStringList({"junk.kes", "7", "17", "19", "31"}));
+    table->selectRow(0);
+    flights.loadButton()->click();
+    QCOMPARE(run.prompts.texts().back(), Message::FileTooShort);
+    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("outside.kes"));
     // Sorted by maximum, descending: values, not texts.
     table->sortByColumn(ui::FlightListModel::Maximum, Qt::DescendingOrder);
-    for (int row = 0; row + 1 < 4; ++row) {
+    for (int row = 0; row + 1 < 5; ++row) {
         const double a =
             table->model()->index(row, ui::FlightListModel::Maximum).data(Qt::UserRole).toDouble();
         const double b = table->model()
@@ -239,11 +246,11 @@ void WindowFeaturesTest::flightsTableSortsLoadsAndCompares() {
     QCOMPARE(w.E_Zaw_Por->text().trimmed(), QStringLiteral("7"));
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
     // Opened from the table, the archived files are now recent too, but listed once.
-    QCOMPARE(table->model()->rowCount(), 4);
+    QCOMPARE(table->model()->rowCount(), 5);
     QCOMPARE(flights.selectedFile(), file7);
     // A file opened while the list is shown joins it.
     run.compare(run.flightFile("another.kes", flightAt(2, 98)));
-    QCOMPARE(table->model()->rowCount(), 5);
+    QCOMPARE(table->model()->rowCount(), 6);
 
     // The headers follow the language.
     QCOMPARE(table->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Czas"));
