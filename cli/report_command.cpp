@@ -6,6 +6,7 @@
 #include "ui/flight_report.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QPdfWriter>
 #include <QSaveFile>
 
@@ -52,7 +53,7 @@ void addReportCommand(CLI::App& app) {
     CLI::App* cmd = app.add_subcommand(
         "report", "Write a PDF report: one A4 landscape page per flight with its chart");
     cmd->add_option("FILE", o->files, "measurement files, one page each")->required();
-    cmd->add_option("-o,--output", o->out, "PDF file to write")->required();
+    cmd->add_option("-o,--output", o->out, "PDF file to write (- for standard output)")->required();
     CLI::Option* filter =
         cmd->add_flag("--filter", o->filter,
                       "draw the filtered curve and give its extremes, as the Filter "
@@ -71,15 +72,18 @@ void addReportCommand(CLI::App& app) {
                                         o->filterParams[3]}
                          : FilterParams{};
         }
-        // Written beside the target and renamed over it at the end: a failed report leaves an
-        // older one as it was.
+        // A file is written beside the target and renamed over it at the end, so a failed
+        // report leaves an older one as it was; "-" sends the PDF to standard output.
+        const bool toStdout = o->out == "-";
         QSaveFile file(QString::fromStdString(o->out));
-        if (!file.open(QIODevice::WriteOnly)) {
-            fail("Cannot create " + o->out + ": " + file.errorString().toStdString());
+        QBuffer buffer;
+        QIODevice& target = toStdout ? static_cast<QIODevice&>(buffer) : file;
+        if (!target.open(QIODevice::WriteOnly)) {
+            fail("Cannot create " + o->out + ": " + target.errorString().toStdString());
         }
         bool anyUnreadable = false;
         {
-            QPdfWriter pdf(&file);
+            QPdfWriter pdf(&target);
             pdf.setResolution(96); // screen resolution: see FlightReport
             pdf.setCreator(QStringLiteral("kestrom-cli report"));
             ui::FlightReport report(pdf, kEnglish);
@@ -94,7 +98,14 @@ void addReportCommand(CLI::App& app) {
             }
             report.finish();
         }
-        if (!file.commit()) {
+        if (toStdout) {
+            const QByteArray& bytes = buffer.data();
+            std::cout.write(bytes.constData(), bytes.size());
+            std::cout.flush();
+            if (!std::cout) {
+                fail("cannot write to standard output");
+            }
+        } else if (!file.commit()) {
             fail("Cannot write " + o->out + ": " + file.errorString().toStdString());
         }
         if (anyUnreadable) {

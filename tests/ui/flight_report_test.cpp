@@ -1,0 +1,94 @@
+// The report pages as the window prints them: on a PDF printer at screen resolution, in Polish,
+// with a flight too short to evaluate among them.
+
+#include "flight/generator.h"
+#include "flight/number_format.h"
+#include "ui/flight_report.h"
+
+#include <QFile>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kestrom;
+
+namespace {
+
+// pdftotext's text of the whole document.
+QString pdfText(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pdfPages(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {path});
+    p.waitForFinished();
+    const QString info = QString::fromUtf8(p.readAllStandardOutput());
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+FlightRecord recordOf(const GeneratorOptions& options) {
+    FlightRecord record;
+    setFlightImage(record, FlightImage(generateFlight(options)));
+    evaluateRecord(record, true);
+    return record;
+}
+
+} // namespace
+
+class FlightReportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void printerPagesInPolish() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("window.pdf"));
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+
+        GeneratorOptions long1;
+        long1.competitor = 31;
+        GeneratorOptions tooShort;
+        tooShort.maxSamples = 6; // below the 16 words an evaluation needs
+        const FlightRecord flight = recordOf(long1);
+        const FlightRecord empty = recordOf(tooShort);
+        QVERIFY(flight.evaluated);
+        QVERIFY(!empty.evaluated);
+        FilterWork work;
+        const std::optional<FilterPlot> plot =
+            filterRecorderFlight(work, flight.evaluation.altitudeCm, FilterParams{},
+                                 flight.wordCount, flight.rateTimes10);
+        QVERIFY(plot.has_value());
+        {
+            ui::FlightReport report(printer, kPolish);
+            QVERIFY(report.ok());
+            report.addFlight(QStringLiteral("lot.kes"), flight, nullptr);
+            report.addFlight(QStringLiteral("krótki.kes"), empty, nullptr);
+            report.addFlight(QStringLiteral("filtr.kes"), flight, &*plot);
+            report.addError(QStringLiteral("zły.kes"), QStringLiteral("Cannot open zły.kes"));
+            QCOMPARE(report.pages(), 4);
+            QVERIFY(report.finish());
+        }
+        QCOMPARE(pdfPages(path), 4);
+        QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
+        const QString text = pdfText(path);
+        for (const char* wanted : {"Odczyt z: lot.kes", "Nr.Zawodnika: 31", "Brak danych", "Filtr",
+                                   "zły.kes", "Pomiary: 10 pom/sek"}) {
+            QVERIFY2(text.contains(QString::fromUtf8(wanted)), wanted);
+        }
+        // The heading's maximum is the evaluation's, as the window's field shows it.
+        QVERIFY(text.contains(QStringLiteral("Max: ") + QString::fromStdString(formatOneDecimal(
+                                                            flight.evaluation.maxAltitude))));
+        QVERIFY(text.contains(QStringLiteral("Max: ") + QString::fromStdString(plot->maxText)));
+    }
+};
+
+QTEST_MAIN(FlightReportTest)
+#include "flight_report_test.moc"
