@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QMenu>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -401,6 +402,14 @@ void WindowFeaturesTest::bracketGoesOnEscPlainClickAndNewFlight() {
 
 namespace {
 
+// The text of a PDF file as pdftotext gives it.
+QString pdfText(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
 // Pages of a PDF file, by its page objects.
 int pdfPages(const QString& path) {
     const QByteArray bytes = fileBytes(path);
@@ -440,6 +449,21 @@ void WindowFeaturesTest::reportHasAPagePerFlightOnScreen() {
     run.prompts.fileNames.push_back(one.toStdString());
     features.reportAction()->trigger();
     QCOMPARE(pdfPages(one), 1);
+
+    // The recorder flight filtered on screen is filtered on its page: the heading gives the
+    // filter's extremes as the panel shows them.
+    w.B_Filtr_Alt->click();
+    const QString filtered = run.dir.filePath(QStringLiteral("filtered.pdf"));
+    run.prompts.fileNames.push_back(filtered.toStdString());
+    QCOMPARE(features.writeReport(), 1);
+    const QString text = pdfText(filtered);
+    const QString unfilteredText = pdfText(one);
+    const QRegularExpression filterLine(QStringLiteral("Filtr\\s+Max:\\s+") +
+                                        QRegularExpression::escape(w.E_MaxGl->text()) +
+                                        QStringLiteral(" m"));
+    QVERIFY2(filterLine.match(text).hasMatch(), qPrintable(text));
+    QVERIFY2(!QRegularExpression(QStringLiteral("Filtr\\s+Max:")).match(unfilteredText).hasMatch(),
+             qPrintable(unfilteredText));
 
     // A folder that does not exist: told, nothing written.
     run.prompts.fileNames.push_back(run.path("no/such/folder/r.pdf"));
