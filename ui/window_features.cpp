@@ -11,6 +11,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -254,6 +255,13 @@ bool WindowFeatures::eventFilter(QObject* watched, QEvent* event) {
         drag->acceptProposedAction();
         return true;
     }
+    case QEvent::KeyPress:
+        // Esc that no control took (the chart takes its own while it has the focus).
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && measure_->isShown()) {
+            measure_->clear();
+            return true;
+        }
+        return false;
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         const QString file = droppedFile(drop->mimeData());

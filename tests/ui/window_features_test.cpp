@@ -390,6 +390,11 @@ void WindowFeaturesTest::bracketGoesOnEscPlainClickAndNewFlight() {
     QVERIFY(!bracket.isShown());
     QCOMPARE(chart.itemCount(), itemsBefore);
 
+    // Esc anywhere in the window, not only on the chart.
+    QVERIFY(bracket.measure(SeriesId::Series1, 100, 300));
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(!bracket.isShown());
+
     QVERIFY(bracket.measure(SeriesId::Series1, 100, 300));
     QTest::mouseClick(&chart, Qt::LeftButton, Qt::NoModifier, QPoint(chart.width() / 2, 60));
     QVERIFY(!bracket.isShown());
