@@ -4,7 +4,7 @@
 #include "device/simulated_bus.h"
 #include "flight/generator.h"
 
-int main(int, char** argv) {
+int main(int argc, char** argv) {
     // Paced like a real recorder, so the progress field can be watched.
     kestrom::SimulatedTiming timing;
     timing.realTime = true;
@@ -16,5 +16,5 @@ int main(int, char** argv) {
     flight.glideSeconds = 90.0;
     // The recorder reports the competitor, serial number and rate of the flight it holds.
     recorder.holdFlight(kestrom::generateFlight(flight));
-    return kestrom::app::runProgram(argv[0], bus);
+    return kestrom::app::runProgram(argc, argv, bus);
 }

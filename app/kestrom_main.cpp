@@ -2,7 +2,7 @@
 
 #include "app/program.h"
 
-int main(int, char** argv) {
+int main(int argc, char** argv) {
     auto bus = kestrom::makeHardwareBus();
-    return kestrom::app::runProgram(argv[0], *bus);
+    return kestrom::app::runProgram(argc, argv, *bus);
 }

@@ -1,36 +1,63 @@
 #include "app/program.h"
 
 #include "app/dialogs.h"
+#include "app/open_arguments.h"
 #include "ui/main_window.h"
 #include "ui/qt_prompts.h"
+#include "ui/window_features.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
 
 #include <exception>
+#include <iostream>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace kestrom::app {
 
-int runProgram(const char* programName, DeviceBus& bus) {
-    // Only the program's name reaches Qt: the program takes no arguments.
-    int argc = 1;
-    char* argv[] = {const_cast<char*>(programName), nullptr};
+int runProgram(int argc, char** argv, DeviceBus& bus) {
+    // Qt takes its own options (-platform and the like) out first; the rest name files.
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KestromBMP"));
+    std::vector<std::string> arguments;
+    for (const QString& argument : QCoreApplication::arguments().mid(1)) {
+        arguments.push_back(argument.toStdString());
+    }
+    const OpenArguments open = parseOpenArguments(arguments);
+    const std::string program =
+        QFileInfo(QCoreApplication::arguments().value(0)).fileName().toStdString();
+    if (!open.error.empty()) {
+        std::cerr << program << ": " << open.error << '\n' << openUsage(program);
+        return 2;
+    }
+    if (open.help) {
+        std::cout << openUsage(program);
+        return 0;
+    }
     try {
         ui::QtPrompts prompts;
         const std::string programPath = QCoreApplication::applicationFilePath().toStdString();
         ui::TKestrom_BMP window(bus, prompts, programPath);
         prompts.setLanguageSource([&window] { return window.CurrentLanguage(); });
         createDialogs(window);
+        ui::attachWindowFeatures(window);
         // Without a window manager (a bare X server) the maximise request has nobody to obey
         // it: the window takes the screen's free area itself first.
         if (const QScreen* screen = window.screen()) {
             window.setGeometry(screen->availableGeometry());
         }
         window.showMaximized();
+        // Opened like BOdczyt and B_Porownanie: a file that does not read is shown and skipped.
+        if (!open.flight.empty()) {
+            window.loadRecorderFile(open.flight);
+        }
+        if (!open.compare.empty()) {
+            window.loadCompareFile(open.compare);
+        }
         QApplication::exec();
     } catch (const std::exception& error) {
         QMessageBox::critical(nullptr, QApplication::applicationName(),

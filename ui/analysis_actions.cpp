@@ -180,20 +180,24 @@ void TKestrom_BMP::B_PorownanieClick() {
     if (!name || name->empty()) {
         return;
     }
-    std::optional<FlightImage> read = readFlightFile(*name);
+    loadCompareFile(*name);
+}
+
+bool TKestrom_BMP::loadCompareFile(const std::string& name) {
+    std::optional<FlightImage> read = readFlightFile(name);
     if (!read) {
-        return; // nothing of the comparison, its panel or the chart has changed
+        return false; // nothing of the comparison, its panel or the chart has changed
     }
     CompareFlight& cmp = state_.comparison;
     const Status loaded = loadCompareFlight(cmp, read->bytes(), Chart1->leftAxisRule().maximum);
     if (!loaded) {
         prompts_.showMessage(Message::FileTooShort, Message::ProblemCaption, Buttons::Ok);
-        return;
+        return false;
     }
     // Nothing of an earlier comparison's filtering belongs to this flight.
     state_.compareFilter.reset();
     Chart1->clearSeries(SeriesId::Series6);
-    GroupB_Por->setTitle(baseName(*name));
+    GroupB_Por->setTitle(baseName(name));
     state_.compareMark = true;
     Porownanie1->setChecked(true);
     const FlightHeader& header = cmp.record.header;
@@ -212,6 +216,8 @@ void TKestrom_BMP::B_PorownanieClick() {
         Chart1->clearSeries(SeriesId::Series3);
         Chart1->refresh();
     }
+    emit flightFileOpened(QString::fromStdString(name), true);
+    return true;
 }
 
 void TKestrom_BMP::clearComparePanel() {

@@ -347,6 +347,7 @@ void TKestrom_BMP::ApplyLanguage() {
     Chart1->setSeriesTitle(SeriesId::Series1, caption(Caption::Altitude));
     Chart1->setSeriesTitle(SeriesId::Series2, caption(Caption::Acceleration));
     Chart1->setSeriesTitle(SeriesId::Series3, caption(Caption::Compare));
+    emit languageApplied();
 }
 
 void TKestrom_BMP::FormResize() {
@@ -546,6 +547,7 @@ void TKestrom_BMP::B_Odczyt_KestromuClick() {
     if (evaluateRecord(rec, state_.config.accelView != 0)) {
         drawRecorderFlight();
     }
+    emit flightDownloaded();
 }
 
 void TKestrom_BMP::BZerowanieClick() { zeroRecorder(link_, prompts_); }
@@ -616,11 +618,15 @@ void TKestrom_BMP::BLaduj_pomiarClick() {
     if (!name || name->empty()) {
         return;
     }
-    std::optional<FlightImage> read = readFlightFile(*name);
+    loadRecorderFile(*name);
+}
+
+bool TKestrom_BMP::loadRecorderFile(const std::string& name) {
+    std::optional<FlightImage> read = readFlightFile(name);
     if (!read) {
-        return; // nothing of the panel or the chart has changed
+        return false; // nothing of the panel or the chart has changed
     }
-    GroupB_Alt->setTitle(baseName(*name));
+    GroupB_Alt->setTitle(baseName(name));
     resetRecorderChart();
     FlightRecord& rec = state_.recorder;
     setFlightImage(rec, std::move(*read));
@@ -630,6 +636,8 @@ void TKestrom_BMP::BLaduj_pomiarClick() {
     } else {
         Chart1->refresh();
     }
+    emit flightFileOpened(QString::fromStdString(name), false);
+    return true;
 }
 
 } // namespace kestrom::ui

@@ -112,6 +112,20 @@ public:
     // How the printer set-up dialog is shown for the current printer; tests replace it.
     void setPrinterSetup(std::function<void(QPrinter&)> setup) { printerSetup_ = std::move(setup); }
 
+    // Load a named measurement file as the recorder flight or as the comparison, as BOdczyt and
+    // B_Porownanie do with the name their dialog gave. A failure is shown as there; returns
+    // whether the file was taken.
+    bool loadRecorderFile(const std::string& name);
+    bool loadCompareFile(const std::string& name);
+
+signals:
+    // A file was loaded (comparison = false) or compared (true) through either path above.
+    void flightFileOpened(const QString& path, bool comparison);
+    // A download delivered a flight: the recorder record holds its image.
+    void flightDownloaded();
+    // Every caption is now in the current language.
+    void languageApplied();
+
 public slots:
     // Recorder and disk (download, zeroing, save, load).
     void B_Odczyt_KestromuClick();

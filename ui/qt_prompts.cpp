@@ -54,6 +54,9 @@ std::optional<std::string> QtPrompts::askFileName(FileDialog dialog) {
         }
         break;
     }
+    case FileDialog::Report:
+        chosen = QFileDialog::getSaveFileName(nullptr, {}, last, QStringLiteral("PDF (*.pdf)"));
+        break;
     }
     if (chosen.isNull()) {
         return std::nullopt;

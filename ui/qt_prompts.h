@@ -27,7 +27,7 @@ public:
 
 private:
     std::function<Language()> languageSource_;
-    std::array<QString, 3> lastNames_; // per dialog: Save, Open, Picture
+    std::array<QString, 4> lastNames_; // per dialog: Save, Open, Picture, Report
 };
 
 } // namespace kestrom::ui

@@ -1,0 +1,44 @@
+// The window programs' command line: which files open, and which lines are refused.
+
+#include "app/open_arguments.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrom::app {
+namespace {
+
+struct ArgumentsCase {
+    std::vector<std::string> arguments;
+    std::string flight;
+    std::string compare;
+    bool help;
+    bool error;
+};
+
+class OpenArgumentsTest : public testing::TestWithParam<ArgumentsCase> {};
+
+TEST_P(OpenArgumentsTest, Reads) {
+    const ArgumentsCase& c = GetParam();
+    const OpenArguments got = parseOpenArguments(c.arguments);
+    EXPECT_EQ(got.flight, c.flight);
+    EXPECT_EQ(got.compare, c.compare);
+    EXPECT_EQ(got.help, c.help);
+    EXPECT_EQ(!got.error.empty(), c.error) << got.error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, OpenArgumentsTest,
+    testing::Values(ArgumentsCase{{}, "", "", false, false},
+                    ArgumentsCase{{"a.kes"}, "a.kes", "", false, false},
+                    ArgumentsCase{{"a.kes", "b.kes"}, "a.kes", "b.kes", false, false},
+                    // A third file has no place: refused rather than silently dropped.
+                    ArgumentsCase{{"a.kes", "b.kes", "c.kes"}, "", "", false, true},
+                    ArgumentsCase{{"--frobnicate", "a.kes"}, "", "", false, true},
+                    ArgumentsCase{{"--", "-odd.kes"}, "-odd.kes", "", false, false},
+                    ArgumentsCase{{"--help"}, "", "", true, false},
+                    ArgumentsCase{{"-"}, "-", "", false, false},
+                    ArgumentsCase{{""}, "", "", false, true},
+                    ArgumentsCase{{"lot z Leszna.kes"}, "lot z Leszna.kes", "", false, false}));
+
+} // namespace
+} // namespace kestrom::app

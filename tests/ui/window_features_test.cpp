@@ -1,0 +1,480 @@
+// The window's features beyond its own controls, end to end on the offscreen platform: files
+// dropped on either half, the Recent menu, and the measuring bracket on a known flight.
+
+#include "window_fixture.h"
+
+#include "files/flight_archive.h"
+#include "ui/flights_window.h"
+#include "ui/measure_bracket.h"
+#include "ui/recent_files.h"
+#include "ui/window_features.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QUrl>
+#include <QtTest>
+
+#include <chrono>
+#include <cmath>
+
+using namespace kestrom;
+using kestrom::test::flightAt;
+using kestrom::test::WindowRun;
+using kestrom::ui::SeriesId;
+
+namespace {
+
+// A calm generated flight: 4 s on the ground, 8 s climb at 12 m/s, then a glide sinking 0.6 m/s.
+GeneratorOptions knownFlight(unsigned rateCode) {
+    GeneratorOptions options = flightAt(rateCode);
+    options.noiseCounts = 0.0;
+    return options;
+}
+
+// Sends a drag of a local file and its drop at x (window coordinates); returns whether the
+// window took the drop.
+bool dropAt(QWidget& window, const std::string& file, int x) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+    const QPointF at(x, window.height() / 2);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    return drop.isAccepted();
+}
+
+QPoint pixelOf(ui::Chart& chart, SeriesId id, int index) {
+    QCPGraph* graph = chart.graph(static_cast<int>(id));
+    return {static_cast<int>(std::lround(graph->keyAxis()->coordToPixel(index))),
+            static_cast<int>(
+                std::lround(graph->valueAxis()->coordToPixel(chart.pointValue(id, index))))};
+}
+
+} // namespace
+
+class WindowFeaturesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void dropOnLeftHalfLoadsAndOnRightHalfCompares();
+    void recentMenuKeepsTheLastEightFilesAcrossRuns();
+    void shiftDragMeasuresTheKnownGlideAndClimb();
+    void bracketGoesOnEscPlainClickAndNewFlight();
+    void downloadIsArchivedAndListed();
+    void failedArchiveWriteKeepsTheDownload();
+    void flightsTableSortsLoadsAndCompares();
+    void reportHasAPagePerFlightOnScreen();
+};
+
+namespace {
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList archived(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral("*.kes")}, QDir::Files, QDir::Name);
+}
+
+// A recorder on the run's bus holding a generated flight of this competitor.
+void addRecorder(WindowRun& run, std::uint16_t competitor) {
+    SimulatedRecorder& recorder = run.bus.addRecorder();
+    GeneratorOptions options = flightAt(2, competitor);
+    options.competitor = competitor;
+    recorder.state.flight = generateFlight(options);
+    recorder.state.rateCode = 2;
+}
+
+} // namespace
+
+void WindowFeaturesTest::downloadIsArchivedAndListed() {
+    WindowRun run;
+    const QString folder = run.dir.filePath(QStringLiteral("archive"));
+    qputenv("KESTROM_ARCHIVE_DIR", folder.toUtf8());
+    addRecorder(run, 23);
+    ui::TKestrom_BMP& w = run.open();
+    ui::WindowFeatures& features = ui::attachWindowFeatures(w);
+    QVERIFY(features.archiveAction()->isChecked());
+    features.showFlightsWindow();
+    QCOMPARE(features.flightsWindow().model().rowCount(), 0);
+
+    w.B_Odczyt_Kestromu->click();
+    QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
+    QStringList files = archived(folder);
+    QCOMPARE(files.size(), 1);
+    QVERIFY2(files[0].endsWith(QStringLiteral("_c23_s1001.kes")), qPrintable(files[0]));
+    // Byte for byte what Save writes.
+    run.prompts.fileNames.push_back(run.path("saved.kes"));
+    w.BZapisz_PomiarClick();
+    QCOMPARE(fileBytes(folder + QStringLiteral("/") + files[0]),
+             fileBytes(QString::fromStdString(run.path("saved.kes"))));
+    QVERIFY(run.prompts.errors.empty());
+
+    // The open Flights window shows it at once.
+    ui::FlightListModel& model = features.flightsWindow().model();
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(model.data(model.index(0, ui::FlightListModel::Competitor)).toInt(), 23);
+    QCOMPARE(model.data(model.index(0, ui::FlightListModel::Serial)).toInt(), 1001);
+    QVERIFY(!model.data(model.index(0, ui::FlightListModel::Maximum)).toString().isEmpty());
+
+    // A second download a moment later is kept beside it, never over it.
+    w.B_Odczyt_Kestromu->click();
+    QCOMPARE(archived(folder).size(), 2);
+
+    // Switched off (both languages name the item), the choice outlives the run.
+    QCOMPARE(features.archiveAction()->text(), QStringLiteral("Archiwizuj pobrane loty"));
+    w.English1Click();
+    QCOMPARE(features.archiveAction()->text(), QStringLiteral("Archive downloaded flights"));
+    features.archiveAction()->trigger();
+    QVERIFY(!features.archiving());
+    w.B_Odczyt_Kestromu->click();
+    QCOMPARE(archived(folder).size(), 2);
+    run.window.reset();
+    ui::TKestrom_BMP& again = run.open();
+    ui::WindowFeatures& next = ui::attachWindowFeatures(again);
+    QVERIFY(!next.archiveAction()->isChecked());
+    again.B_Odczyt_Kestromu->click();
+    QCOMPARE(archived(folder).size(), 2);
+    QCOMPARE(fileBytes(run.configPath()).size(), 44); // the record itself keeps its size
+    qunsetenv("KESTROM_ARCHIVE_DIR");
+}
+
+void WindowFeaturesTest::failedArchiveWriteKeepsTheDownload() {
+    WindowRun run;
+    // The archive folder would have to be made inside a regular file.
+    const std::string blocker = run.path("blocker");
+    (void)writeWholeFile(blocker, std::vector<std::uint8_t>{1});
+    qputenv("KESTROM_ARCHIVE_DIR", QByteArray::fromStdString(blocker + "/flights"));
+    addRecorder(run, 5);
+    ui::TKestrom_BMP& w = run.open();
+    ui::attachWindowFeatures(w);
+    w.B_Odczyt_Kestromu->click();
+    qunsetenv("KESTROM_ARCHIVE_DIR");
+
+    QCOMPARE(run.prompts.errors.size(), std::size_t{1});
+    QVERIFY2(QString::fromStdString(run.prompts.errors[0])
+                 .startsWith(QStringLiteral("Lotu nie zapisano w archiwum: ")),
+             run.prompts.errors[0].c_str());
+    // The flight is downloaded, drawn and can still be saved.
+    QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
+    QCOMPARE(w.E_NrZawodnika->text().trimmed(), QStringLiteral("5"));
+    run.prompts.fileNames.push_back(run.path("saved.kes"));
+    w.BZapisz_PomiarClick();
+    QVERIFY(QFile::exists(QString::fromStdString(run.path("saved.kes"))));
+}
+
+void WindowFeaturesTest::flightsTableSortsLoadsAndCompares() {
+    WindowRun run;
+    const QString folder = run.dir.filePath(QStringLiteral("archive"));
+    qputenv("KESTROM_ARCHIVE_DIR", folder.toUtf8());
+    const auto start = std::chrono::system_clock::now();
+    const std::uint16_t competitors[] = {31, 7, 19};
+    for (int i = 0; i < 3; ++i) {
+        GeneratorOptions options = flightAt(static_cast<unsigned>(i + 1), 10 + i);
+        options.competitor = competitors[i];
+        options.climbSeconds = 4.0 + 3.0 * i; // different heights
+        QVERIFY(archiveFlight(folder.toStdString(), FlightImage(generateFlight(options)),
+                              start + std::chrono::minutes(i)));
+    }
+    // A broken file in the folder gets a row that names it, and opens nothing.
+    const std::string junk = (folder + QStringLiteral("/junk.kes")).toStdString();
+    QVERIFY(writeWholeFile(junk, std::vector<std::uint8_t>{1, 2, 3}));
+    ui::TKestrom_BMP& w = run.open();
+    ui::WindowFeatures& features = ui::attachWindowFeatures(w);
+    run.load(run.flightFile("outside.kes", flightAt(4, 99))); // a recent file, not archived
+    features.flightsAction()->trigger();
+    ui::FlightsWindow& flights = features.flightsWindow();
+    QVERIFY(flights.isVisible());
+    QTableView* table = flights.table();
+    QCOMPARE(table->model()->rowCount(), 5);
+    QVERIFY(!flights.loadButton()->isEnabled()); // nothing selected yet
+
+    // Sorted by competitor: by number (17 is the generator's), the unreadable file first.
+    table->sortByColumn(ui::FlightListModel::Competitor, Qt::AscendingOrder);
+    QStringList shown;
+    for (int row = 0; row < 5; ++row) {
+        shown << table->model()->index(row, ui::FlightListModel::Competitor).data().toString();
+    }
+    QCOMPARE(shown, QStringList({"junk.kes", "7", "17", "19", "31"}));
+    table->selectRow(0);
+    flights.loadButton()->click();
+    QCOMPARE(run.prompts.texts().back(), Message::FileTooShort);
+    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("outside.kes"));
+    // Sorted by maximum, descending: values, not texts.
+    table->sortByColumn(ui::FlightListModel::Maximum, Qt::DescendingOrder);
+    for (int row = 0; row + 1 < 5; ++row) {
+        const double a =
+            table->model()->index(row, ui::FlightListModel::Maximum).data(Qt::UserRole).toDouble();
+        const double b = table->model()
+                             ->index(row + 1, ui::FlightListModel::Maximum)
+                             .data(Qt::UserRole)
+                             .toDouble();
+        QVERIFY(a >= b);
+    }
+
+    // Load the row of competitor 19, compare with the row of competitor 7.
+    auto rowOf = [table](const char* competitor) {
+        for (int row = 0; row < table->model()->rowCount(); ++row) {
+            if (table->model()->index(row, ui::FlightListModel::Competitor).data().toString() ==
+                QLatin1String(competitor)) {
+                return row;
+            }
+        }
+        return -1;
+    };
+    table->selectRow(rowOf("19"));
+    QVERIFY(flights.loadButton()->isEnabled());
+    const QString file19 = flights.selectedFile();
+    flights.loadButton()->click();
+    QCOMPARE(w.GroupB_Alt->title(), QFileInfo(file19).fileName());
+    QCOMPARE(w.E_NrZawodnika->text().trimmed(), QStringLiteral("19"));
+    table->selectRow(rowOf("7"));
+    const QString file7 = flights.selectedFile();
+    flights.compareButton()->click();
+    QCOMPARE(w.GroupB_Por->title(), QFileInfo(file7).fileName());
+    QCOMPARE(w.E_Zaw_Por->text().trimmed(), QStringLiteral("7"));
+    QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
+    // Opened from the table, the archived files are now recent too, but listed once.
+    QCOMPARE(table->model()->rowCount(), 5);
+    QCOMPARE(flights.selectedFile(), file7);
+    // A file opened while the list is shown joins it.
+    run.compare(run.flightFile("another.kes", flightAt(2, 98)));
+    QCOMPARE(table->model()->rowCount(), 6);
+
+    // The headers follow the language.
+    QCOMPARE(table->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Czas"));
+    w.English1Click();
+    QCOMPARE(table->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Time"));
+    QCOMPARE(flights.loadButton()->text(), QStringLiteral("Load"));
+    qunsetenv("KESTROM_ARCHIVE_DIR");
+}
+
+void WindowFeaturesTest::dropOnLeftHalfLoadsAndOnRightHalfCompares() {
+    WindowRun run;
+    ui::TKestrom_BMP& w = run.open();
+    ui::attachWindowFeatures(w);
+    const std::string flight = run.flightFile("left.kes", flightAt(2, 3));
+    const std::string other = run.flightFile("right.kes", flightAt(4, 5));
+
+    QVERIFY(dropAt(w, flight, 100));
+    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("left.kes"));
+    QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
+    QCOMPARE(w.chart().pointCount(SeriesId::Series3), 0);
+
+    QVERIFY(dropAt(w, other, w.width() - 100));
+    QCOMPARE(w.GroupB_Por->title(), QStringLiteral("right.kes"));
+    QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
+    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("left.kes"));
+
+    // A drag that carries no file is not taken; a missing file is reported as by BOdczyt.
+    QMimeData text;
+    text.setText(QStringLiteral("12.5"));
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    QVERIFY(!enter.isAccepted());
+    QVERIFY(dropAt(w, run.path("missing.kes"), 100));
+    QCOMPARE(run.prompts.errors.size(), std::size_t{1});
+    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("left.kes"));
+}
+
+void WindowFeaturesTest::recentMenuKeepsTheLastEightFilesAcrossRuns() {
+    WindowRun run;
+    {
+        ui::TKestrom_BMP& w = run.open();
+        ui::WindowFeatures& features = ui::attachWindowFeatures(w);
+        for (int i = 0; i < 10; ++i) {
+            const std::string name = "f" + std::to_string(i) + ".kes";
+            run.load(run.flightFile(name.c_str(), flightAt(2, static_cast<std::uint32_t>(i))));
+        }
+        run.compare(run.flightFile("f3.kes", flightAt(3))); // opened again: moves to the top
+        run.load(run.path("missing.kes"));                  // never opened: not remembered
+        const QStringList files = features.recentFiles().files();
+        QCOMPARE(files.size(), ui::RecentFiles::kMaxFiles);
+        QCOMPARE(QFileInfo(files[0]).fileName(), QStringLiteral("f3.kes"));
+        QCOMPARE(QFileInfo(files[1]).fileName(), QStringLiteral("f9.kes"));
+        QCOMPARE(QFileInfo(files[7]).fileName(), QStringLiteral("f2.kes"));
+        QCOMPARE(features.recentMenu()->actions().size(), 8);
+    }
+    run.window.reset();
+
+    // The next run reads the list from beside the configuration and opens from the menu.
+    ui::TKestrom_BMP& w = run.open();
+    ui::WindowFeatures& features = ui::attachWindowFeatures(w);
+    QCOMPARE(features.recentFiles().files().size(), ui::RecentFiles::kMaxFiles);
+    const QList<QAction*> items = features.recentMenu()->actions();
+    QCOMPARE(items.size(), 8);
+    QVERIFY(items[1]->text().endsWith(QStringLiteral("f9.kes")));
+    items[1]->trigger();
+    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("f9.kes"));
+    QCOMPARE(QFileInfo(features.recentFiles().files()[0]).fileName(), QStringLiteral("f9.kes"));
+    QCOMPARE(features.recentMenu()->title(), QStringLiteral("Ostatnie pliki"));
+    w.English1Click();
+    QCOMPARE(features.recentMenu()->title(), QStringLiteral("Recent files"));
+}
+
+void WindowFeaturesTest::shiftDragMeasuresTheKnownGlideAndClimb() {
+    WindowRun run;
+    ui::TKestrom_BMP& w = run.open();
+    ui::WindowFeatures& features = ui::attachWindowFeatures(w);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    run.load(run.flightFile("known.kes", knownFlight(2))); // 10 samples a second
+    ui::Chart& chart = w.chart();
+    chart.refresh();
+
+    // A Shift+drag along the glide from 20 s to 60 s, drawn right to left.
+    const QPoint from = pixelOf(chart, SeriesId::Series1, 600);
+    const QPoint to = pixelOf(chart, SeriesId::Series1, 200);
+    QTest::mousePress(&chart, Qt::LeftButton, Qt::ShiftModifier, from);
+    QTest::mouseMove(&chart, (from + to) / 2);
+    QTest::mouseMove(&chart, to);
+    QTest::mouseRelease(&chart, Qt::LeftButton, Qt::ShiftModifier, to);
+    ui::MeasureBracket& bracket = features.measureBracket();
+    QVERIFY(bracket.isShown());
+    QVERIFY(!chart.isZoomed()); // the drag measured and did not zoom
+    QCOMPARE(bracket.curve(), SeriesId::Series1);
+    const CurveMeasurement m = *bracket.measurement();
+    QCOMPARE(m.fromIndex, std::size_t{200});
+    QCOMPARE(m.toIndex, std::size_t{600});
+    QCOMPARE(*m.deltaSeconds, 40.0);
+    QVERIFY(std::abs(*m.metresPerSecond + 0.6) < 0.05);
+    QVERIFY(std::abs(m.deltaMetres + 24.0) < 2.0);
+    QVERIFY2(bracket.text().startsWith(QStringLiteral("Δt = 40,00 s\nΔh = -2")),
+             qPrintable(bracket.text()));
+    const QString speed = QString::number(*m.metresPerSecond, 'f', 2);
+    QVERIFY2(bracket.text().endsWith(QStringLiteral("\nśrednia prędkość pionowa: %1 m/s")
+                                         .arg(QString(speed).replace(u'.', u','))),
+             qPrintable(bracket.text()));
+    w.English1Click();
+    QVERIFY2(bracket.text().endsWith(QStringLiteral("\nmean vertical speed: %1 m/s").arg(speed)),
+             qPrintable(bracket.text()));
+
+    // On the comparison curve, sampled once a second: the climb from 6 s to 11 s.
+    run.compare(run.flightFile("cmp.kes", knownFlight(4)));
+    QVERIFY(bracket.measure(SeriesId::Series3, 6, 11));
+    QCOMPARE(*bracket.measurement()->deltaSeconds, 5.0);
+    // The altitude formula and the generator's inversion differ by a few per cent in the climb.
+    QVERIFY2(std::abs(*bracket.measurement()->metresPerSecond - 12.0) < 0.6,
+             qPrintable(bracket.text()));
+    QVERIFY(!bracket.measure(SeriesId::Series3, 6, 100000)); // off the curve: nothing shown
+    QVERIFY(!bracket.isShown());
+}
+
+void WindowFeaturesTest::bracketGoesOnEscPlainClickAndNewFlight() {
+    WindowRun run;
+    ui::TKestrom_BMP& w = run.open();
+    ui::WindowFeatures& features = ui::attachWindowFeatures(w);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    run.load(run.flightFile("known.kes", knownFlight(2)));
+    ui::Chart& chart = w.chart();
+    chart.refresh();
+    ui::MeasureBracket& bracket = features.measureBracket();
+    const int itemsBefore = chart.itemCount();
+
+    QVERIFY(bracket.measure(SeriesId::Series1, 100, 300));
+    QVERIFY(chart.itemCount() > itemsBefore);
+    QTest::keyClick(&chart, Qt::Key_Escape);
+    QVERIFY(!bracket.isShown());
+    QCOMPARE(chart.itemCount(), itemsBefore);
+
+    // Esc anywhere in the window, not only on the chart.
+    QVERIFY(bracket.measure(SeriesId::Series1, 100, 300));
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(!bracket.isShown());
+
+    QVERIFY(bracket.measure(SeriesId::Series1, 100, 300));
+    QTest::mouseClick(&chart, Qt::LeftButton, Qt::NoModifier, QPoint(chart.width() / 2, 60));
+    QVERIFY(!bracket.isShown());
+
+    QVERIFY(bracket.measure(SeriesId::Series1, 100, 300));
+    run.load(run.flightFile("other.kes", knownFlight(3)));
+    QVERIFY(!bracket.isShown());
+    QCOMPARE(chart.itemCount(), itemsBefore);
+}
+
+namespace {
+
+// The text of a PDF file as pdftotext gives it.
+QString pdfText(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// Pages of a PDF file, by its page objects.
+int pdfPages(const QString& path) {
+    const QByteArray bytes = fileBytes(path);
+    if (!bytes.startsWith("%PDF")) {
+        return -1;
+    }
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
+    int pages = 0;
+    for (auto it = page.globalMatch(QString::fromLatin1(bytes)); it.hasNext(); it.next()) {
+        ++pages;
+    }
+    return pages;
+}
+
+} // namespace
+
+void WindowFeaturesTest::reportHasAPagePerFlightOnScreen() {
+    WindowRun run;
+    ui::TKestrom_BMP& w = run.open();
+    ui::WindowFeatures& features = ui::attachWindowFeatures(w);
+    // Nothing on screen: said so, and no file asked for.
+    QCOMPARE(features.writeReport(), 0);
+    QCOMPARE(run.prompts.texts().back(), Message::NoData);
+    QVERIFY(run.prompts.dialogs.empty());
+
+    run.load(run.flightFile("round1.kes", flightAt(2, 1)));
+    run.compare(run.flightFile("round2.kes", flightAt(3, 2)));
+    const QString both = run.dir.filePath(QStringLiteral("both.pdf"));
+    run.prompts.fileNames.push_back(both.toStdString());
+    QCOMPARE(features.writeReport(), 2);
+    QCOMPARE(run.prompts.dialogs.back(), FileDialog::Report);
+    QCOMPARE(pdfPages(both), 2);
+
+    // The comparison switched off is no longer on screen.
+    w.Porownanie1->trigger();
+    const QString one = run.dir.filePath(QStringLiteral("one.pdf"));
+    run.prompts.fileNames.push_back(one.toStdString());
+    features.reportAction()->trigger();
+    QCOMPARE(pdfPages(one), 1);
+
+    // The recorder flight filtered on screen is filtered on its page: the heading gives the
+    // filter's extremes as the panel shows them.
+    w.B_Filtr_Alt->click();
+    const QString filtered = run.dir.filePath(QStringLiteral("filtered.pdf"));
+    run.prompts.fileNames.push_back(filtered.toStdString());
+    QCOMPARE(features.writeReport(), 1);
+    const QString text = pdfText(filtered);
+    const QString unfilteredText = pdfText(one);
+    const QRegularExpression filterLine(QStringLiteral("Filtr\\s+Max:\\s+") +
+                                        QRegularExpression::escape(w.E_MaxGl->text()) +
+                                        QStringLiteral(" m"));
+    QVERIFY2(filterLine.match(text).hasMatch(), qPrintable(text));
+    QVERIFY2(!QRegularExpression(QStringLiteral("Filtr\\s+Max:")).match(unfilteredText).hasMatch(),
+             qPrintable(unfilteredText));
+
+    // A folder that does not exist: told, nothing written.
+    run.prompts.fileNames.push_back(run.path("no/such/folder/r.pdf"));
+    QCOMPARE(features.writeReport(), 0);
+    QCOMPARE(run.prompts.errors.size(), std::size_t{1});
+}
+
+QTEST_MAIN(WindowFeaturesTest)
+#include "window_features_test.moc"

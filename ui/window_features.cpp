@@ -1,0 +1,282 @@
+#include "ui/window_features.h"
+
+#include "files/flight_archive.h"
+#include "ui/flights_window.h"
+#include "ui/main_window.h"
+#include "ui/measure_bracket.h"
+#include "ui/recent_files.h"
+#include "ui/window_report.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSettings>
+#include <QUrl>
+
+#include <array>
+#include <chrono>
+
+namespace kestrom::ui {
+namespace {
+
+// Texts of the features, Polish and English.
+enum class Text {
+    FlightsMenu,
+    RecentMenu,
+    NoRecentFiles,
+    FlightsWindow,
+    Archiving,
+    NotArchived,
+    Report
+};
+
+constexpr std::array<std::array<const char*, 2>, 7> kTexts{{
+    {"Loty", "Flights"},
+    {"Ostatnie pliki", "Recent files"},
+    {"(brak)", "(none)"},
+    {"Lista lotów...", "Flights list..."},
+    {"Archiwizuj pobrane loty", "Archive downloaded flights"},
+    {"Lotu nie zapisano w archiwum: ", "The flight was not archived: "},
+    {"Raport zawodów (PDF)...", "Contest report (PDF)..."},
+}};
+
+const QString kArchiveKey = QStringLiteral("archive/enabled");
+
+QString textOf(Text key, Language language) {
+    return QString::fromUtf8(kTexts[static_cast<std::size_t>(key)][language == kPolish ? 0 : 1]);
+}
+
+// The first local file of a drag, if any.
+QString droppedFile(const QMimeData* mime) {
+    if (mime == nullptr || !mime->hasUrls()) {
+        return {};
+    }
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile()) {
+            return url.toLocalFile();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+WindowFeatures::WindowFeatures(TKestrom_BMP& window)
+    : QObject(&window), window_(window),
+      settingsPath_(QFileInfo(QString::fromStdString(window.state().configPath)).absolutePath() +
+                    QStringLiteral("/kestrom-window.ini")),
+      recent_(std::make_unique<RecentFiles>(settingsPath_)) {
+    setObjectName(QStringLiteral("WindowFeatures"));
+    measure_ = new MeasureBracket(
+        window.chart(),
+        [&window](SeriesId curve) {
+            return curve == SeriesId::Series3 ? window.state().comparison.record.rateTimes10
+                                              : window.state().recorder.rateTimes10;
+        },
+        [&window] { return window.CurrentLanguage(); });
+
+    flightsMenu_ = new QMenu(&window);
+    flightsMenu_->setObjectName(QStringLiteral("FlightsMenu"));
+    window.menuBar()->insertMenu(window.MenuJezyk->menuAction(), flightsMenu_);
+    flightsAction_ = flightsMenu_->addAction(QString());
+    flightsAction_->setObjectName(QStringLiteral("FlightsList"));
+    connect(flightsAction_, &QAction::triggered, this, &WindowFeatures::showFlightsWindow);
+    recentMenu_ = flightsMenu_->addMenu(QString());
+    recentMenu_->setObjectName(QStringLiteral("RecentMenu"));
+    flightsMenu_->addSeparator();
+    archiveAction_ = flightsMenu_->addAction(QString());
+    archiveAction_->setObjectName(QStringLiteral("ArchiveDownloads"));
+    archiveAction_->setCheckable(true);
+    archiveAction_->setChecked(archiving());
+    connect(archiveAction_, &QAction::toggled, this, &WindowFeatures::setArchiving);
+    flightsMenu_->addSeparator();
+    reportAction_ = flightsMenu_->addAction(QString());
+    reportAction_->setObjectName(QStringLiteral("ContestReport"));
+    connect(reportAction_, &QAction::triggered, this, &WindowFeatures::writeReport);
+
+    window.setAcceptDrops(true);
+    window.installEventFilter(this);
+
+    connect(&window, &TKestrom_BMP::languageApplied, this, &WindowFeatures::retranslate);
+    connect(&window, &TKestrom_BMP::flightFileOpened, this, [this](const QString& path, bool) {
+        // A new curve under the bracket would make its numbers wrong.
+        measure_->clear();
+        recent_->add(path);
+        rebuildRecentMenu();
+        reloadFlightsWindow();
+    });
+    connect(&window, &TKestrom_BMP::flightDownloaded, this, [this] {
+        measure_->clear();
+        archiveDownload();
+    });
+    connect(window.Porownanie1, &QAction::triggered, this, [this] {
+        if (measure_->curve() == SeriesId::Series3) {
+            measure_->clear();
+        }
+    });
+    retranslate();
+}
+
+WindowFeatures::~WindowFeatures() = default;
+
+void WindowFeatures::retranslate() {
+    const Language language = window_.CurrentLanguage();
+    flightsMenu_->setTitle(textOf(Text::FlightsMenu, language));
+    recentMenu_->setTitle(textOf(Text::RecentMenu, language));
+    flightsAction_->setText(textOf(Text::FlightsWindow, language));
+    archiveAction_->setText(textOf(Text::Archiving, language));
+    reportAction_->setText(textOf(Text::Report, language));
+    rebuildRecentMenu();
+    measure_->retranslate();
+    if (flights_ != nullptr) {
+        flights_->setLanguage(language, window_.state().samplingList);
+    }
+}
+
+bool WindowFeatures::archiving() const {
+    return QSettings(settingsPath_, QSettings::IniFormat).value(kArchiveKey, true).toBool();
+}
+
+void WindowFeatures::setArchiving(bool on) {
+    QSettings settings(settingsPath_, QSettings::IniFormat);
+    settings.setValue(kArchiveKey, on);
+    settings.sync();
+    if (settings.status() != QSettings::NoError) {
+        window_.prompts().showError(settingsPath_.toStdString() + ": cannot be written");
+    }
+}
+
+void WindowFeatures::archiveDownload() {
+    if (!archiving()) {
+        return;
+    }
+    // The download itself has succeeded: a failure here is told and nothing else changes.
+    const Result<std::filesystem::path> stored = archiveFlight(
+        archiveFolder(), window_.state().recorder.image, std::chrono::system_clock::now());
+    if (!stored) {
+        window_.prompts().showError(
+            textOf(Text::NotArchived, window_.CurrentLanguage()).toStdString() +
+            stored.status.error);
+        return;
+    }
+    reloadFlightsWindow();
+}
+
+FlightsWindow& WindowFeatures::flightsWindow() {
+    if (flights_ == nullptr) {
+        flights_ = new FlightsWindow(
+            [this](const std::string& path, bool comparison) {
+                return comparison ? window_.loadCompareFile(path) : window_.loadRecorderFile(path);
+            },
+            &window_);
+        flights_->setLanguage(window_.CurrentLanguage(), window_.state().samplingList);
+        flights_->reload(archiveFolder(), recent_->files());
+    }
+    return *flights_;
+}
+
+void WindowFeatures::showFlightsWindow() {
+    FlightsWindow& flights = flightsWindow();
+    flights.setLanguage(window_.CurrentLanguage(), window_.state().samplingList);
+    flights.reload(archiveFolder(), recent_->files());
+    flights.show();
+    flights.raise();
+    flights.activateWindow();
+}
+
+void WindowFeatures::reloadFlightsWindow() {
+    // A hidden list is read afresh when it is shown again.
+    if (flights_ != nullptr && flights_->isVisible()) {
+        flights_->reload(archiveFolder(), recent_->files());
+    }
+}
+
+void WindowFeatures::rebuildRecentMenu() {
+    recentMenu_->clear();
+    const QStringList& files = recent_->files();
+    if (files.isEmpty()) {
+        recentMenu_->addAction(textOf(Text::NoRecentFiles, window_.CurrentLanguage()))
+            ->setEnabled(false);
+        return;
+    }
+    int number = 1;
+    for (const QString& file : files) {
+        QAction* action = recentMenu_->addAction(
+            QStringLiteral("&%1 %2").arg(number++).arg(QFileInfo(file).fileName()));
+        action->setToolTip(file);
+        action->setData(file);
+        connect(action, &QAction::triggered, this,
+                [this, file] { window_.loadRecorderFile(file.toStdString()); });
+    }
+}
+
+int WindowFeatures::writeReport() {
+    const WindowState& state = window_.state();
+    if (state.recorder.wordCount == 0 &&
+        !(state.compareMark && state.comparison.compareSampleBytes != 0)) {
+        window_.prompts().showMessage(Message::NoData, Message::ProblemCaption, Buttons::Ok);
+        return 0;
+    }
+    const std::optional<std::string> name = window_.prompts().askFileName(FileDialog::Report);
+    if (!name || name->empty()) {
+        return 0;
+    }
+    const WindowReportResult written = writeWindowReport(window_, QString::fromStdString(*name));
+    if (!written.error.isEmpty()) {
+        window_.prompts().showError(written.error.toStdString());
+    }
+    return written.pages;
+}
+
+void WindowFeatures::dropFile(const QString& path, bool rightHalf) {
+    if (rightHalf) {
+        window_.loadCompareFile(path.toStdString());
+    } else {
+        window_.loadRecorderFile(path.toStdString());
+    }
+}
+
+bool WindowFeatures::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != &window_) {
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (droppedFile(drag->mimeData()).isEmpty()) {
+            return false;
+        }
+        drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::KeyPress:
+        // Esc that no control took (the chart takes its own while it has the focus).
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && measure_->isShown()) {
+            measure_->clear();
+            return true;
+        }
+        return false;
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QString file = droppedFile(drop->mimeData());
+        if (file.isEmpty()) {
+            return false;
+        }
+        drop->acceptProposedAction();
+        dropFile(file, drop->position().x() >= window_.width() / 2.0);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+WindowFeatures& attachWindowFeatures(TKestrom_BMP& window) { return *new WindowFeatures(window); }
+
+} // namespace kestrom::ui

@@ -1,0 +1,82 @@
+#pragma once
+// What the window offers beyond its own controls, attached from outside so the window class keeps
+// to them: the Flights menu (flights list, recent files, archiving of downloads, contest report),
+// files dropped on the window, and the measuring bracket on the chart.
+
+#include "app/texts.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QAction;
+class QMenu;
+
+namespace kestrom::ui {
+
+class FlightsWindow;
+class MeasureBracket;
+class RecentFiles;
+class TKestrom_BMP;
+
+class WindowFeatures : public QObject {
+    Q_OBJECT
+public:
+    // Attaches to the window (which owns the result). Its settings file lies beside the
+    // configuration record.
+    explicit WindowFeatures(TKestrom_BMP& window);
+    ~WindowFeatures() override;
+
+    // The window's own settings (archiving switch, recent files), beside the configuration.
+    QString settingsPath() const { return settingsPath_; }
+
+    MeasureBracket& measureBracket() { return *measure_; }
+    RecentFiles& recentFiles() { return *recent_; }
+
+    // A dropped file: on the left half of the window it is loaded, on the right half compared.
+    void dropFile(const QString& path, bool rightHalf);
+
+    QMenu* flightsMenu() const { return flightsMenu_; }
+    QMenu* recentMenu() const { return recentMenu_; }
+    QAction* flightsAction() const { return flightsAction_; }
+    QAction* archiveAction() const { return archiveAction_; }
+    QAction* reportAction() const { return reportAction_; }
+
+    // The contest report of the flights on screen into a PDF file the prompts name. Returns the
+    // pages written; nothing on screen, a cancelled dialog or a failure (shown) give 0.
+    int writeReport();
+
+    // Whether downloads are archived (the check item, kept in the settings file).
+    bool archiving() const;
+    // The Flights window, created on first use and filled from the archive and the recent files.
+    FlightsWindow& flightsWindow();
+    void showFlightsWindow();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void retranslate();
+    void rebuildRecentMenu();
+    // A download delivered a flight: kept in the archive unless archiving is off.
+    void archiveDownload();
+    void setArchiving(bool on);
+    void reloadFlightsWindow();
+
+    TKestrom_BMP& window_;
+    QString settingsPath_;
+    MeasureBracket* measure_ = nullptr; // owned by the chart
+    std::unique_ptr<RecentFiles> recent_;
+    QMenu* flightsMenu_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QAction* flightsAction_ = nullptr;
+    QAction* archiveAction_ = nullptr;
+    QAction* reportAction_ = nullptr;
+    FlightsWindow* flights_ = nullptr; // owned by the window
+};
+
+// Attaches the features to a window (start-up and tests).
+WindowFeatures& attachWindowFeatures(TKestrom_BMP& window);
+
+} // namespace kestrom::ui
