@@ -2,9 +2,9 @@
 
 #include "cli/device_commands.h"
 
-#include "app/prompts.h"
-#include "app/texts.h"
 #include "cli/commands.h"
+#include "core/prompts.h"
+#include "core/texts.h"
 #include "device/actions.h"
 #include "device/simulated_bus.h"
 #include "files/measurement_file.h"
@@ -12,6 +12,7 @@
 #include "flight/flight_record.h"
 #include "flight/generator.h"
 #include "flight/number_format.h"
+#include "settings/settings_texts.h"
 
 #include <chrono>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // handshake, 8-byte command frames out and reply bytes appended to the receive buffer.
 // A plain object owned by the main window (or the command-line tool); no globals.
 
-#include "app/prompts.h"
+#include "core/prompts.h"
 #include "device/bridge.h"
 
 #include <array>

@@ -3,7 +3,7 @@
 
 #include "device/actions.h"
 #include "device/simulated_bus.h"
-#include "fake_prompts.h"
+#include "tests/support/fake_prompts.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "device/link.h"
 #include "device/protocol.h"
 #include "device/simulated_bus.h"
-#include "tests/device/fake_prompts.h"
+#include "tests/support/fake_prompts.h"
 
 #include <QComboBox>
 #include <QLabel>

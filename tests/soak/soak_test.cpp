@@ -8,7 +8,7 @@
 #include "device/actions.h"
 #include "device/simulated_bus.h"
 #include "flight/generator.h"
-#include "tests/device/fake_prompts.h"
+#include "tests/support/fake_prompts.h"
 
 #include <gtest/gtest.h>
 

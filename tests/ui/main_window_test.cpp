@@ -1,7 +1,7 @@
 // The main window end to end: layout, configuration file, languages, and the recorder actions
 // against the simulated recorder, with dialogs answered by fake prompts.
 
-#include "fake_prompts.h"
+#include "tests/support/fake_prompts.h"
 
 #include "device/simulated_bus.h"
 #include "flight/evaluation.h"
@@ -53,7 +53,7 @@ struct Run {
     QTemporaryDir dir;
     SimulatedBus bus;
     SimulatedRecorder* recorder = nullptr;
-    test::WindowPrompts prompts;
+    test::FakePrompts prompts;
     std::unique_ptr<TKestrom_BMP> window;
     std::vector<std::uint8_t> flight;
 
@@ -372,7 +372,7 @@ void MainWindowTest::downloadFillsThePanelAndTheCurves() {
     QVERIFY(w.E_TempGl->isReadOnly());
     w.B_Odczyt_Kestromu->click();
 
-    QVERIFY(run.prompts.messages.empty());
+    QVERIFY(run.prompts.shown.empty());
     QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("Kestrom"));
     QCOMPARE(w.E_NrZawodnika->text(), QStringLiteral("17"));
     QCOMPARE(w.E_NrSeryjny->text(), QStringLiteral("1001"));
@@ -414,10 +414,10 @@ void MainWindowTest::downloadWithoutNewFlightStillDrawsIt() {
     TKestrom_BMP& w = run.open();
     w.English1->trigger();
     w.B_Odczyt_Kestromu->click();
-    QCOMPARE(run.prompts.messages.size(), std::size_t{1});
-    QCOMPARE(run.prompts.messages[0].text, Message::NoNewFlight);
-    QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
-    QCOMPARE(run.prompts.messages[0].language, kEnglish);
+    QCOMPARE(run.prompts.shown.size(), std::size_t{1});
+    QCOMPARE(run.prompts.shown[0].text, Message::NoNewFlight);
+    QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
+    QCOMPARE(run.prompts.shown[0].language, kEnglish);
     QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("Altimeter"));
     QCOMPARE(w.chart().pointCount(SeriesId::Series1), run.samples() - 5);
 }
@@ -470,7 +470,7 @@ void MainWindowTest::missingRecorderChangesNothing() {
     w.GroupB_Alt->setTitle(QStringLiteral("earlier.kes"));
     w.B_Odczyt_Kestromu->click();
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::PortError});
-    QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
+    QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
     QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("earlier.kes"));
     QVERIFY(w.E_PobDan->isHidden());
     QVERIFY(w.E_TempGl->isReadOnly());
@@ -505,7 +505,7 @@ void MainWindowTest::saveThenLoadGivesTheSameFlight() {
                              w.E_NrSeryjny->text(), w.E_TempGl->text(), w.E_probkGl->text()};
     QCOMPARE(loaded, panel);
     QCOMPARE(run.prompts.dialogs, (std::vector<FileDialog>{FileDialog::Save, FileDialog::Open}));
-    QVERIFY(run.prompts.messages.empty());
+    QVERIFY(run.prompts.shown.empty());
 }
 
 void MainWindowTest::saveAsksBeforeOverwriting_data() {
@@ -525,10 +525,10 @@ void MainWindowTest::saveAsksBeforeOverwriting() {
     run.prompts.fileNames.push_back(path.toStdString());
     run.prompts.answers.push_back(confirm ? Answer::Ok : Answer::Cancel);
     w.BZapisz->click();
-    QCOMPARE(run.prompts.messages.size(), std::size_t{1});
-    QCOMPARE(run.prompts.messages[0].text, Message::FileExists);
-    QCOMPARE(run.prompts.messages[0].caption, Message::SaveCaption);
-    QCOMPARE(run.prompts.messages[0].buttons, Buttons::OkCancel);
+    QCOMPARE(run.prompts.shown.size(), std::size_t{1});
+    QCOMPARE(run.prompts.shown[0].text, Message::FileExists);
+    QCOMPARE(run.prompts.shown[0].caption, Message::SaveCaption);
+    QCOMPARE(run.prompts.shown[0].buttons, Buttons::OkCancel);
     QCOMPARE(readFile(path).size(),
              confirm ? static_cast<qsizetype>(run.flight.size()) : old.size());
     if (!confirm) {
@@ -548,7 +548,7 @@ void MainWindowTest::saveWithoutDownloadSaysNoData() {
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
     w.BZapisz->click();
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::NoData});
-    QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
+    QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
     QCOMPARE(run.prompts.dialogs, std::vector<FileDialog>{FileDialog::Open});
 }
 

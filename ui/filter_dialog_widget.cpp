@@ -1,7 +1,6 @@
-#include "analysis/filter_dialog_widget.h"
+#include "ui/filter_dialog_widget.h"
 
 #include "analysis/filter_dialog.h"
-#include "ui/main_window.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -9,7 +8,7 @@
 
 #include <array>
 
-namespace kestrom::analysis {
+namespace kestrom::ui {
 namespace {
 
 struct CaptionPair {
@@ -136,10 +135,4 @@ void TF_Filtr::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-QDialog* makeFilterDialog(ui::TKestrom_BMP& window) {
-    return new TF_Filtr(
-        window.state().config, [&window] { return window.CurrentLanguage(); },
-        [&window] { window.saveConfiguration(); }, &window);
-}
-
-} // namespace kestrom::analysis
+} // namespace kestrom::ui
