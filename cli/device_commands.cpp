@@ -288,7 +288,7 @@ void addSettings(CLI::App& app) {
         ConsolePrompts prompts(false);
         DeviceLink& link = *c.link;
         link.ConnectDevice(prompts);
-        if (!link.deviceHandle) {
+        if (!link.connected()) {
             throw CLI::RuntimeError(kFailureExit);
         }
         const DeviceSettingsReply reply = ReadDeviceSettings(link);

@@ -63,7 +63,7 @@ struct DownloadResult {
     std::vector<std::uint8_t> image;
     std::uint32_t flightBytes = 0; // bytes received after the transfer command (also on failure)
     std::uint32_t wordCount = 0;   // (flightBytes - 32) / 2; 0 for NoFlight
-    std::int32_t deviceFactor = kDefaultDeviceFactor;
+    std::int32_t deviceFactor = kDeviceFactorDefault;
     bool newFlight = false; // the status said a new measurement was stored
     bool endSeen = false;   // the end marker ended the transfer (else the budget or a full buffer)
     int readsUsed = 0;

@@ -6,15 +6,17 @@ std::uint32_t rateTimes10ForCode(unsigned code) {
     return code < kRateCodes ? kRateTimes10[code] : 0U;
 }
 
+std::int32_t clampDeviceFactor(std::int32_t value) {
+    return (value < kDeviceFactorMin || value > kDeviceFactorMax) ? kDeviceFactorDefault : value;
+}
+
 FlightHeader ApplyFlightHeader(const FlightImage& image) {
     FlightHeader h;
     h.competitor = image.wordAt(kOffsetCompetitor);
     h.serial = image.wordAt(kOffsetSerial);
     h.rawUt = image.wordAt(kOffsetHeaderUt);
 
-    const std::int32_t factor = image.wordAt(kOffsetDeviceFactor);
-    h.deviceFactor =
-        (factor < kDeviceFactorMin || factor > kDeviceFactorMax) ? kDeviceFactorDefault : factor;
+    h.deviceFactor = clampDeviceFactor(image.wordAt(kOffsetDeviceFactor));
 
     // All eleven words come from the header, each with its own signedness.
     Calibration& c = h.calibration;

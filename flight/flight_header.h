@@ -24,6 +24,9 @@ inline constexpr std::int32_t kDeviceFactorMin = 9700;
 inline constexpr std::int32_t kDeviceFactorMax = 10500;
 inline constexpr std::int32_t kDeviceFactorDefault = 10000;
 
+// The stored device value with its range rule: below 9700 or above 10500 it becomes 10000.
+std::int32_t clampDeviceFactor(std::int32_t value);
+
 // What a header holds, after the range rules.
 struct FlightHeader {
     std::uint16_t competitor = 0;

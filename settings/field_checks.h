@@ -18,7 +18,8 @@ inline constexpr std::uint32_t kMaxTemperatureField = 70;
 inline constexpr std::uint32_t kMaxDelayField = 30000;
 
 // Converts the text of a number field: optional leading blanks, an optional sign, decimal
-// digits, nothing after them, within signed 32 bits. std::nullopt for anything else.
+// digits, nothing after them, within signed 32 bits (parseWholeNumber with the dialog's blanks).
+// std::nullopt for anything else.
 std::optional<std::int32_t> parseInteger(std::string_view text);
 
 // The conversion error shown for text that is not a whole number:

@@ -30,10 +30,6 @@ QString captionOf(std::size_t index, Language language) {
     return QString::fromUtf8(languageIndex(language) == kPolish ? pair.polish : pair.english);
 }
 
-FilterParams paramsOf(const ConfigRecord& config) {
-    return {config.PreCutCm, config.FinalCutCm, config.PrefilterWidth, config.FinalFilterWidth};
-}
-
 } // namespace
 
 TF_Filtr::TF_Filtr(ConfigRecord& config, std::function<Language()> language,
@@ -90,7 +86,7 @@ TF_Filtr::TF_Filtr(ConfigRecord& config, std::function<Language()> language,
 }
 
 void TF_Filtr::FormCreate() {
-    const FilterDialogTexts texts = filterTextsOf(paramsOf(config_));
+    const FilterDialogTexts texts = filterTextsOf(filterParamsOf(config_));
     Ed_Obc_Zgr->setText(QString::fromStdString(texts[0]));
     Ed_ObcDokl->setText(QString::fromStdString(texts[1]));
     Ed_Filtr1->setText(QString::fromStdString(texts[2]));
@@ -120,10 +116,7 @@ void TF_Filtr::Button2Click() {
     const FilterParams params =
         filterParamsFromTexts({Ed_Obc_Zgr->text().toStdString(), Ed_ObcDokl->text().toStdString(),
                                Ed_Filtr1->text().toStdString(), Ed_Filtr2->text().toStdString()});
-    config_.PreCutCm = params.preCutCm;
-    config_.FinalCutCm = params.finalCutCm;
-    config_.PrefilterWidth = params.prefilterWidth;
-    config_.FinalFilterWidth = params.finalFilterWidth;
+    storeFilterParams(config_, params);
     if (saveConfig_) {
         saveConfig_();
     }
