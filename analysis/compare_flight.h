@@ -5,8 +5,8 @@
 // maximum and minimum fields at every new value and only ever raises the left axis. Plain data;
 // the window draws exactly what is here.
 
+#include "core/status.h"
 #include "flight/flight_record.h"
-#include "flight/status.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "analysis/filter_dialog.h"
 
-#include "analysis/whole_number.h"
+#include "core/whole_number.h"
 
 namespace kestrom {
 
@@ -18,6 +18,17 @@ FilterParams filterParamsFromTexts(const FilterDialogTexts& texts) {
     return {field(0, kFilterSaveFallbacks.preCutCm), field(1, kFilterSaveFallbacks.finalCutCm),
             field(2, kFilterSaveFallbacks.prefilterWidth),
             field(3, kFilterSaveFallbacks.finalFilterWidth)};
+}
+
+FilterParams filterParamsOf(const ConfigRecord& config) {
+    return {config.PreCutCm, config.FinalCutCm, config.PrefilterWidth, config.FinalFilterWidth};
+}
+
+void storeFilterParams(ConfigRecord& config, const FilterParams& params) {
+    config.PreCutCm = params.preCutCm;
+    config.FinalCutCm = params.finalCutCm;
+    config.PrefilterWidth = params.prefilterWidth;
+    config.FinalFilterWidth = params.finalFilterWidth;
 }
 
 } // namespace kestrom

@@ -3,6 +3,7 @@
 // Default button's texts and what Save stores.
 
 #include "analysis/filter.h"
+#include "files/config.h"
 
 #include <array>
 #include <string>
@@ -26,5 +27,9 @@ FilterDialogTexts filterTextsOf(const FilterParams& params);
 // What Save stores: each field converted to a whole number, a text that is not one giving its
 // fallback. No range test: the filter clamps where it runs.
 FilterParams filterParamsFromTexts(const FilterDialogTexts& texts);
+
+// The filter parameters the configuration record stores, and storing them back into it.
+FilterParams filterParamsOf(const ConfigRecord& config);
+void storeFilterParams(ConfigRecord& config, const FilterParams& params);
 
 } // namespace kestrom

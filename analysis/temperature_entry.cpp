@@ -1,6 +1,6 @@
 #include "analysis/temperature_entry.h"
 
-#include "analysis/whole_number.h"
+#include "core/whole_number.h"
 
 namespace kestrom {
 

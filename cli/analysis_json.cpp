@@ -3,8 +3,8 @@
 #include "analysis/compare_flight.h"
 #include "analysis/filter_plot.h"
 #include "analysis/temperature_entry.h"
-#include "app/texts.h"
 #include "cli/flight_json.h"
+#include "core/texts.h"
 #include "files/measurement_file.h"
 
 #include <string>

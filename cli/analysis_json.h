@@ -3,8 +3,8 @@
 // curve as a Filter button does, --as-comparison loads the file as the comparison flight.
 
 #include "analysis/filter.h"
+#include "core/status.h"
 #include "flight/flight_record.h"
-#include "flight/status.h"
 
 #include <CLI/CLI.hpp>
 #include <filesystem>

@@ -2,10 +2,10 @@
 
 #include "cli/device_commands.h"
 
-#include "app/prompts.h"
-#include "app/texts.h"
 #include "cli/archive_commands.h"
 #include "cli/commands.h"
+#include "core/prompts.h"
+#include "core/texts.h"
 #include "device/actions.h"
 #include "device/simulated_bus.h"
 #include "files/measurement_file.h"
@@ -13,6 +13,7 @@
 #include "flight/flight_record.h"
 #include "flight/generator.h"
 #include "flight/number_format.h"
+#include "settings/settings_texts.h"
 
 #include <chrono>
 #include <cstdio>
@@ -292,7 +293,7 @@ void addSettings(CLI::App& app) {
         ConsolePrompts prompts(false);
         DeviceLink& link = *c.link;
         link.ConnectDevice(prompts);
-        if (!link.deviceHandle) {
+        if (!link.connected()) {
             throw CLI::RuntimeError(kFailureExit);
         }
         const DeviceSettingsReply reply = ReadDeviceSettings(link);

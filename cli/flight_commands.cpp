@@ -8,6 +8,7 @@
 #include "flight/flight_header.h"
 #include "flight/generator.h"
 #include "flight/number_format.h"
+#include "settings/settings_texts.h"
 
 #include <algorithm>
 #include <iostream>

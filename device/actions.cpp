@@ -11,11 +11,11 @@ constexpr std::chrono::milliseconds kSetupWait{20};
 constexpr std::chrono::milliseconds kOkShown{1000};
 
 std::span<const std::uint8_t, kInfoReplyBytes> infoReply(const DeviceLink& link) {
-    return std::span<const std::uint8_t, kInfoReplyBytes>(link.rxBuffer.data(), kInfoReplyBytes);
+    return link.received().first<kInfoReplyBytes>();
 }
 
 bool isAck(const DeviceLink& link, std::int32_t got) {
-    return got == 2 && link.rxBuffer[1] == kAckByte;
+    return got == 2 && link.received()[1] == kAckByte;
 }
 
 template <typename F, typename... Args> void call(const F& f, Args&&... args) {
@@ -28,7 +28,7 @@ template <typename F, typename... Args> void call(const F& f, Args&&... args) {
 
 ZeroOutcome zeroRecorder(DeviceLink& link, Prompts& prompts) {
     link.ConnectDevice(prompts);
-    if (!link.deviceHandle) {
+    if (!link.connected()) {
         link.CloseDevice();
         return ZeroOutcome::NotConnected;
     }
@@ -36,10 +36,8 @@ ZeroOutcome zeroRecorder(DeviceLink& link, Prompts& prompts) {
                             Buttons::OkCancel) != Answer::Ok) {
         return ZeroOutcome::Cancelled;
     }
-    link.txBuffer[2] = 0x32;
-    link.txBuffer[3] = 0x33;
-    link.exchange(command::kZero);
-    if (link.rxCount == 2 && readU16le(link.rxBuffer, 0) == kZeroAck) {
+    link.exchange(command::kZero, putZeroKey);
+    if (link.rxCount() == 2 && readU16le(link.received(), 0) == kZeroAck) {
         prompts.showMessage(Message::ResetDone, Message::ResetDoneCaption, Buttons::Ok);
         return ZeroOutcome::Done;
     }
@@ -53,7 +51,7 @@ DownloadResult downloadFlight(DeviceLink& link, Prompts& prompts, const Download
     PriorityBoost priority;
 
     link.ConnectDevice(prompts);
-    if (!link.deviceHandle) {
+    if (!link.connected()) {
         link.CloseDevice();
         return result;
     }
@@ -75,11 +73,11 @@ DownloadResult downloadFlight(DeviceLink& link, Prompts& prompts, const Download
     }
 
     // Device information: the stored device value and the block count for the progress.
-    std::int32_t deviceFactor = kDefaultDeviceFactor;
+    std::int32_t deviceFactor = kDeviceFactorDefault;
     if (link.exchange(command::kDeviceInfo) == static_cast<std::int32_t>(kInfoReplyBytes)) {
         const DeviceInfo info = parseDeviceInfo(infoReply(link));
         deviceFactor = clampDeviceFactor(info.deviceFactor);
-        link.expectedBlocks = info.expectedBlocks;
+        link.setExpectedBlocks(info.expectedBlocks);
     }
     result.deviceFactor = deviceFactor;
 
@@ -88,7 +86,7 @@ DownloadResult downloadFlight(DeviceLink& link, Prompts& prompts, const Download
 
     std::uint32_t received = 0;
     int readsLeft = kTransferReadBudget;
-    const std::uint32_t expectedBytes = link.expectedBlocks * 32u;
+    const std::uint32_t expectedBytes = link.expectedBlocks() * 32u;
     call(view.showProgress, std::string("   0 %"));
     bool endSeen = false;
     bool bufferFull = false;
@@ -97,10 +95,9 @@ DownloadResult downloadFlight(DeviceLink& link, Prompts& prompts, const Download
         received += static_cast<std::uint32_t>(link.ReadReply());
         call(view.showProgress, progressText(received, expectedBytes));
         call(view.progressBytes, received, expectedBytes);
-        const auto count = static_cast<std::size_t>(link.rxCount);
-        endSeen = streamEndSeen(std::span<const std::uint8_t>(link.rxBuffer).first(count));
+        endSeen = streamEndSeen(link.received());
         // A stream that fills the whole buffer ends there; what arrived is used as usual.
-        bufferFull = count >= kRxBufferBytes;
+        bufferFull = link.received().size() >= kRxBufferBytes;
     }
     result.readsUsed = kTransferReadBudget - readsLeft;
     result.endSeen = endSeen;
@@ -110,16 +107,17 @@ DownloadResult downloadFlight(DeviceLink& link, Prompts& prompts, const Download
     call(view.showBusy, false);
     result.flightBytes = received;
 
-    if (received < kFlightHeaderBytes) {
+    if (received < kHeaderBytes) {
         prompts.showMessage(Message::CommError, Message::ProblemCaption, Buttons::Ok);
         link.CloseDevice();
         result.outcome = DownloadOutcome::TransferFailed;
         return result;
     }
 
-    writeU16le(link.rxBuffer, 8, static_cast<std::uint16_t>(deviceFactor));
-    result.wordCount = (received - static_cast<std::uint32_t>(kFlightHeaderBytes)) / 2u;
-    result.image.assign(link.rxBuffer.begin(), link.rxBuffer.begin() + received);
+    result.wordCount = (received - static_cast<std::uint32_t>(kHeaderBytes)) / 2u;
+    const auto bytes = link.received().first(received);
+    result.image.assign(bytes.begin(), bytes.end());
+    writeU16le(result.image, kOffsetDeviceFactor, static_cast<std::uint16_t>(deviceFactor));
     call(view.headerReady, std::span<const std::uint8_t>(result.image));
 
     if (result.wordCount < 16) {
@@ -142,11 +140,11 @@ DeviceSettingsReply ReadDeviceSettings(DeviceLink& link) {
     if (link.exchange(command::kReadManualZero) != kInfo) {
         return reply;
     }
-    reply.manualZeroing = (link.rxBuffer[0] & 0x01) != 0;
+    reply.manualZeroing = (link.received()[0] & 0x01) != 0;
     if (link.exchange(command::kReadDelay) != kInfo) {
         return reply;
     }
-    reply.delayHundredths = readU16le(link.rxBuffer, 0);
+    reply.delayHundredths = readU16le(link.received(), 0);
     if (link.exchange(command::kDeviceInfo) != kInfo) {
         return reply;
     }
@@ -156,7 +154,7 @@ DeviceSettingsReply ReadDeviceSettings(DeviceLink& link) {
 }
 
 SaveOutcome saveDeviceSettings(DeviceLink& link, Prompts& prompts, const SettingsToWrite& values) {
-    if (!link.deviceHandle) {
+    if (!link.connected()) {
         return SaveOutcome::NotConnected;
     }
     // Every limit is checked before the first write, so a refused delay never leaves a new
@@ -175,24 +173,27 @@ SaveOutcome saveDeviceSettings(DeviceLink& link, Prompts& prompts, const Setting
         return SaveOutcome::Refused;
     }
 
-    auto& tx = link.txBuffer;
-    writeU16le(tx, 2, static_cast<std::uint16_t>(values.competitorNumber));
-    writeU16le(tx, 5, static_cast<std::uint16_t>(values.triggerMetres * 4));
-    tx[7] = static_cast<std::uint8_t>(values.rateIndex);
+    const SettingsParams settings{static_cast<std::uint16_t>(values.competitorNumber),
+                                  static_cast<std::uint16_t>(values.triggerMetres * 4),
+                                  static_cast<std::uint8_t>(values.rateIndex)};
     // A refusal needs an answer of two bytes; a missing or odd-sized answer goes on silently.
-    if (const auto got = link.exchange(command::kWriteSettings);
-        got == 2 && link.rxBuffer[1] != kAckByte) {
+    if (const auto got = link.exchange(command::kWriteSettings,
+                                       [&settings](Frame& frame) { putSettings(frame, settings); });
+        got == 2 && link.received()[1] != kAckByte) {
         prompts.showMessage(Message::SetupFailed, Message::SetupCaption, Buttons::Ok);
     }
 
-    tx[2] = static_cast<std::uint8_t>(values.manualZeroingIndex);
-    if (const auto got = link.exchange(command::kWriteManualZero);
-        got == 2 && link.rxBuffer[1] != kAckByte) {
+    const auto zeroItem = static_cast<std::uint8_t>(values.manualZeroingIndex);
+    if (const auto got =
+            link.exchange(command::kWriteManualZero,
+                          [zeroItem](Frame& frame) { putManualZero(frame, zeroItem); });
+        got == 2 && link.received()[1] != kAckByte) {
         prompts.showMessage(Message::SetupFailed, Message::SetupCaption, Buttons::Ok);
     }
 
-    writeU16le(tx, 2, static_cast<std::uint16_t>(delayHundredths));
-    if (isAck(link, link.exchange(command::kWriteDelay))) {
+    const auto delay = static_cast<std::uint16_t>(delayHundredths);
+    if (isAck(link, link.exchange(command::kWriteDelay,
+                                  [delay](Frame& frame) { putDelay(frame, delay); }))) {
         prompts.showMessage(Message::SetupOk, Message::SetupCaption, Buttons::Ok);
         return SaveOutcome::Acknowledged;
     }
@@ -203,20 +204,16 @@ SaveOutcome saveDeviceSettings(DeviceLink& link, Prompts& prompts, const Setting
 bool setupDefault(DeviceLink& link, Prompts& prompts,
                   const std::function<void(bool shown)>& showOk) {
     link.ConnectDevice(prompts);
-    if (!link.deviceHandle) {
+    if (!link.connected()) {
         return false;
     }
-    auto& tx = link.txBuffer;
     // A one-byte answer has no byte 1 of its own: what stands there is left from an earlier
     // reply, so it cannot count as an acknowledgement.
     const auto refused = [&link](std::int32_t got) {
-        return got < 2 || link.rxBuffer[1] != kAckByte;
+        return got < 2 || link.received()[1] != kAckByte;
     };
 
-    // Competitor 0, byte 4 zero, trigger 120 quarter metres (30 m), rate code 1.
-    const std::array<std::uint8_t, 6> defaults{0x00, 0x00, 0x00, 0x78, 0x00, 0x01};
-    std::copy(defaults.begin(), defaults.end(), tx.begin() + 2);
-    link.sendCommand(command::kWriteSettings);
+    link.sendCommand(command::kWriteSettings, putDefaultSettings);
     link.sleep(kSetupWait);
     if (refused(link.ReadReply())) {
         prompts.showMessage(Message::SetupFailed, Message::SetupCaption, Buttons::Ok);
@@ -224,25 +221,25 @@ bool setupDefault(DeviceLink& link, Prompts& prompts,
         return false;
     }
 
-    tx[2] = 1; // manual zeroing on; bytes 3-7 still hold the e5 payload
-    if (refused(link.exchange(command::kWriteManualZero))) {
+    // Manual zeroing on; bytes 3-7 still hold the e5 payload.
+    if (refused(link.exchange(command::kWriteManualZero,
+                              [](Frame& frame) { putManualZero(frame, 1); }))) {
         prompts.showMessage(Message::SetupFailed, Message::SetupCaption, Buttons::Ok);
         link.CloseDevice();
         return false;
     }
 
-    tx[2] = 0x32;
-    tx[3] = 0x33;
-    link.sendCommand(command::kZero);
+    link.sendCommand(command::kZero, putZeroKey);
     link.sleep(kSetupWait);
     // Only an answer longer than two bytes is judged here, unlike the zeroing button.
     if (const auto got = link.ReadReply();
-        got > 2 && !(link.rxBuffer[1] == 0xAA && link.rxBuffer[2] == 0xAA)) {
+        got > 2 && !(link.received()[1] == 0xAA && link.received()[2] == 0xAA)) {
         prompts.showMessage(Message::ResetError, Message::ProblemCaption, Buttons::Ok);
     }
 
-    writeU16le(tx, 2, 18000); // 180 s
-    if (!isAck(link, link.exchange(command::kWriteDelay))) {
+    // 180 s.
+    if (!isAck(link,
+               link.exchange(command::kWriteDelay, [](Frame& frame) { putDelay(frame, 18000); }))) {
         prompts.showMessage(Message::ResetError, Message::ProblemCaption, Buttons::Ok);
     }
 

@@ -3,7 +3,7 @@
 // link and the prompts: zeroing, download, reading and writing the settings, default setup.
 // Every message goes through Prompts; every wait through DeviceLink::sleep.
 
-#include "app/prompts.h"
+#include "core/prompts.h"
 #include "device/link.h"
 #include "device/protocol.h"
 
@@ -63,7 +63,7 @@ struct DownloadResult {
     std::vector<std::uint8_t> image;
     std::uint32_t flightBytes = 0; // bytes received after the transfer command (also on failure)
     std::uint32_t wordCount = 0;   // (flightBytes - 32) / 2; 0 for NoFlight
-    std::int32_t deviceFactor = kDefaultDeviceFactor;
+    std::int32_t deviceFactor = kDeviceFactorDefault;
     bool newFlight = false; // the status said a new measurement was stored
     bool endSeen = false;   // the end marker ended the transfer (else the budget or a full buffer)
     int readsUsed = 0;
@@ -96,8 +96,6 @@ DeviceSettingsReply ReadDeviceSettings(DeviceLink& link);
 inline constexpr std::uint32_t kMaxTriggerMetres = 200;
 inline constexpr std::uint32_t kMaxCompetitorNumber = 10000;
 inline constexpr std::uint32_t kMaxDelayHundredths = 30000;
-inline constexpr std::uint32_t kMaxTemperatureField = 70;
-inline constexpr std::uint32_t kMaxDelayField = 30000; // the delay field's typing check
 
 // True when a field's number is above its limit, taken as unsigned 32-bit.
 constexpr bool aboveLimit(std::int32_t value, std::uint32_t limit) {

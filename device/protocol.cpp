@@ -21,13 +21,6 @@ DeviceInfo parseDeviceInfo(std::span<const std::uint8_t, kInfoReplyBytes> reply)
     return info;
 }
 
-std::int32_t clampDeviceFactor(std::int32_t value) {
-    if (value < kMinDeviceFactor || value > kMaxDeviceFactor) {
-        return kDefaultDeviceFactor;
-    }
-    return value;
-}
-
 int shownTemperature(std::int8_t temperatureC) {
     int shown = temperatureC;
     if (shown > 0) {
@@ -49,7 +42,7 @@ std::optional<std::string> versionText(std::uint8_t minor, std::uint8_t year) {
 
 bool streamEndSeen(std::span<const std::uint8_t> received) {
     const std::size_t n = received.size();
-    if (n < kFlightHeaderBytes) {
+    if (n < kHeaderBytes) {
         return false;
     }
     // Six pairs counted back from the end: (n-2, n-1) ... (n-12, n-11).
@@ -69,5 +62,35 @@ std::string progressText(std::uint32_t receivedBytes, std::uint32_t expectedByte
     const std::uint32_t percent = receivedBytes * 100u / expectedBytes;
     return "   " + std::to_string(percent) + " %";
 }
+
+void putZeroKey(Frame& frame) {
+    frame[2] = 0x32;
+    frame[3] = 0x33;
+}
+
+bool zeroKeyPresent(const Frame& frame) { return frame[2] == 0x32 && frame[3] == 0x33; }
+
+void putSettings(Frame& frame, const SettingsParams& params) {
+    writeU16le(frame, 2, params.competitorNumber);
+    writeU16le(frame, 5, params.triggerQuarterMetres);
+    frame[7] = params.rateCode;
+}
+
+SettingsParams settingsOf(const Frame& frame) {
+    return {readU16le(frame, 2), readU16le(frame, 5), frame[7]};
+}
+
+void putDefaultSettings(Frame& frame) {
+    putSettings(frame, {0, 120, 1});
+    frame[4] = 0;
+}
+
+void putManualZero(Frame& frame, std::uint8_t item) { frame[2] = item; }
+
+std::uint8_t manualZeroOf(const Frame& frame) { return frame[2]; }
+
+void putDelay(Frame& frame, std::uint16_t hundredths) { writeU16le(frame, 2, hundredths); }
+
+std::uint16_t delayOf(const Frame& frame) { return readU16le(frame, 2); }
 
 } // namespace kestrom

@@ -2,8 +2,10 @@
 // The recorder's 8-byte command frames and the payloads of its replies. Every 16-bit value on the
 // wire is little-endian. Pure functions over bytes; no I/O.
 
+#include "flight/flight_header.h"
 #include "flight/flight_image.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -29,13 +31,39 @@ inline constexpr std::uint8_t kWriteManualZero = 0x43; // eC
 inline constexpr std::uint8_t kWriteDelay = 0x37;      // e7
 } // namespace command
 
+// Parameters of the commands that carry any. Each writer sets only its own bytes of the frame:
+// the others keep what an earlier command left there, and the recorder sees exactly those bytes.
+// The actions write frames with these; the simulated recorder reads them back with the readers.
+inline constexpr std::size_t kFrameBytes = 8;
+using Frame = std::array<std::uint8_t, kFrameBytes>;
+
+// e223: bytes 2-3 are the characters '2' and '3'; the recorder zeroes only with them.
+void putZeroKey(Frame& frame);
+bool zeroKeyPresent(const Frame& frame);
+
+// e5: competitor in bytes 2-3, trigger level in quarter metres in bytes 5-6, rate code in byte 7.
+struct SettingsParams {
+    std::uint16_t competitorNumber = 0;
+    std::uint16_t triggerQuarterMetres = 0;
+    std::uint8_t rateCode = 0;
+    bool operator==(const SettingsParams&) const = default;
+};
+void putSettings(Frame& frame, const SettingsParams& params);
+SettingsParams settingsOf(const Frame& frame);
+// The default setup's e5: competitor 0, trigger 120 (30 m), rate code 1, and byte 4 cleared.
+void putDefaultSettings(Frame& frame);
+
+// eC: the manual-zeroing item in byte 2.
+void putManualZero(Frame& frame, std::uint8_t item);
+std::uint8_t manualZeroOf(const Frame& frame);
+
+// e7: the delay in hundredths of a second in bytes 2-3.
+void putDelay(Frame& frame, std::uint16_t hundredths);
+std::uint16_t delayOf(const Frame& frame);
+
 inline constexpr std::uint8_t kAckByte = 0xA5;
 inline constexpr std::uint16_t kZeroAck = 0xAAAA;
 inline constexpr std::size_t kInfoReplyBytes = 8;
-inline constexpr std::size_t kFlightHeaderBytes = 32;
-inline constexpr std::int32_t kDefaultDeviceFactor = 10000;
-inline constexpr std::int32_t kMinDeviceFactor = 9700;
-inline constexpr std::int32_t kMaxDeviceFactor = 10500;
 
 // Settings block of the status reply e4 (exactly 8 bytes).
 struct StatusBlock {
@@ -57,9 +85,6 @@ struct DeviceInfo {
     std::uint8_t versionYear = 0;     // byte 5: year minus 2000
 };
 DeviceInfo parseDeviceInfo(std::span<const std::uint8_t, kInfoReplyBytes> reply);
-
-// The stored device value with its range rule: below 9700 or above 10500 it becomes 10000.
-std::int32_t clampDeviceFactor(std::int32_t value);
 
 // The recorder's temperature as the settings dialog shows it: a positive reading times 0.82,
 // truncated toward zero; zero and negative readings unchanged.

@@ -155,7 +155,7 @@ std::vector<std::uint8_t> flightStream(RecorderState& state, const RecorderFault
     std::vector<std::uint8_t> stream = state.flight;
     const std::size_t n = stream.size();
     const bool endsWithMarker =
-        n >= kFlightHeaderBytes + 4 && stream[n - 2] == 0xFF && stream[n - 1] == 0xFF;
+        n >= kHeaderBytes + 4 && stream[n - 2] == 0xFF && stream[n - 1] == 0xFF;
     if (faults.omitEndMarker && endsWithMarker) {
         stream.resize(n - 4); // the whole end-marker sample
     }
@@ -205,7 +205,7 @@ std::vector<std::uint8_t> SimulatedRecorder::respond(const std::array<std::uint8
     case command::kTransfer:
         return flightStream(state, faults);
     case command::kZero:
-        if (frame[2] != 0x32 || frame[3] != 0x33) {
+        if (!zeroKeyPresent(frame)) {
             return {};
         }
         ++state.zeroings;
@@ -228,18 +228,20 @@ std::vector<std::uint8_t> SimulatedRecorder::respond(const std::array<std::uint8
         reply.assign(8, 0);
         writeU16le(reply, 0, state.delayHundredths);
         break;
-    case command::kWriteSettings:
-        state.competitorNumber = readU16le(frame, 2);
-        state.triggerQuarterMetres = readU16le(frame, 5);
-        state.rateCode = frame[7];
+    case command::kWriteSettings: {
+        const SettingsParams settings = settingsOf(frame);
+        state.competitorNumber = settings.competitorNumber;
+        state.triggerQuarterMetres = settings.triggerQuarterMetres;
+        state.rateCode = settings.rateCode;
         reply = ack;
         break;
+    }
     case command::kWriteManualZero:
-        state.manualZeroing = frame[2];
+        state.manualZeroing = manualZeroOf(frame);
         reply = ack;
         break;
     case command::kWriteDelay:
-        state.delayHundredths = readU16le(frame, 2);
+        state.delayHundredths = delayOf(frame);
         reply = ack;
         break;
     default:
@@ -332,28 +334,26 @@ std::unique_ptr<BridgeDevice> SimulatedBus::open(std::size_t index) {
 }
 
 std::vector<std::uint8_t> makeSimpleFlight(std::size_t samples, std::uint8_t rateCode) {
-    std::vector<std::uint8_t> image(kFlightHeaderBytes + 4 * (samples + 1), 0);
-    writeU16le(image, 1, 17);    // competitor
-    writeU16le(image, 3, 1001);  // serial
-    writeU16le(image, 5, 27898); // UT near 15 degrees with these calibration words
-    image[7] = rateCode;
-    writeU16le(image, 8, 10000);
-    const std::array<std::int32_t, 11> calibration{7728, -1282, -14533, 33406,  25087, 20576,
-                                                   5498, 70,    -32768, -11075, 2432};
-    for (std::size_t i = 0; i < calibration.size(); ++i) {
-        writeU16le(image, 10 + 2 * i, static_cast<std::uint16_t>(calibration[i]));
-    }
+    constexpr std::uint16_t kUt = 27898; // near 15 degrees with the default calibration words
+    std::vector<std::uint8_t> image(kHeaderBytes + kSampleBytes * (samples + 1), 0);
+    writeU16le(image, kOffsetCompetitor, 17);
+    writeU16le(image, kOffsetSerial, 1001);
+    writeU16le(image, kOffsetHeaderUt, kUt);
+    image[kOffsetRateCode] = rateCode;
+    writeU16le(image, kOffsetDeviceFactor, static_cast<std::uint16_t>(kDeviceFactorDefault));
+    writeCalibrationWords(image, Calibration{});
+    // Each sample: the UT word, then the UP word.
     for (std::size_t i = 0; i < samples; ++i) {
-        const std::size_t at = kFlightHeaderBytes + 4 * i;
-        writeU16le(image, at, 27898);
+        const std::size_t at = kHeaderBytes + kSampleBytes * i;
+        writeU16le(image, at, kUt);
         // A gentle climb and descent in the pressure word; never 0xFFFF.
         const auto step =
             static_cast<std::uint16_t>(i < samples / 2 ? i % 400 : (samples - i) % 400);
         writeU16le(image, at + 2, static_cast<std::uint16_t>(23843 - step));
     }
-    const std::size_t end = kFlightHeaderBytes + 4 * samples;
-    writeU16le(image, end, 27898);
-    writeU16le(image, end + 2, 0xFFFF);
+    const std::size_t end = kHeaderBytes + kSampleBytes * samples;
+    writeU16le(image, end, kUt);
+    writeU16le(image, end + 2, kEndMarkerWord);
     return image;
 }
 

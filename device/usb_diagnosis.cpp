@@ -197,7 +197,7 @@ UsbDiagnosis diagnoseBridges(const DiagnosisOptions& options) {
         QuietPrompts quiet;
         bridge.handshakeTried = true;
         link.ConnectDevice(quiet);
-        bridge.answered = link.deviceHandle != nullptr;
+        bridge.answered = link.connected();
     }
     return result;
 }

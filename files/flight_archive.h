@@ -5,7 +5,7 @@
 // own message.
 
 #include "flight/flight_image.h"
-#include "flight/status.h"
+#include "core/status.h"
 
 #include <chrono>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // optionally the filtered altitude.
 
 #include "flight/evaluation.h"
-#include "flight/status.h"
+#include "core/status.h"
 
 #include <cstdint>
 #include <optional>

@@ -2,8 +2,8 @@
 // The measurement file: one raw flight image, no magic number, no version; its size is its only
 // length information.
 
+#include "core/status.h"
 #include "flight/flight_image.h"
-#include "flight/status.h"
 
 #include <cstdint>
 #include <filesystem>

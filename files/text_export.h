@@ -2,7 +2,7 @@
 // The text export of the recorder flight: one altitude in metres per line, each line ended by
 // line feed then carriage return, for a spreadsheet.
 
-#include "flight/status.h"
+#include "core/status.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,35 +1,13 @@
 #include "flight/flight_header.h"
 
 namespace kestrom {
-namespace {
-
-constexpr std::array<std::string_view, kRateCodes> kSamplingPolish{
-    "20 pom/sek", "15 pom/sek", "10 pom/sek", " 5 pom/sek", " 1 pom/sek", " 2 sek/pom"};
-constexpr std::array<std::string_view, kRateCodes> kSamplingEnglish{
-    "20 mes/sek", "15 mes/sek", "10 mes/sek", " 5 mes/sek", " 1 mes/sek", " 2 sek/mes"};
-// The list's items before its dialog was first shown: two blanks before a one-digit number.
-constexpr std::array<std::string_view, kRateCodes> kSamplingDesign{
-    "20 pom/sek", "15 pom/sek", "10 pom/sek", "  5 pom/sek", "  1 pom/sek", "  2 sek/pom"};
-
-} // namespace
 
 std::uint32_t rateTimes10ForCode(unsigned code) {
     return code < kRateCodes ? kRateTimes10[code] : 0U;
 }
 
-std::string_view samplingText(unsigned code, SamplingList list) {
-    if (code >= kRateCodes) {
-        return {};
-    }
-    switch (list) {
-    case SamplingList::DesignItems:
-        return kSamplingDesign[code];
-    case SamplingList::ActivatedPolish:
-        return kSamplingPolish[code];
-    case SamplingList::ActivatedEnglish:
-        return kSamplingEnglish[code];
-    }
-    return {};
+std::int32_t clampDeviceFactor(std::int32_t value) {
+    return (value < kDeviceFactorMin || value > kDeviceFactorMax) ? kDeviceFactorDefault : value;
 }
 
 FlightHeader ApplyFlightHeader(const FlightImage& image) {
@@ -38,9 +16,7 @@ FlightHeader ApplyFlightHeader(const FlightImage& image) {
     h.serial = image.wordAt(kOffsetSerial);
     h.rawUt = image.wordAt(kOffsetHeaderUt);
 
-    const std::int32_t factor = image.wordAt(kOffsetDeviceFactor);
-    h.deviceFactor =
-        (factor < kDeviceFactorMin || factor > kDeviceFactorMax) ? kDeviceFactorDefault : factor;
+    h.deviceFactor = clampDeviceFactor(image.wordAt(kOffsetDeviceFactor));
 
     // All eleven words come from the header, each with its own signedness.
     Calibration& c = h.calibration;

@@ -2,7 +2,6 @@
 // Interpretation of the 32-byte flight header: competitor, serial number, rate code, device
 // factor, calibration words and start temperature, plus the texts the flight panels show.
 
-#include "app/texts.h"
 #include "flight/conversions.h"
 #include "flight/flight_image.h"
 
@@ -21,22 +20,12 @@ inline constexpr std::array<std::uint32_t, kRateCodes> kRateTimes10{200, 150, 10
 // rateTimes10 of a rate code; 0 for codes above 5 (no labels, no minor ticks, nothing divides).
 std::uint32_t rateTimes10ForCode(unsigned code);
 
-// Which texts the settings dialog's sampling list holds: its design items until the dialog is
-// first activated, then the texts of the language current at that activation.
-enum class SamplingList { DesignItems, ActivatedPolish, ActivatedEnglish };
-
-// The list state after an activation in the given language.
-constexpr SamplingList activatedSamplingList(Language language) {
-    return languageIndex(language) == kPolish ? SamplingList::ActivatedPolish
-                                              : SamplingList::ActivatedEnglish;
-}
-
-// Item code of the sampling list as it reads in the given state (UTF-8); empty above code 5.
-std::string_view samplingText(unsigned code, SamplingList list);
-
 inline constexpr std::int32_t kDeviceFactorMin = 9700;
 inline constexpr std::int32_t kDeviceFactorMax = 10500;
 inline constexpr std::int32_t kDeviceFactorDefault = 10000;
+
+// The stored device value with its range rule: below 9700 or above 10500 it becomes 10000.
+std::int32_t clampDeviceFactor(std::int32_t value);
 
 // What a header holds, after the range rules.
 struct FlightHeader {

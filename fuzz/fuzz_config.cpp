@@ -1,7 +1,7 @@
 // The configuration file: whatever a file holds, loading it never reads past the record, and a
 // loaded record saved and loaded again is the same record with the same first 44 bytes.
 
-#include "app/config.h"
+#include "files/config.h"
 #include "fuzz_support.h"
 
 #include <cstddef>

@@ -154,8 +154,8 @@ Answer SessionPrompts::showMessage(Message text, Message, Buttons) {
 void runSession(DeviceLink& link, SessionPrompts& prompts, const SessionParams& params) {
     link.sleep = [](std::chrono::milliseconds) {};
     const auto withinBuffer = [&link] {
-        return link.rxBuffer.size() == kRxBufferBytes && link.rxCount >= 0 &&
-               static_cast<std::size_t>(link.rxCount) <= kRxBufferBytes;
+        return link.rxCount() >= 0 && static_cast<std::size_t>(link.rxCount()) <= kRxBufferBytes &&
+               link.received().size() == static_cast<std::size_t>(link.rxCount());
     };
 
     link.ConnectDevice(prompts);
@@ -175,17 +175,16 @@ void runSession(DeviceLink& link, SessionPrompts& prompts, const SessionParams& 
     if (download.outcome == DownloadOutcome::Ok || download.outcome == DownloadOutcome::NoFlight) {
         require(download.image.size() == download.flightBytes,
                 "download.image.size() == download.flightBytes");
-        require(download.flightBytes >= kFlightHeaderBytes,
-                "download.flightBytes >= kFlightHeaderBytes");
-        require(download.deviceFactor >= kMinDeviceFactor &&
-                    download.deviceFactor <= kMaxDeviceFactor,
-                "download.deviceFactor >= kMinDeviceFactor &&                 "
-                "download.deviceFactor <= kMaxDeviceFactor");
+        require(download.flightBytes >= kHeaderBytes, "download.flightBytes >= kHeaderBytes");
+        require(download.deviceFactor >= kDeviceFactorMin &&
+                    download.deviceFactor <= kDeviceFactorMax,
+                "download.deviceFactor >= kDeviceFactorMin &&                 "
+                "download.deviceFactor <= kDeviceFactorMax");
         require(readU16le(download.image, 8) == download.deviceFactor,
                 "readU16le(download.image, 8) == download.deviceFactor");
     }
 
-    if (link.deviceHandle) {
+    if (link.connected()) {
         const DeviceSettingsReply settings = ReadDeviceSettings(link);
         if (settings.info) {
             (void)versionText(settings.info->versionMinor, settings.info->versionYear);

@@ -12,7 +12,7 @@
 //   read: a little-endian 16-bit count (cut to what was asked), then that many bytes
 // An exhausted script reads as zeros: calls succeed, reads bring nothing, the listing is empty.
 
-#include "app/prompts.h"
+#include "core/prompts.h"
 #include "device/actions.h"
 #include "device/bridge.h"
 #include "device/link.h"

@@ -1,5 +1,6 @@
 #include "settings/field_checks.h"
 
+#include "core/whole_number.h"
 #include "device/actions.h"
 
 #include <limits>
@@ -7,33 +8,7 @@
 namespace kestrom::settings {
 
 std::optional<std::int32_t> parseInteger(std::string_view text) {
-    std::size_t pos = 0;
-    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) {
-        ++pos;
-    }
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    if (pos == text.size()) {
-        return std::nullopt;
-    }
-    // Accumulate the magnitude in 64 bits so that the bound test cannot overflow.
-    constexpr std::int64_t kMaxMagnitude = std::int64_t{std::numeric_limits<std::int32_t>::max()};
-    const std::int64_t bound = negative ? kMaxMagnitude + 1 : kMaxMagnitude;
-    std::int64_t magnitude = 0;
-    for (; pos < text.size(); ++pos) {
-        const char c = text[pos];
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        magnitude = magnitude * 10 + (c - '0');
-        if (magnitude > bound) {
-            return std::nullopt;
-        }
-    }
-    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+    return parseWholeNumber(text, Blanks::LeadingSpacesAndTabs);
 }
 
 std::string invalidIntegerText(std::string_view text) {

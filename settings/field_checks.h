@@ -3,7 +3,7 @@
 // conversion, the on-change limit check (the limits and their unsigned comparison are the
 // device side's, so Save and typing agree) and the empty-field test of focus exit and Save.
 
-#include "app/prompts.h"
+#include "core/prompts.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,8 +12,14 @@
 
 namespace kestrom::settings {
 
+// Limits checked while the temperature and delay fields are typed in (Save checks the values it
+// sends against the device side's limits).
+inline constexpr std::uint32_t kMaxTemperatureField = 70;
+inline constexpr std::uint32_t kMaxDelayField = 30000;
+
 // Converts the text of a number field: optional leading blanks, an optional sign, decimal
-// digits, nothing after them, within signed 32 bits. std::nullopt for anything else.
+// digits, nothing after them, within signed 32 bits (parseWholeNumber with the dialog's blanks).
+// std::nullopt for anything else.
 std::optional<std::int32_t> parseInteger(std::string_view text);
 
 // The conversion error shown for text that is not a whole number:

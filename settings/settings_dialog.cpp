@@ -213,7 +213,7 @@ QString TFormUstawienia::samplingItemText(int code) const {
 
 int TFormUstawienia::Ustawienia1Click() {
     link_.ConnectDevice(prompts_);
-    if (!link_.deviceHandle) {
+    if (!link_.connected()) {
         link_.CloseDevice();
         return Rejected;
     }
@@ -259,7 +259,7 @@ bool TFormUstawienia::ReadDeviceSettings() {
 }
 
 void TFormUstawienia::BWyslijPClick() {
-    if (CheckEmptyFields() || !link_.deviceHandle) {
+    if (CheckEmptyFields() || !link_.connected()) {
         return;
     }
     // All three numbers are converted before anything is sent, so a typing slip in the delay

@@ -2,7 +2,7 @@
 // The device settings dialog `TFormUstawienia` and the two menu actions built on it.
 //
 // For the main window:
-//   QDialog* form = makeSettingsDialog(window);  // once, after the window: a child of it that
+//   QDialog* form = app::makeSettingsDialog(window);  // once, after the window: a child of it that
 //                                                // keeps state().samplingList up to date
 //   Ustawienia1 > Kestrom1 triggered:  form->exec() (or Ustawienia1Click()): connects, reads the
 //                                      recorder into the controls, then shows the dialog
@@ -11,8 +11,9 @@
 // The dialog runs FormActivate by itself whenever it is shown or becomes active. Texts follow
 // prompts.language() at the moment they are set.
 
-#include "app/prompts.h"
+#include "core/prompts.h"
 #include "flight/flight_header.h"
+#include "settings/settings_texts.h"
 
 #include <QDialog>
 #include <QString>
@@ -26,9 +27,6 @@ class QPushButton;
 
 namespace kestrom {
 class DeviceLink;
-namespace ui {
-class TKestrom_BMP;
-}
 } // namespace kestrom
 
 namespace kestrom::settings {
@@ -119,9 +117,5 @@ private:
     QLineEdit* Edit_Wersja = nullptr;
     QPushButton* B_wyslij = nullptr;
 };
-
-// The settings dialog of the main window: a child of it on the window's link and prompts,
-// reporting its sampling list to the window's state. Built in the target kestrom_settings_dialog.
-QDialog* makeSettingsDialog(ui::TKestrom_BMP& window);
 
 } // namespace kestrom::settings

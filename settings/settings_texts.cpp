@@ -48,3 +48,33 @@ std::string_view zeroItemText(int index, Language language) {
 }
 
 } // namespace kestrom::settings
+
+namespace kestrom {
+namespace {
+
+constexpr std::array<std::string_view, kRateCodes> kSamplingPolish{
+    "20 pom/sek", "15 pom/sek", "10 pom/sek", " 5 pom/sek", " 1 pom/sek", " 2 sek/pom"};
+constexpr std::array<std::string_view, kRateCodes> kSamplingEnglish{
+    "20 mes/sek", "15 mes/sek", "10 mes/sek", " 5 mes/sek", " 1 mes/sek", " 2 sek/mes"};
+// The list's items before its dialog was first shown: two blanks before a one-digit number.
+constexpr std::array<std::string_view, kRateCodes> kSamplingDesign{
+    "20 pom/sek", "15 pom/sek", "10 pom/sek", "  5 pom/sek", "  1 pom/sek", "  2 sek/pom"};
+
+} // namespace
+
+std::string_view samplingText(unsigned code, SamplingList list) {
+    if (code >= kRateCodes) {
+        return {};
+    }
+    switch (list) {
+    case SamplingList::DesignItems:
+        return kSamplingDesign[code];
+    case SamplingList::ActivatedPolish:
+        return kSamplingPolish[code];
+    case SamplingList::ActivatedEnglish:
+        return kSamplingEnglish[code];
+    }
+    return {};
+}
+
+} // namespace kestrom

@@ -2,7 +2,8 @@
 // Texts of the device settings dialog: its own caption table (the entries it shares with the
 // main window come from that window's table) and the items of its two lists per language.
 
-#include "app/texts.h"
+#include "core/texts.h"
+#include "flight/flight_header.h"
 
 #include <array>
 #include <string_view>
@@ -35,3 +36,21 @@ inline constexpr int kZeroItemCount = 2;
 std::string_view zeroItemText(int index, Language language);
 
 } // namespace kestrom::settings
+
+// The sampling list is the settings dialog's, but the flight panels show its texts too.
+namespace kestrom {
+
+// Which texts the settings dialog's sampling list holds: its design items until the dialog is
+// first activated, then the texts of the language current at that activation.
+enum class SamplingList { DesignItems, ActivatedPolish, ActivatedEnglish };
+
+// The list state after an activation in the given language.
+constexpr SamplingList activatedSamplingList(Language language) {
+    return languageIndex(language) == kPolish ? SamplingList::ActivatedPolish
+                                              : SamplingList::ActivatedEnglish;
+}
+
+// Item code of the sampling list as it reads in the given state (UTF-8); empty above code 5.
+std::string_view samplingText(unsigned code, SamplingList list);
+
+} // namespace kestrom

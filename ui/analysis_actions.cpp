@@ -2,10 +2,12 @@
 // and legend clicks, value labels, zoom and the temperature re-entry. The numbers come from the
 // analysis core; these handlers only put them on the chart and panels.
 
+#include "analysis/filter_dialog.h"
 #include "analysis/filter_plot.h"
 #include "analysis/temperature_entry.h"
 #include "files/measurement_file.h"
 #include "ui/main_window.h"
+#include "ui/qt_text.h"
 #include "ui/temperature_key_filter.h"
 
 #include <QAction>
@@ -18,25 +20,11 @@
 namespace kestrom::ui {
 namespace {
 
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // The core writes one-decimal texts with a point; the panels show the user's separator.
 QString withSeparator(const std::string& text, char separator) {
     QString out = QString::fromStdString(text);
     out.replace(QLatin1Char('.'), QLatin1Char(separator));
     return out;
-}
-
-// File name after the last separator, '/' as well as '\\'.
-QString baseName(const std::string& path) {
-    const auto cut = path.find_last_of("/\\");
-    return QString::fromStdString(cut == std::string::npos ? path : path.substr(cut + 1));
-}
-
-FilterParams filterParamsOf(const ConfigRecord& config) {
-    return {config.PreCutCm, config.FinalCutCm, config.PrefilterWidth, config.FinalFilterWidth};
 }
 
 void keepLeftMaximumFixed(Chart& chart) {

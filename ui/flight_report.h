@@ -5,7 +5,7 @@
 
 #include "analysis/filter.h"
 #include "analysis/filter_plot.h"
-#include "app/texts.h"
+#include "core/texts.h"
 #include "flight/flight_record.h"
 
 #include <QPagedPaintDevice>

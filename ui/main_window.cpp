@@ -4,6 +4,7 @@
 #include "files/measurement_file.h"
 #include "flight/number_format.h"
 #include "ui/fo_info.h"
+#include "ui/qt_text.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -30,10 +31,6 @@ QFont uiFont(int points, bool bold = false) {
     QFont font(QStringLiteral("Liberation Sans"), points);
     font.setBold(bold);
     return font;
-}
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 const QColor kSilver(192, 192, 192);
@@ -66,12 +63,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QRect& geometry
     button->setGeometry(geometry);
     button->setFont(font);
     return button;
-}
-
-// File name after the last separator; '/' as well as '\\', so names typed either way show whole.
-QString baseName(const std::string& path) {
-    const auto cut = path.find_last_of("/\\");
-    return QString::fromStdString(cut == std::string::npos ? path : path.substr(cut + 1));
 }
 
 } // namespace

@@ -6,12 +6,13 @@
 
 #include "analysis/compare_flight.h"
 #include "analysis/filter.h"
-#include "app/config.h"
-#include "app/prompts.h"
-#include "app/texts.h"
+#include "core/prompts.h"
+#include "core/texts.h"
 #include "device/link.h"
+#include "files/config.h"
 #include "flight/flight_header.h"
 #include "flight/flight_record.h"
+#include "settings/settings_texts.h"
 #include "ui/chart.h"
 
 #include <QMainWindow>

@@ -5,7 +5,7 @@
 // a click without Shift takes the bracket away.
 
 #include "analysis/curve_measure.h"
-#include "app/texts.h"
+#include "core/texts.h"
 #include "ui/chart.h"
 
 #include <QObject>

@@ -1,17 +1,12 @@
 #include "ui/qt_prompts.h"
 
+#include "ui/qt_text.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
 namespace kestrom::ui {
-namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 QtPrompts::QtPrompts(std::function<Language()> languageSource)
     : languageSource_(std::move(languageSource)) {}

@@ -2,7 +2,7 @@
 // The prompts as the user sees them: Qt message boxes without icon or owner, the toolkit's
 // error display, and the window's file dialogs, each remembering the name chosen last in it.
 
-#include "app/prompts.h"
+#include "core/prompts.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 // to them: the Flights menu (flights list, recent files, archiving of downloads, contest report),
 // files dropped on the window, and the measuring bracket on the chart.
 
-#include "app/texts.h"
+#include "core/texts.h"
 
 #include <QObject>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "analysis/filter_dialog.h"
 #include "analysis/temperature_entry.h"
-#include "analysis/whole_number.h"
+#include "core/whole_number.h"
 
 #include <gtest/gtest.h>
 

@@ -201,8 +201,10 @@ std::string exportFromDecimal(const std::string& s, bool negative) {
     std::string dec = kept.substr(static_cast<std::size_t>(pointPos), 1);
     while (intDigits.size() > 1 && intDigits[0] == '0')
         intDigits.erase(0, 1);
+    // A character, not the text "0": g++ 12 at -O3 warns falsely (-Wrestrict) on assigning a
+    // string literal after the erase above.
     if (intDigits.empty())
-        intDigits = "0";
+        intDigits.push_back('0');
     std::string out = intDigits + "." + dec;
     if (negative && out != "0.0")
         out = "-" + out;

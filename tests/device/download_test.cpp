@@ -3,7 +3,7 @@
 
 #include "device/actions.h"
 #include "device/simulated_bus.h"
-#include "fake_prompts.h"
+#include "tests/support/fake_prompts.h"
 
 #include <gtest/gtest.h>
 
@@ -60,7 +60,7 @@ TEST(Download, DeliversTheStoredFlightWithDeviceValueInBytes8And9) {
     ASSERT_GE(progress.size(), 2u);
     EXPECT_EQ(progress.front(), "   0 %");
     // The connection stays open and the recorder has handed over its flight.
-    EXPECT_NE(rig.link.deviceHandle, nullptr);
+    EXPECT_TRUE(rig.link.connected());
     EXPECT_FALSE(rig.recorder.state.newFlight);
 }
 
@@ -86,7 +86,7 @@ TEST(Download, ShortStatusReplyFailsAndCloses) {
     EXPECT_EQ(result.outcome, DownloadOutcome::StatusFailed);
     EXPECT_EQ(rig.prompts.shown, (std::vector<ShownMessage>{
                                      {Message::CommError, Message::ProblemCaption, Buttons::Ok}}));
-    EXPECT_EQ(rig.link.deviceHandle, nullptr);
+    EXPECT_FALSE(rig.link.connected());
     EXPECT_EQ(busy, (std::vector<bool>{true, false}));
     // e1 was never sent.
     EXPECT_NE(rig.recorder.frames.back()[1], command::kTransfer);
@@ -125,14 +125,14 @@ TEST(Download, MissingDeviceInfoKeepsEarlierBlockCount) {
     rig.recorder.state.versionMinor = 0x10; // bytes 4-5 are also the block count
     rig.recorder.state.versionYear = 0x00;
     downloadFlight(rig.link, rig.prompts);
-    EXPECT_EQ(rig.link.expectedBlocks, 0x10u);
+    EXPECT_EQ(rig.link.expectedBlocks(), 0x10u);
 
     rig.recorder.faults.replyOverride[command::kDeviceInfo] = std::vector<std::uint8_t>{1, 2, 3};
     std::vector<std::string> progress;
     DownloadView view;
     view.showProgress = [&](const std::string& text) { progress.push_back(text); };
     downloadFlight(rig.link, rig.prompts, view);
-    EXPECT_EQ(rig.link.expectedBlocks, 0x10u);
+    EXPECT_EQ(rig.link.expectedBlocks(), 0x10u);
     // 436 bytes of 512 announced.
     EXPECT_EQ(progress.back(), "   85 %");
 }
@@ -175,7 +175,7 @@ TEST_P(StreamLength, WordCountAndNoFlightMessage) {
     EXPECT_EQ(messagesAtHeader, 0u); // the header is applied before the message
     if (GetParam().outcome == DownloadOutcome::NoFlight) {
         EXPECT_EQ(rig.prompts.texts(), std::vector<Message>{Message::NoFlight});
-        EXPECT_NE(rig.link.deviceHandle, nullptr);
+        EXPECT_TRUE(rig.link.connected());
     }
 }
 
@@ -194,7 +194,7 @@ TEST(Download, StreamCutBeforeHeaderEndFailsAfterTheWholeBudget) {
     EXPECT_EQ(result.flightBytes, 20u);
     EXPECT_EQ(result.readsUsed, kTransferReadBudget);
     EXPECT_EQ(rig.prompts.texts(), std::vector<Message>{Message::CommError});
-    EXPECT_EQ(rig.link.deviceHandle, nullptr);
+    EXPECT_FALSE(rig.link.connected());
     // A silent link costs the budget times the read time-out, no more.
     EXPECT_LE(rig.bus.elapsed(), 1020 * 40ms + 200ms);
     EXPECT_GE(rig.bus.elapsed(), 1019 * 40ms);
@@ -256,7 +256,7 @@ TEST(Download, UnpluggedBetweenActionsShowsNotFound) {
     rig.bus.setPlugged(0, false);
     EXPECT_EQ(downloadFlight(rig.link, rig.prompts).outcome, DownloadOutcome::NotConnected);
     EXPECT_EQ(rig.prompts.texts(), std::vector<Message>{Message::PortError});
-    EXPECT_EQ(rig.link.deviceHandle, nullptr);
+    EXPECT_FALSE(rig.link.connected());
 }
 
 // The largest flight the window can show: 17,000 samples.

@@ -1,10 +1,11 @@
 // The pure rules of the protocol: the end test of the flight stream, the progress text, the
-// settings dialog's temperature and version rules.
+// settings dialog's temperature and version rules, and the command frames' parameter bytes.
 
 #include "device/protocol.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace kestrom {
@@ -91,6 +92,59 @@ TEST(Payloads, StatusAndInfoDecodeLittleEndian) {
     EXPECT_EQ(decoded.expectedBlocks, 0x1203);
     EXPECT_EQ(decoded.versionMinor, 3);
     EXPECT_EQ(decoded.versionYear, 18);
+}
+
+// Each writer puts its parameters at the recorder's byte positions and leaves every other byte as
+// it stood (0xEE here), because the recorder sees the whole frame.
+TEST(FrameWriters, SetOnlyTheirOwnBytes) {
+    const struct {
+        const char* name;
+        std::function<void(Frame&)> write;
+        Frame expected;
+    } cases[] = {
+        {"e223", putZeroKey, {0xEE, 0xEE, 0x32, 0x33, 0xEE, 0xEE, 0xEE, 0xEE}},
+        {"e5",
+         [](Frame& f) {
+             putSettings(f, {0x1234, 0x0320, 5});
+         },
+         {0xEE, 0xEE, 0x34, 0x12, 0xEE, 0x20, 0x03, 0x05}},
+        {"e5 default", putDefaultSettings, {0xEE, 0xEE, 0x00, 0x00, 0x00, 0x78, 0x00, 0x01}},
+        {"eC",
+         [](Frame& f) { putManualZero(f, 1); },
+         {0xEE, 0xEE, 0x01, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}},
+        {"e7",
+         [](Frame& f) { putDelay(f, 18000); },
+         {0xEE, 0xEE, 0x50, 0x46, 0xEE, 0xEE, 0xEE, 0xEE}},
+    };
+    for (const auto& c : cases) {
+        Frame frame;
+        frame.fill(0xEE);
+        c.write(frame);
+        EXPECT_EQ(frame, c.expected) << c.name;
+    }
+}
+
+// The simulated recorder reads frames back with the readers; what the actions write must come
+// back unchanged, at the edges of each field too.
+TEST(FrameWriters, ReadersGiveBackWhatWasWritten) {
+    for (const SettingsParams params : {SettingsParams{0, 0, 0}, SettingsParams{10000, 800, 5},
+                                        SettingsParams{65535, 65535, 255}}) {
+        Frame frame{};
+        putSettings(frame, params);
+        EXPECT_EQ(settingsOf(frame), params);
+    }
+    for (const std::uint16_t delay :
+         {std::uint16_t{0}, std::uint16_t{30000}, std::uint16_t{65535}}) {
+        Frame frame{};
+        putDelay(frame, delay);
+        EXPECT_EQ(delayOf(frame), delay);
+    }
+    Frame frame{};
+    putManualZero(frame, 1);
+    EXPECT_EQ(manualZeroOf(frame), 1);
+    EXPECT_FALSE(zeroKeyPresent(frame));
+    putZeroKey(frame);
+    EXPECT_TRUE(zeroKeyPresent(frame));
 }
 
 } // namespace

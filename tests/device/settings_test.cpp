@@ -3,9 +3,9 @@
 
 #include "device/actions.h"
 #include "device/simulated_bus.h"
-#include "fake_prompts.h"
 #include "flight/flight_header.h"
 #include "flight/generator.h"
+#include "tests/support/fake_prompts.h"
 
 #include <gtest/gtest.h>
 
@@ -61,17 +61,17 @@ TEST_P(Zeroing, ExactlyTwoBytesOfAa) {
     case ZeroOutcome::Done:
         EXPECT_EQ(rig.prompts.shown.back(),
                   (ShownMessage{Message::ResetDone, Message::ResetDoneCaption, Buttons::Ok}));
-        EXPECT_NE(rig.link.deviceHandle, nullptr);
+        EXPECT_TRUE(rig.link.connected());
         break;
     case ZeroOutcome::Failed:
         EXPECT_EQ(rig.prompts.shown.back(),
                   (ShownMessage{Message::ResetError, Message::ProblemCaption, Buttons::Ok}));
-        EXPECT_EQ(rig.link.deviceHandle, nullptr);
+        EXPECT_FALSE(rig.link.connected());
         break;
     default:
         EXPECT_EQ(rig.prompts.shown.size(), 1u);
         EXPECT_EQ(rig.recorder.state.zeroings, 0); // nothing sent after Cancel
-        EXPECT_NE(rig.link.deviceHandle, nullptr);
+        EXPECT_TRUE(rig.link.connected());
     }
 }
 
@@ -252,7 +252,7 @@ TEST_P(SaveReplies, OnlyTwoByteRefusalsOfFirstWritesAreReported) {
     EXPECT_EQ(saveDeviceSettings(rig.link, rig.prompts, {30, 5, 1, 1, 180}), GetParam().outcome);
     EXPECT_EQ(rig.prompts.texts(), GetParam().messages);
     EXPECT_EQ(rig.recorder.frames.size(), 3u); // the sequence always goes on to e7
-    EXPECT_NE(rig.link.deviceHandle, nullptr);
+    EXPECT_TRUE(rig.link.connected());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -313,7 +313,7 @@ TEST(SetupDefault, FramesWaitsAndStaleBytes) {
     EXPECT_EQ(rig.recorder.state.rateCode, 1);
     EXPECT_EQ(rig.recorder.state.delayHundredths, 18000);
     EXPECT_EQ(rig.recorder.state.zeroings, 1);
-    EXPECT_NE(rig.link.deviceHandle, nullptr);
+    EXPECT_TRUE(rig.link.connected());
 }
 
 struct DefaultCase {
@@ -334,7 +334,7 @@ TEST_P(SetupDefaultReplies, ChecksPerStep) {
               GetParam().completes);
     EXPECT_EQ(rig.prompts.texts(), GetParam().messages);
     EXPECT_EQ(okShown, GetParam().completes ? 1 : 0);
-    EXPECT_EQ(rig.link.deviceHandle != nullptr, GetParam().completes);
+    EXPECT_EQ(rig.link.connected(), GetParam().completes);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,6 +1,6 @@
 #include "settings/field_checks.h"
 
-#include "tests/device/fake_prompts.h"
+#include "tests/support/fake_prompts.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "device/link.h"
 #include "device/protocol.h"
 #include "device/simulated_bus.h"
-#include "tests/device/fake_prompts.h"
+#include "tests/support/fake_prompts.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -264,7 +264,7 @@ void SettingsDialogTest::shortReplyStopsOpening() {
     QVERIFY(!dialogShown);
     QCOMPARE(shownTexts(rig.prompts), QList<int>{message(Message::PortError)});
     QCOMPARE(rig.prompts.shown.front().caption, Message::ProblemCaption);
-    QVERIFY(!rig.link.deviceHandle);
+    QVERIFY(!rig.link.connected());
     // What was read before the short reply stays in the controls.
     QCOMPARE(rig.edit("E_NrZaw")->text(), QStringLiteral("77"));
     QCOMPARE(rig.commandsSince(0), QByteArray("T4B"));
@@ -317,7 +317,7 @@ void SettingsDialogTest::openFromMenuAndSave() {
     QCOMPARE(rig.commandsSince(before), QByteArray("T4B6D5C7"));
     QCOMPARE(shownTexts(rig.prompts), QList<int>{message(Message::SetupOk)});
     QCOMPARE(rig.prompts.shown.front().caption, Message::SetupCaption);
-    QVERIFY(rig.link.deviceHandle); // the connection stays open
+    QVERIFY(rig.link.connected()); // the connection stays open
     const RecorderState& state = rig.recorder.state;
     QCOMPARE(state.triggerQuarterMetres, 800);
     QCOMPARE(state.competitorNumber, 10000);
@@ -686,7 +686,7 @@ void SettingsDialogTest::setupDefault() {
     const std::pair<std::chrono::milliseconds, bool> shownSecond{std::chrono::milliseconds(1000),
                                                                  true};
     QCOMPARE(std::count(rig.sleeps.begin(), rig.sleeps.end(), shownSecond), okShown ? 1 : 0);
-    QCOMPARE(!rig.link.deviceHandle, !okShown);
+    QCOMPARE(!rig.link.connected(), !okShown);
     if (!okShown) {
         return;
     }

@@ -1,10 +1,11 @@
 // The settings dialog as the main window uses it: created by makeSettingsDialog, opened from the
 // menu item Kestrom1, and its sampling list feeding the recorder panel's sampling text.
 
+#include "app/dialogs.h"
 #include "settings/settings_dialog.h"
 
 #include "device/simulated_bus.h"
-#include "tests/ui/fake_prompts.h"
+#include "tests/support/fake_prompts.h"
 #include "ui/main_window.h"
 
 #include <QAction>
@@ -55,10 +56,10 @@ void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
     SimulatedRecorder& recorder = bus.addRecorder();
     recorder.state.rateCode = 3;
     recorder.state.flight = makeSimpleFlight(200, 3);
-    test::WindowPrompts prompts;
+    test::FakePrompts prompts;
     ui::TKestrom_BMP window(bus, prompts, dir.filePath(QStringLiteral("kestrom")).toStdString());
     prompts.languageSource = [&window] { return window.CurrentLanguage(); };
-    QDialog* dialog = settings::makeSettingsDialog(window);
+    QDialog* dialog = app::makeSettingsDialog(window);
     window.setSettingsDialog(dialog);
 
     auto* download = window.findChild<QPushButton*>(QStringLiteral("B_Odczyt_Kestromu"));
@@ -89,14 +90,14 @@ void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
         inside = true;
         dialog->findChild<QPushButton*>(QStringLiteral("B_wyslij"))->click();
     });
-    const std::size_t before = prompts.messages.size();
+    const std::size_t before = prompts.shown.size();
     action("Kestrom1")->trigger();
     QVERIFY(inside);
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->result(), static_cast<int>(QDialog::Accepted)); // closed by Save
-    QCOMPARE(prompts.messages.size(), before + 1);
-    QCOMPARE(prompts.messages.back().text, Message::SetupOk);
-    QCOMPARE(prompts.messages.back().language, kEnglish);
+    QCOMPARE(prompts.shown.size(), before + 1);
+    QCOMPARE(prompts.shown.back().text, Message::SetupOk);
+    QCOMPARE(prompts.shown.back().language, kEnglish);
     QCOMPARE(recorder.state.competitorNumber, 42);
     QCOMPARE(recorder.state.rateCode, 0);
 
@@ -112,10 +113,10 @@ void SettingsWindowFlowTest::saveWithTheDelayRefusedSaysSetupFailedAndCloses() {
     SimulatedBus bus;
     SimulatedRecorder& recorder = bus.addRecorder();
     recorder.faults.replyOverride[command::kWriteDelay] = std::vector<std::uint8_t>{0x00, 0x00};
-    test::WindowPrompts prompts;
+    test::FakePrompts prompts;
     ui::TKestrom_BMP window(bus, prompts, dir.filePath(QStringLiteral("kestrom")).toStdString());
     prompts.languageSource = [&window] { return window.CurrentLanguage(); };
-    QDialog* dialog = settings::makeSettingsDialog(window);
+    QDialog* dialog = app::makeSettingsDialog(window);
     window.setSettingsDialog(dialog);
 
     bool inside = false;
@@ -129,9 +130,9 @@ void SettingsWindowFlowTest::saveWithTheDelayRefusedSaysSetupFailedAndCloses() {
     QVERIFY(inside);
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->result(), static_cast<int>(QDialog::Accepted));
-    QCOMPARE(prompts.messages.size(), std::size_t{1});
-    QCOMPARE(prompts.messages[0].text, Message::SetupFailed);
-    QCOMPARE(prompts.messages[0].caption, Message::SetupCaption);
+    QCOMPARE(prompts.shown.size(), std::size_t{1});
+    QCOMPARE(prompts.shown[0].text, Message::SetupFailed);
+    QCOMPARE(prompts.shown[0].caption, Message::SetupCaption);
     QCOMPARE(messageText(Message::SetupFailed, kEnglish), std::string_view("Setup failed"));
     // The writes before the delay went through; the delay did not.
     QCOMPARE(recorder.state.competitorNumber, 77);

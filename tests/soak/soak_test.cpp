@@ -8,7 +8,7 @@
 #include "device/actions.h"
 #include "device/simulated_bus.h"
 #include "flight/generator.h"
-#include "tests/device/fake_prompts.h"
+#include "tests/support/fake_prompts.h"
 
 #include <gtest/gtest.h>
 
@@ -210,9 +210,9 @@ TEST_P(Soak, EveryDownloadIsExactOrShowsItsMessage) {
                      ", flight of " + std::to_string(flight.size()) + " bytes");
         test::FakePrompts prompts;
         const DownloadResult result = downloadFlight(link, prompts);
-        ASSERT_LE(link.rxCount, static_cast<std::int32_t>(kRxBufferBytes));
+        ASSERT_LE(link.rxCount(), static_cast<std::int32_t>(kRxBufferBytes));
         const std::int32_t expectedFactor = fault == Fault::NoDeviceInfo
-                                                ? kDefaultDeviceFactor
+                                                ? kDeviceFactorDefault
                                                 : clampDeviceFactor(recorder.state.deviceFactor);
 
         switch (result.outcome) {
@@ -246,17 +246,17 @@ TEST_P(Soak, EveryDownloadIsExactOrShowsItsMessage) {
             break;
         case DownloadOutcome::NotConnected:
             ASSERT_TRUE(shown(prompts, Message::PortError));
-            ASSERT_FALSE(link.deviceHandle);
+            ASSERT_FALSE(link.connected());
             ++tally.notConnected;
             break;
         case DownloadOutcome::StatusFailed:
             ASSERT_TRUE(shown(prompts, Message::CommError));
-            ASSERT_FALSE(link.deviceHandle);
+            ASSERT_FALSE(link.connected());
             ++tally.statusFailed;
             break;
         case DownloadOutcome::TransferFailed:
             ASSERT_TRUE(shown(prompts, Message::CommError));
-            ASSERT_FALSE(link.deviceHandle);
+            ASSERT_FALSE(link.connected());
             ++tally.transferFailed;
             break;
         }

@@ -3,9 +3,10 @@
 
 #include "window_fixture.h"
 
-#include "analysis/filter_dialog_widget.h"
 #include "analysis/filter_plot.h"
+#include "app/dialogs.h"
 #include "flight/number_format.h"
+#include "ui/filter_dialog_widget.h"
 
 #include <QAction>
 #include <QFile>
@@ -148,7 +149,7 @@ void AnalysisActionsTest::filterButtonsIgnoreShortFlights() {
     QCOMPARE(w.chart().pointCount(SeriesId::Series5), 0);
     QCOMPARE(w.chart().pointCount(SeriesId::Series6), 0);
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series3), compareBefore);
-    QVERIFY(run.prompts.messages.empty());
+    QVERIFY(run.prompts.shown.empty());
 }
 
 void AnalysisActionsTest::filterDialogShowsStoresAndWritesAtOnce_data() {
@@ -167,7 +168,7 @@ void AnalysisActionsTest::filterDialogShowsStoresAndWritesAtOnce() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
     w.state().config.PreCutCm = 123; // as if read from the configuration file
-    auto* dialog = static_cast<analysis::TF_Filtr*>(analysis::makeFilterDialog(w));
+    auto* dialog = static_cast<ui::TF_Filtr*>(app::makeFilterDialog(w));
     w.setFilterDialog(dialog);
     QCOMPARE(dialog->Ed_Obc_Zgr->text(), QStringLiteral("123"));
     QCOMPARE(dialog->Ed_ObcDokl->text(), QStringLiteral("250"));
@@ -203,7 +204,7 @@ void AnalysisActionsTest::filterDialogShowsStoresAndWritesAtOnce() {
 void AnalysisActionsTest::filterDialogCaptionsFollowTheLanguage() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
-    auto* dialog = static_cast<analysis::TF_Filtr*>(analysis::makeFilterDialog(w));
+    auto* dialog = static_cast<ui::TF_Filtr*>(app::makeFilterDialog(w));
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Kestrom-Filtr"));
     QCOMPARE(dialog->Label1->text(), QStringLiteral("Obciecie wstepne[cm]"));
     QCOMPARE(dialog->Button1->text(), QStringLiteral("Domyslne"));
@@ -242,7 +243,7 @@ void AnalysisActionsTest::sameFileAsComparisonLiesOnTheRecorderCurve() {
     const double maximum = w.state().comparison.evaluation.maxAltitude;
     QCOMPARE(w.chart().leftAxisRule().maximum,
              std::max(axisBefore, std::trunc(maximum + maximum * 0.1)));
-    QVERIFY(run.prompts.messages.empty());
+    QVERIFY(run.prompts.shown.empty());
 }
 
 void AnalysisActionsTest::comparisonLeavesTheRecorderReevaluationAlone() {
@@ -272,7 +273,7 @@ void AnalysisActionsTest::comparisonLeavesTheRecorderReevaluationAlone() {
              seriesValues(a.chart(), SeriesId::Series2));
     QCOMPARE(w.E_MaxGl->text(), a.E_MaxGl->text());
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
-    QVERIFY(run.prompts.messages.empty());
+    QVERIFY(run.prompts.shown.empty());
 }
 
 void AnalysisActionsTest::comparisonRemovedByTheMenuMark() {
@@ -308,7 +309,7 @@ void AnalysisActionsTest::comparisonRemovedByTheMenuMark() {
     const std::string stub = run.path("stub.kes");
     (void)writeWholeFile(stub, std::vector<std::uint8_t>(20, 1));
     run.compare(stub);
-    QCOMPARE(run.prompts.messages.back().text, Message::FileTooShort);
+    QCOMPARE(run.prompts.shown.back().text, Message::FileTooShort);
     QCOMPARE(w.GroupB_Por->title(), title);
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series3), shown);
 }
@@ -520,7 +521,7 @@ void AnalysisActionsTest::temperatureEntryRedrawsOnlyItsFlight() {
     QCOMPARE(w.state().comparison.record.groundTemp, 40.0f);
     QVERIFY(seriesValues(w.chart(), SeriesId::Series3) != compare);
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), colderFiltered);
-    QVERIFY(run.prompts.messages.empty());
+    QVERIFY(run.prompts.shown.empty());
 }
 
 void AnalysisActionsTest::temperatureEntryRefusesWhatIsNoNumber() {
@@ -530,11 +531,11 @@ void AnalysisActionsTest::temperatureEntryRefusesWhatIsNoNumber() {
     // Still read-only, no flight: Enter gives the message and nothing else.
     QVERIFY(w.E_TempGl->isReadOnly());
     QTest::keyClick(w.E_TempGl, Qt::Key_Return);
-    QCOMPARE(run.prompts.messages.size(), std::size_t{1});
-    QCOMPARE(run.prompts.messages[0].text, Message::WrongTemperature);
-    QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
-    QCOMPARE(run.prompts.messages[0].buttons, Buttons::Ok);
-    QCOMPARE(run.prompts.messages[0].language, kEnglish);
+    QCOMPARE(run.prompts.shown.size(), std::size_t{1});
+    QCOMPARE(run.prompts.shown[0].text, Message::WrongTemperature);
+    QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
+    QCOMPARE(run.prompts.shown[0].buttons, Buttons::Ok);
+    QCOMPARE(run.prompts.shown[0].language, kEnglish);
 
     run.load(run.flightFile("r.kes", flightAt(2)));
     const std::vector<double> before = seriesValues(w.chart(), SeriesId::Series1);
@@ -543,7 +544,7 @@ void AnalysisActionsTest::temperatureEntryRefusesWhatIsNoNumber() {
         w.E_TempGl->setText(QString::fromLatin1(text));
         QTest::keyClick(w.E_TempGl, Qt::Key_Return);
     }
-    QCOMPARE(run.prompts.messages.size(), std::size_t{4});
+    QCOMPARE(run.prompts.shown.size(), std::size_t{4});
     QCOMPARE(w.state().recorder.groundTemp, temperature);
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), before);
 }

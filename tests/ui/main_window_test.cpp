@@ -1,7 +1,7 @@
 // The main window end to end: layout, configuration file, languages, and the recorder actions
 // against the simulated recorder, with dialogs answered by fake prompts.
 
-#include "fake_prompts.h"
+#include "tests/support/fake_prompts.h"
 
 #include "device/simulated_bus.h"
 #include "flight/evaluation.h"
@@ -56,7 +56,7 @@ struct Run {
     QTemporaryDir dir;
     SimulatedBus bus;
     SimulatedRecorder* recorder = nullptr;
-    test::WindowPrompts prompts;
+    test::FakePrompts prompts;
     std::unique_ptr<TKestrom_BMP> window;
     std::vector<std::uint8_t> flight;
 
@@ -391,7 +391,7 @@ void MainWindowTest::downloadFillsThePanelAndTheCurves() {
     QVERIFY(w.E_TempGl->isReadOnly());
     w.B_Odczyt_Kestromu->click();
 
-    QVERIFY(run.prompts.messages.empty());
+    QVERIFY(run.prompts.shown.empty());
     QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("Kestrom"));
     QCOMPARE(w.E_NrZawodnika->text(), QStringLiteral("17"));
     QCOMPARE(w.E_NrSeryjny->text(), QStringLiteral("1001"));
@@ -433,10 +433,10 @@ void MainWindowTest::downloadWithoutNewFlightStillDrawsIt() {
     TKestrom_BMP& w = run.open();
     w.English1->trigger();
     w.B_Odczyt_Kestromu->click();
-    QCOMPARE(run.prompts.messages.size(), std::size_t{1});
-    QCOMPARE(run.prompts.messages[0].text, Message::NoNewFlight);
-    QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
-    QCOMPARE(run.prompts.messages[0].language, kEnglish);
+    QCOMPARE(run.prompts.shown.size(), std::size_t{1});
+    QCOMPARE(run.prompts.shown[0].text, Message::NoNewFlight);
+    QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
+    QCOMPARE(run.prompts.shown[0].language, kEnglish);
     QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("Altimeter"));
     QCOMPARE(w.chart().pointCount(SeriesId::Series1), run.samples() - 5);
 }
@@ -489,7 +489,7 @@ void MainWindowTest::missingRecorderChangesNothing() {
     w.GroupB_Alt->setTitle(QStringLiteral("earlier.kes"));
     w.B_Odczyt_Kestromu->click();
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::PortError});
-    QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
+    QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
     QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("earlier.kes"));
     QVERIFY(w.E_PobDan->isHidden());
     QVERIFY(w.E_TempGl->isReadOnly());
@@ -524,7 +524,7 @@ void MainWindowTest::saveThenLoadGivesTheSameFlight() {
                              w.E_NrSeryjny->text(), w.E_TempGl->text(), w.E_probkGl->text()};
     QCOMPARE(loaded, panel);
     QCOMPARE(run.prompts.dialogs, (std::vector<FileDialog>{FileDialog::Save, FileDialog::Open}));
-    QVERIFY(run.prompts.messages.empty());
+    QVERIFY(run.prompts.shown.empty());
 }
 
 void MainWindowTest::saveAsksBeforeOverwriting_data() {
@@ -544,10 +544,10 @@ void MainWindowTest::saveAsksBeforeOverwriting() {
     run.prompts.fileNames.push_back(path.toStdString());
     run.prompts.answers.push_back(confirm ? Answer::Ok : Answer::Cancel);
     w.BZapisz->click();
-    QCOMPARE(run.prompts.messages.size(), std::size_t{1});
-    QCOMPARE(run.prompts.messages[0].text, Message::FileExists);
-    QCOMPARE(run.prompts.messages[0].caption, Message::SaveCaption);
-    QCOMPARE(run.prompts.messages[0].buttons, Buttons::OkCancel);
+    QCOMPARE(run.prompts.shown.size(), std::size_t{1});
+    QCOMPARE(run.prompts.shown[0].text, Message::FileExists);
+    QCOMPARE(run.prompts.shown[0].caption, Message::SaveCaption);
+    QCOMPARE(run.prompts.shown[0].buttons, Buttons::OkCancel);
     QCOMPARE(readFile(path).size(),
              confirm ? static_cast<qsizetype>(run.flight.size()) : old.size());
     if (!confirm) {
@@ -567,7 +567,7 @@ void MainWindowTest::saveWithoutDownloadSaysNoData() {
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
     w.BZapisz->click();
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::NoData});
-    QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
+    QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
     QCOMPARE(run.prompts.dialogs, std::vector<FileDialog>{FileDialog::Open});
 }
 
@@ -648,7 +648,7 @@ void MainWindowTest::helpFileFollowsTheLanguage() {
     const QDir folder(QFileInfo(run.dir.path()).canonicalFilePath());
     QCOMPARE(opened, (QStringList{folder.filePath(QStringLiteral("Kes_HELPP.chm")),
                                   folder.filePath(QStringLiteral("Kes_HELPA.chm"))}));
-    QVERIFY(run.prompts.messages.empty());
+    QVERIFY(run.prompts.shown.empty());
 }
 
 void MainWindowTest::helpOpensTheGuideBesideOrBelowTheProgramOrSaysWhy() {
@@ -668,10 +668,10 @@ void MainWindowTest::helpOpensTheGuideBesideOrBelowTheProgramOrSaysWhy() {
     // Nothing anywhere: a message in the language in force, nothing handed to the desktop.
     for (QAction* language : {w.Polski1, w.English1}) {
         language->trigger();
-        run.prompts.messages.clear();
+        run.prompts.shown.clear();
         w.Help1->trigger();
         QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::HelpNotFound});
-        QCOMPARE(run.prompts.messages[0].language, w.CurrentLanguage());
+        QCOMPARE(run.prompts.shown[0].language, w.CurrentLanguage());
         QVERIFY(!messageText(Message::HelpNotFound, w.CurrentLanguage()).empty());
     }
     QVERIFY(opened.isEmpty());
@@ -694,7 +694,7 @@ void MainWindowTest::helpOpensTheGuideBesideOrBelowTheProgramOrSaysWhy() {
 
     // A guide the desktop cannot open is reported too.
     opens = false;
-    run.prompts.messages.clear();
+    run.prompts.shown.clear();
     w.Help1->trigger();
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::HelpNotOpened});
 }

@@ -107,7 +107,7 @@ void OutputTest::exportWritesThePlottedPoints() {
         // Four significant digits with one decimal: within 0.05 m of the plotted value.
         QVERIFY2(std::abs(value - plotted[static_cast<std::size_t>(i)]) < 0.051, line.constData());
     }
-    QVERIFY(run.prompts.messages.empty());
+    QVERIFY(run.prompts.shown.empty());
 }
 
 void OutputTest::exportWithNothingToWriteSaysNoData_data() {
@@ -129,10 +129,10 @@ void OutputTest::exportWithNothingToWriteSaysNoData() {
     run.prompts.fileNames.push_back(run.path("out"));
     w.ZapiszdoExcela1Click();
     QVERIFY(run.prompts.dialogs.empty()); // no file dialog
-    QCOMPARE(run.prompts.messages.size(), std::size_t{1});
-    QCOMPARE(run.prompts.messages[0].text, Message::NoData);
-    QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
-    QCOMPARE(run.prompts.messages[0].language, kEnglish);
+    QCOMPARE(run.prompts.shown.size(), std::size_t{1});
+    QCOMPARE(run.prompts.shown[0].text, Message::NoData);
+    QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
+    QCOMPARE(run.prompts.shown[0].language, kEnglish);
     QVERIFY(!QFile::exists(QString::fromStdString(run.path("out.csv"))));
 }
 
@@ -177,10 +177,10 @@ void OutputTest::exportAsksBeforeOverwriting() {
     run.prompts.answers.push_back(Answer::Cancel);
     w.ZapiszdoExcela1Click();
     QCOMPARE(readFile(file), QByteArray("old"));
-    QCOMPARE(run.prompts.messages.size(), std::size_t{1});
-    QCOMPARE(run.prompts.messages[0].text, Message::FileExists);
-    QCOMPARE(run.prompts.messages[0].caption, Message::SaveCaption);
-    QCOMPARE(run.prompts.messages[0].buttons, Buttons::OkCancel);
+    QCOMPARE(run.prompts.shown.size(), std::size_t{1});
+    QCOMPARE(run.prompts.shown[0].text, Message::FileExists);
+    QCOMPARE(run.prompts.shown[0].caption, Message::SaveCaption);
+    QCOMPARE(run.prompts.shown[0].buttons, Buttons::OkCancel);
 
     run.prompts.fileNames.push_back(run.path("out.csv"));
     run.prompts.answers.push_back(Answer::Ok);
@@ -227,13 +227,13 @@ void OutputTest::headingLines() {
 }
 
 // Prompts that note the chart title while the picture dialog is open.
-class TitleWatchingPrompts : public test::WindowPrompts {
+class TitleWatchingPrompts : public test::FakePrompts {
 public:
     ui::Chart* chart = nullptr;
     QStringList titleDuringDialog;
     std::optional<std::string> askFileName(FileDialog dialog) override {
         titleDuringDialog = chart->titleLines();
-        return WindowPrompts::askFileName(dialog);
+        return FakePrompts::askFileName(dialog);
     }
 };
 
@@ -321,7 +321,7 @@ void OutputTest::printGivesOnePageWithTheMarginOfTheOrientation() {
     QCOMPARE(w.chart().printMargins(), QMarginsF(5, 5, 5, 25));
     const QByteArray landscape = readFile(run.path("landscape.pdf"));
     QCOMPARE(QString::fromLatin1(landscape).count(page), 1);
-    QVERIFY(run.prompts.messages.empty());
+    QVERIFY(run.prompts.shown.empty());
 }
 
 void OutputTest::printThatCannotStartSaysSoAndLeavesThePrinterUsable() {
@@ -337,11 +337,11 @@ void OutputTest::printThatCannotStartSaysSoAndLeavesThePrinterUsable() {
          {std::pair{&TKestrom_BMP::Polski1Click, kPolish},
           std::pair{&TKestrom_BMP::English1Click, kEnglish}}) {
         (w.*switchLanguage)();
-        run.prompts.messages.clear();
+        run.prompts.shown.clear();
         w.Drukuj1Click();
         QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::PrintFailed});
-        QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
-        QCOMPARE(run.prompts.messages[0].language, language);
+        QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
+        QCOMPARE(run.prompts.shown[0].language, language);
         QVERIFY(!messageText(Message::PrintFailed, language).empty());
         QCOMPARE(w.chart().titleLines(), QStringList{kRestoredTitle});
     }
@@ -355,9 +355,9 @@ void OutputTest::printThatCannotStartSaysSoAndLeavesThePrinterUsable() {
     });
     w.UstawDrukarke1Click();
     QCOMPARE(w.printer().outputFileName(), chosen);
-    run.prompts.messages.clear();
+    run.prompts.shown.clear();
     w.Drukuj1Click();
-    QVERIFY(run.prompts.messages.empty());
+    QVERIFY(run.prompts.shown.empty());
     QCOMPARE(w.chart().printMargins(), QMarginsF(5, 5, 5, 25));
     QVERIFY(readFile(chosen.toStdString()).startsWith("%PDF"));
 }

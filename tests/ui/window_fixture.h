@@ -3,7 +3,7 @@
 // file, its configuration and the flight files, a simulated bus without recorders, and the fake
 // prompts. Flights are made by the generator and loaded through the window's own buttons.
 
-#include "fake_prompts.h"
+#include "tests/support/fake_prompts.h"
 
 #include "device/simulated_bus.h"
 #include "files/measurement_file.h"
@@ -21,7 +21,7 @@ namespace kestrom::test {
 struct WindowRun {
     QTemporaryDir dir;
     SimulatedBus bus;
-    WindowPrompts prompts;
+    FakePrompts prompts;
     std::unique_ptr<ui::TKestrom_BMP> window;
 
     ui::TKestrom_BMP& open() {

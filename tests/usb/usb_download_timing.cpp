@@ -4,7 +4,7 @@
 
 #include "device/actions.h"
 #include "device/simulated_bus.h"
-#include "tests/device/fake_prompts.h"
+#include "tests/support/fake_prompts.h"
 #include "tests/usb/ft201x_emulator.h"
 
 #include <sys/resource.h>

@@ -4,7 +4,7 @@
 #include "device/actions.h"
 #include "device/bridge.h"
 #include "device/link.h"
-#include "tests/device/fake_prompts.h"
+#include "tests/support/fake_prompts.h"
 #include "tests/usb/ft201x_emulator.h"
 #include "tests/usb/time_limit.h"
 
@@ -72,7 +72,7 @@ TEST(UsbLink, FindsTheRecorderAmongOtherBridges) {
 
     withinSeconds(5, [&] { link.ConnectDevice(rig.prompts); });
 
-    ASSERT_NE(link.deviceHandle, nullptr);
+    ASSERT_TRUE(link.connected());
     EXPECT_TRUE(rig.prompts.shown.empty());
     EXPECT_TRUE(rig.usb.recorder(otherX).frames.empty());
     EXPECT_EQ(handshakes(rig.usb.recorder(mute)), 1);
@@ -102,7 +102,7 @@ TEST(UsbLink, HandshakeNeedsExactlyTwoBytesWithA5Second) {
         c.fault(rig.plugRecorder().faults);
         DeviceLink& link = rig.start();
         withinSeconds(5, [&] { link.ConnectDevice(rig.prompts); });
-        EXPECT_EQ(link.deviceHandle != nullptr, c.found);
+        EXPECT_EQ(link.connected(), c.found);
         EXPECT_EQ(rig.prompts.texts(),
                   c.found ? std::vector<Message>{} : std::vector<Message>{Message::PortError});
     }
@@ -149,7 +149,7 @@ TEST(UsbActions, SettingsAreReadSavedAndSetToDefault) {
     DeviceLink& link = rig.start();
 
     withinSeconds(5, [&] { link.ConnectDevice(rig.prompts); });
-    ASSERT_NE(link.deviceHandle, nullptr);
+    ASSERT_TRUE(link.connected());
     const DeviceSettingsReply read = withinSeconds(5, [&] { return ReadDeviceSettings(link); });
     ASSERT_TRUE(read.ok);
     EXPECT_EQ(read.status->competitorNumber, 4321);
@@ -186,7 +186,7 @@ TEST(UsbActions, SilentRecorderEndsEveryReadByItsDeadline) {
     SimulatedRecorder& recorder = rig.plugRecorder();
     DeviceLink& link = rig.start();
     withinSeconds(5, [&] { link.ConnectDevice(rig.prompts); });
-    ASSERT_NE(link.deviceHandle, nullptr);
+    ASSERT_TRUE(link.connected());
     recorder.faults.silent = true;
 
     const auto start = std::chrono::steady_clock::now();
@@ -200,7 +200,7 @@ TEST(UsbActions, SilentRecorderEndsEveryReadByItsDeadline) {
     const DownloadResult result =
         withinSeconds(5, [&] { return downloadFlight(link, rig.prompts); });
     EXPECT_EQ(result.outcome, DownloadOutcome::NotConnected);
-    EXPECT_EQ(link.deviceHandle, nullptr);
+    EXPECT_FALSE(link.connected());
     EXPECT_EQ(rig.prompts.texts(), std::vector<Message>{Message::PortError});
 
     // Answering the handshake but not the status request ends with its own message.
@@ -209,7 +209,7 @@ TEST(UsbActions, SilentRecorderEndsEveryReadByItsDeadline) {
     rig.prompts.shown.clear();
     EXPECT_EQ(withinSeconds(5, [&] { return downloadFlight(link, rig.prompts); }).outcome,
               DownloadOutcome::StatusFailed);
-    EXPECT_EQ(link.deviceHandle, nullptr);
+    EXPECT_FALSE(link.connected());
     EXPECT_EQ(rig.prompts.texts(), std::vector<Message>{Message::CommError});
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
 }
@@ -227,7 +227,7 @@ TEST(UsbActions, UnpluggedDuringTransferFailsCleanlyAndWorksWhenBack) {
     EXPECT_EQ(cut.outcome, DownloadOutcome::TransferFailed);
     // libftdi drops what one call had gathered when a later packet of the same call fails.
     EXPECT_LE(cut.flightBytes, 20u);
-    EXPECT_EQ(link.deviceHandle, nullptr);
+    EXPECT_FALSE(link.connected());
     EXPECT_EQ(rig.prompts.texts(), std::vector<Message>{Message::CommError});
 
     // Still out: not found.

@@ -1,4 +1,4 @@
-#include "app/config.h"
+#include "files/config.h"
 
 #include "files/measurement_file.h"
 

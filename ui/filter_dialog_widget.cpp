@@ -1,7 +1,6 @@
-#include "analysis/filter_dialog_widget.h"
+#include "ui/filter_dialog_widget.h"
 
 #include "analysis/filter_dialog.h"
-#include "ui/main_window.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -9,7 +8,7 @@
 
 #include <array>
 
-namespace kestrom::analysis {
+namespace kestrom::ui {
 namespace {
 
 struct CaptionPair {
@@ -29,10 +28,6 @@ constexpr std::array<CaptionPair, 6> kCaptions{{
 QString captionOf(std::size_t index, Language language) {
     const CaptionPair& pair = kCaptions.at(index);
     return QString::fromUtf8(languageIndex(language) == kPolish ? pair.polish : pair.english);
-}
-
-FilterParams paramsOf(const ConfigRecord& config) {
-    return {config.PreCutCm, config.FinalCutCm, config.PrefilterWidth, config.FinalFilterWidth};
 }
 
 } // namespace
@@ -91,7 +86,7 @@ TF_Filtr::TF_Filtr(ConfigRecord& config, std::function<Language()> language,
 }
 
 void TF_Filtr::FormCreate() {
-    const FilterDialogTexts texts = filterTextsOf(paramsOf(config_));
+    const FilterDialogTexts texts = filterTextsOf(filterParamsOf(config_));
     Ed_Obc_Zgr->setText(QString::fromStdString(texts[0]));
     Ed_ObcDokl->setText(QString::fromStdString(texts[1]));
     Ed_Filtr1->setText(QString::fromStdString(texts[2]));
@@ -121,10 +116,7 @@ void TF_Filtr::Button2Click() {
     const FilterParams params =
         filterParamsFromTexts({Ed_Obc_Zgr->text().toStdString(), Ed_ObcDokl->text().toStdString(),
                                Ed_Filtr1->text().toStdString(), Ed_Filtr2->text().toStdString()});
-    config_.PreCutCm = params.preCutCm;
-    config_.FinalCutCm = params.finalCutCm;
-    config_.PrefilterWidth = params.prefilterWidth;
-    config_.FinalFilterWidth = params.finalFilterWidth;
+    storeFilterParams(config_, params);
     if (saveConfig_) {
         saveConfig_();
     }
@@ -136,10 +128,4 @@ void TF_Filtr::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-QDialog* makeFilterDialog(ui::TKestrom_BMP& window) {
-    return new TF_Filtr(
-        window.state().config, [&window] { return window.CurrentLanguage(); },
-        [&window] { window.saveConfiguration(); }, &window);
-}
-
-} // namespace kestrom::analysis
+} // namespace kestrom::ui

@@ -2,7 +2,7 @@
 // The one way the program asks the user something: message boxes and file dialogs.
 // The window gives a Qt implementation; tests give a fake that answers from a queue.
 
-#include "app/texts.h"
+#include "core/texts.h"
 
 #include <optional>
 #include <string>

@@ -3,8 +3,8 @@
 // the stored parameters once, when it is created; Save stores the fields into the configuration
 // record, writes the configuration file at once and closes the dialog.
 
-#include "app/config.h"
-#include "app/texts.h"
+#include "core/texts.h"
+#include "files/config.h"
 
 #include <QDialog>
 
@@ -15,10 +15,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace kestrom::ui {
-class TKestrom_BMP;
-}
-
-namespace kestrom::analysis {
 
 class TF_Filtr : public QDialog {
     Q_OBJECT
@@ -58,7 +54,4 @@ private:
     std::function<void()> saveConfig_;
 };
 
-// The window's filter dialog, working on the window's configuration record and language.
-QDialog* makeFilterDialog(ui::TKestrom_BMP& window);
-
-} // namespace kestrom::analysis
+} // namespace kestrom::ui

@@ -1,41 +1,46 @@
 #pragma once
-// Prompts for window tests: records every message, error and file dialog, answers questions and
-// file dialogs from queues (OK and "cancelled" when a queue is empty), and shows messages in the
-// window's language like the real prompts.
+// The one fake of the prompts for every test: records every message (with the language it was
+// shown in), error and file dialog, and answers questions and file dialogs from queues (OK and
+// "cancelled" when a queue is empty). The language is a fixed value unless languageSource follows
+// a window, as the real prompts do.
 
-#include "app/prompts.h"
+#include "core/prompts.h"
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestrom::test {
 
-struct AskedMessage {
+struct ShownMessage {
     Message text;
     Message caption;
     Buttons buttons;
-    Language language;
+    Language language = kEnglish;
+    bool operator==(const ShownMessage&) const = default;
 };
 
-class WindowPrompts : public Prompts {
+class FakePrompts : public Prompts {
 public:
-    std::vector<AskedMessage> messages;
+    std::vector<ShownMessage> shown;
     std::vector<std::string> errors;
     std::vector<FileDialog> dialogs;
     std::deque<Answer> answers;
     std::deque<std::optional<std::string>> fileNames;
+    Language lang = kEnglish;
     std::function<Language()> languageSource;
 
     Answer showMessage(Message text, Message caption, Buttons buttons) override {
-        messages.push_back({text, caption, buttons, language()});
+        shown.push_back({text, caption, buttons, language()});
         if (answers.empty()) {
             return Answer::Ok;
         }
-        const Answer a = answers.front();
+        const Answer answer = answers.front();
         answers.pop_front();
-        return a;
+        return answer;
     }
     void showError(const std::string& text) override { errors.push_back(text); }
     std::optional<std::string> askFileName(FileDialog dialog) override {
@@ -47,14 +52,14 @@ public:
         fileNames.pop_front();
         return name;
     }
-    Language language() const override { return languageSource ? languageSource() : kPolish; }
+    Language language() const override { return languageSource ? languageSource() : lang; }
 
     std::vector<Message> texts() const {
-        std::vector<Message> out;
-        for (const auto& m : messages) {
-            out.push_back(m.text);
+        std::vector<Message> result;
+        for (const auto& m : shown) {
+            result.push_back(m.text);
         }
-        return out;
+        return result;
     }
 };
 
