@@ -1,5 +1,6 @@
 // kestrom-cli archive, and the archive step of download.
 
+#include "settings/settings_texts.h"
 #include "cli/archive_commands.h"
 
 #include "cli/commands.h"

@@ -171,11 +171,11 @@ std::vector<std::uint8_t> flightStream(RecorderState& state, const RecorderFault
 } // namespace
 
 void SimulatedRecorder::holdFlight(std::vector<std::uint8_t> stream) {
-    if (stream.size() >= kFlightHeaderBytes) {
-        state.competitorNumber = readU16le(stream, 1);
-        state.serialNumber = readU16le(stream, 3);
-        state.rateCode = static_cast<std::uint8_t>(stream[7] & 0x0F);
-        state.deviceFactor = readU16le(stream, 8);
+    if (stream.size() >= kHeaderBytes) {
+        state.competitorNumber = readU16le(stream, kOffsetCompetitor);
+        state.serialNumber = readU16le(stream, kOffsetSerial);
+        state.rateCode = static_cast<std::uint8_t>(stream[kOffsetRateCode] & 0x0F);
+        state.deviceFactor = readU16le(stream, kOffsetDeviceFactor);
     }
     state.flight = std::move(stream);
     state.newFlight = true;

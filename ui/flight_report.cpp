@@ -1,3 +1,4 @@
+#include "settings/settings_texts.h"
 #include "ui/flight_report.h"
 
 #include "files/measurement_file.h"

@@ -2,6 +2,7 @@
 // The Flights window: archived flights and recently opened files in one sortable table, with Load
 // and Compare for the selected row. Not modal, so the chart stays usable beside it.
 
+#include "settings/settings_texts.h"
 #include "ui/flight_list_model.h"
 
 #include <QDialog>

@@ -1,5 +1,6 @@
 // kestrom-cli download's archive step, archive and table, run in-process.
 
+#include "settings/settings_texts.h"
 #include "analysis/filter_plot.h"
 #include "cli/archive_commands.h"
 #include "cli/commands.h"
