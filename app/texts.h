@@ -66,6 +66,10 @@ enum class Message {
     ValueTooLarge,
     // A settings number field left empty (settings dialog).
     FieldEmpty,
+    // The configuration file could not be read at start-up (window; kept unchanged at close).
+    ConfigNotRead,
+    // A loaded or compared file whose calibration words no sensor stores (window and kestrom-cli).
+    NotAFlight,
 };
 
 struct TextPair {

@@ -165,6 +165,9 @@ void TKestrom_BMP::B_PorownanieClick() {
         Chart1->clearSeries(SeriesId::Series3);
         Chart1->refresh();
     }
+    if (calibrationImpossible(cmp.record.image)) {
+        prompts_.showMessage(Message::NotAFlight, Message::ProblemCaption, Buttons::Ok);
+    }
 }
 
 void TKestrom_BMP::clearComparePanel() {
