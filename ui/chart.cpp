@@ -472,8 +472,9 @@ bool Chart::saveBitmap(const QString& path) {
     if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "BMP")) {
         return false;
     }
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bmp.constData());
-    return writeWholeFile(path.toStdString(), std::span(data, static_cast<std::size_t>(bmp.size())))
+    const auto* encoded = reinterpret_cast<const std::uint8_t*>(bmp.constData());
+    return writeWholeFile(path.toStdString(),
+                          std::span(encoded, static_cast<std::size_t>(bmp.size())))
         .ok();
 }
 

@@ -27,9 +27,13 @@ public:
     std::deque<Answer> answers;
     std::deque<std::optional<std::string>> fileNames;
     std::function<Language()> languageSource;
+    std::function<void()> onMessage; // runs as each message is shown, to look at the window then
 
     Answer showMessage(Message text, Message caption, Buttons buttons) override {
         messages.push_back({text, caption, buttons, language()});
+        if (onMessage) {
+            onMessage();
+        }
         if (answers.empty()) {
             return Answer::Ok;
         }
