@@ -102,7 +102,14 @@ std::string chooseConfigPath(std::string_view programPath, const std::string& us
 
 ConfigLoadResult LoadConfig(const std::string& path) {
     ConfigLoadResult result;
-    // Not blocking: a FIFO in the file's place would otherwise hold up the start for ever.
+    // Only a regular file is opened at all: opening a device can act on it, and a FIFO would hold
+    // up the start for ever (the open does not block either, should one appear meanwhile).
+    struct stat named {};
+    if (::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
+        result.status = ConfigLoad::Unreadable;
+        result.error = path + ": not a regular file";
+        return result;
+    }
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         if (errno != ENOENT) {

@@ -49,6 +49,12 @@ Result<FlightImage> readMeasurementStream(int fd, const std::string& name) {
 }
 
 Result<FlightImage> readMeasurementFile(const std::filesystem::path& path) {
+    // A device is not even opened (opening one may act on it, as on a serial line).
+    struct stat named {};
+    if (::stat(path.c_str(), &named) == 0 && (S_ISCHR(named.st_mode) || S_ISBLK(named.st_mode))) {
+        return Result<FlightImage>::failure(ErrorKind::ReadFailed, "Cannot read " + path.string() +
+                                                                       ": Not a regular file");
+    }
     // Not blocking: opening a FIFO would otherwise wait for a writer that may never come.
     Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0) {
