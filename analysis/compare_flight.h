@@ -65,8 +65,8 @@ struct CompareFlight {
     std::string minText; // E_Min_Por
 };
 
-// B_PorownanieClick after the file was read: keeps the first 33000 bytes of fileBytes as the
-// comparison image, applies its header, sets compareSampleBytes = bytes - 32 and evaluates when
+// B_PorownanieClick after the file was read: keeps the first kMaxFileReadBytes of fileBytes as
+// the comparison image, applies its header, sets compareSampleBytes = bytes - 32 and evaluates when
 // that is 24 or more. leftAxisMax is the chart's current left-axis maximum. A file shorter than
 // the 32-byte header is refused with ErrorKind::TooShort and nothing changes. The maximum and
 // minimum texts keep what they showed unless the evaluation writes them.

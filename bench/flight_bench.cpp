@@ -27,7 +27,7 @@ std::vector<std::uint8_t> longFlight(double noiseCounts = 2.0) {
     return generateFlight(o);
 }
 
-// Reading a measurement file (the first 33,000 bytes) and applying its header.
+// Reading a measurement file (up to 90,000 bytes) and applying its header.
 void loadFile(benchmark::State& state) {
     const std::filesystem::path file = std::filesystem::temp_directory_path() /
                                        ("kestrom-bench-" + std::to_string(::getpid()) + ".bin");

@@ -4,6 +4,7 @@
 #include "analysis/filter_plot.h"
 #include "analysis/temperature_entry.h"
 #include "cli/flight_json.h"
+#include "cli/io.h"
 #include "core/texts.h"
 #include "files/measurement_file.h"
 
@@ -61,10 +62,11 @@ Result<nlohmann::ordered_json> comparisonJson(const std::filesystem::path& path,
                                               std::optional<int> tempC,
                                               const AnalysisJsonOptions& options) {
     using JsonResult = Result<nlohmann::ordered_json>;
-    Result<FlightImage> image = readMeasurementFile(path);
+    Result<FlightImage> image = readInput(path.string());
     if (!image) {
         return JsonResult::failure(image.status.kind, image.status.error);
     }
+    warnIfNoFlight(path.string(), *image.value);
     CompareFlight compare;
     const Status loaded = loadCompareFlight(compare, image.value->bytes(), kNoLeftAxisMax);
     if (!loaded) {

@@ -34,7 +34,8 @@ void addRecorderFilterJson(nlohmann::ordered_json& j, const FlightRecord& record
 
 // --as-comparison: loads path as the comparison flight, applies the temperature entry tempC when
 // given, and with --filter filters as the comparison's Filter button does. Fails for unreadable
-// files, files shorter than 32 bytes and a refused temperature (Wrong temperature).
+// files, files shorter than 32 bytes and a refused temperature (Wrong temperature). Warns on
+// stderr about a file that cannot be a flight.
 Result<nlohmann::ordered_json> comparisonJson(const std::filesystem::path& path,
                                               std::optional<int> tempC,
                                               const AnalysisJsonOptions& options);

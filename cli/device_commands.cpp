@@ -4,6 +4,7 @@
 
 #include "cli/archive_commands.h"
 #include "cli/commands.h"
+#include "cli/io.h"
 #include "core/prompts.h"
 #include "core/texts.h"
 #include "device/actions.h"
@@ -18,9 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,11 +29,6 @@
 
 namespace kestrom::cli {
 namespace {
-
-[[noreturn]] void fail(const std::string& text) {
-    std::cerr << "kestrom-cli: " << text << '\n';
-    throw CLI::RuntimeError(kFailureExit);
-}
 
 // Message boxes as lines on stderr, in English. A question is answered by --yes, or by the user
 // on a terminal; anything else counts as Cancel.
@@ -69,17 +63,13 @@ private:
     bool assumeYes_;
 };
 
-std::vector<std::uint8_t> readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        fail("cannot open " + path);
+// The simulated recorder's flight, read as Load reads a file.
+std::vector<std::uint8_t> readFlightFile(const std::string& path) {
+    Result<FlightImage> image = readInput(path);
+    if (!image) {
+        fail(image.status.error);
     }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        fail("cannot read " + path);
-    }
-    return bytes;
+    return image.value->bytes();
 }
 
 // The bus the command talks to: real bridges, or one simulated recorder holding `flight`.
@@ -97,7 +87,7 @@ Connection connectTo(bool simulate, const std::string& flightPath, std::uint32_t
         // The recorder reports the competitor, serial number, rate and device value its flight
         // was stored with.
         c.recorder->holdFlight(flightPath.empty() ? generateFlight(GeneratorOptions{})
-                                                  : readAll(flightPath));
+                                                  : readFlightFile(flightPath));
         c.bus = std::move(bus);
     } else {
         if (!hardwareBusAvailable()) {
@@ -156,9 +146,11 @@ void addDownload(CLI::App& app) {
     };
     auto o = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand("download", "Download the recorder's last flight");
-    cmd->add_option("-o,--output", o->out, "measurement file to write")->required();
+    cmd->add_option("-o,--output", o->out, "measurement file to write (- for standard output)")
+        ->required();
     cmd->add_option("--simulate", o->simulate,
-                    "use a simulated recorder holding FLIGHT (a generated flight without it)")
+                    "use a simulated recorder holding FLIGHT (a generated flight without it; - "
+                    "for standard input)")
         ->expected(0, 1);
     cmd->add_flag("--force", o->force, "replace an existing file");
     cmd->add_flag("--no-archive", o->noArchive, "do not keep a copy in the flight archive");
@@ -166,8 +158,19 @@ void addDownload(CLI::App& app) {
                     "simulated recorder's bytes per second (0: as fast as possible)")
         ->capture_default_str();
     cmd->callback([o] {
-        if (!o->force && std::filesystem::exists(o->out)) {
+        const bool toStdout = o->out == kStandardStream;
+        if (o->simulate) {
+            refuseOutputOverInput(o->out, *o->simulate);
+        }
+        // Only a regular file is replaced; a FIFO or a device is written to as it is.
+        if (!toStdout && !o->force && std::filesystem::is_regular_file(o->out)) {
             fail(o->out + " exists; use --force to replace it");
+        }
+        // Before the transfer: a recorder is not read for a file that cannot be written.
+        if (!toStdout) {
+            if (const Status writable = checkWritable(o->out); !writable) {
+                fail(writable.error);
+            }
         }
         Connection c = connectTo(o->simulate.has_value(), o->simulate.value_or(""), o->byteRate);
         ConsolePrompts prompts(false);
@@ -196,14 +199,13 @@ void addDownload(CLI::App& app) {
         if (!o->noArchive) {
             archiveDownload(FlightImage(result.image));
         }
-        if (const Status written = writeWholeFile(o->out, result.image); !written) {
-            fail(written.error);
-        }
+        writeOutput(result.image, o->out);
         FlightRecord record;
         record.flightBytes = result.flightBytes;
         setFlightImage(record, FlightImage(result.image));
         evaluateRecord(record, true);
-        std::cout << summaryLine(o->out, record) << '\n';
+        // The flight itself may be on standard output: the summary then goes beside it.
+        (toStdout ? std::cerr : std::cout) << summaryLine(o->out, record) << '\n';
     });
 }
 

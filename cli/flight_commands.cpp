@@ -3,6 +3,7 @@
 #include "cli/analysis_json.h"
 #include "cli/commands.h"
 #include "cli/flight_json.h"
+#include "cli/io.h"
 #include "files/measurement_file.h"
 #include "files/text_export.h"
 #include "flight/flight_header.h"
@@ -20,11 +21,6 @@
 namespace kestrom::cli {
 namespace {
 
-[[noreturn]] void fail(const std::string& text) {
-    std::cerr << "kestrom-cli: " << text << '\n';
-    throw CLI::RuntimeError(kFailureExit);
-}
-
 // Loads a flight, then applies a temperature entry (whole degrees) as the window does: the
 // flight is evaluated again with it when it can be evaluated at all.
 FlightRecord loadOrFail(const std::string& path, std::optional<int> tempC, bool accelView) {
@@ -33,28 +29,12 @@ FlightRecord loadOrFail(const std::string& path, std::optional<int> tempC, bool 
         fail(loaded.status.error);
     }
     FlightRecord record = std::move(*loaded.value);
+    warnIfNoFlight(path, record.image);
     if (tempC) {
         setGroundTemperature(record, *tempC);
         evaluateRecord(record, accelView);
     }
     return record;
-}
-
-// Writes bytes to stdout in one piece, or to a file replaced as a whole.
-void emit(const std::string& bytes, const std::string& outPath) {
-    if (outPath.empty()) {
-        std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        std::cout.flush();
-        if (!std::cout) {
-            fail("cannot write to standard output");
-        }
-        return;
-    }
-    const Status written = writeWholeFile(
-        outPath, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-    if (!written) {
-        fail(written.error);
-    }
 }
 
 void addJson(CLI::App& app) {
@@ -66,9 +46,10 @@ void addJson(CLI::App& app) {
     auto o = std::make_shared<Options>();
     CLI::App* cmd =
         app.add_subcommand("json", "Print a flight file's header and evaluation as JSON");
-    cmd->add_option("FILE", o->file, "measurement file")->required();
+    cmd->add_option("FILE", o->file, "measurement file (- for standard input)")->required();
     cmd->add_option("--temp", o->temp,
-                    "ground temperature in whole degrees C, then evaluate again");
+                    "ground temperature in whole degrees C (-99 to 999), then evaluate again")
+        ->transform(temperatureText());
     cmd->add_flag("--no-dhdt", o->noDhdt, "evaluate with the dh/dt view off");
     const auto analysis = addAnalysisJsonOptions(*cmd);
     cmd->callback([o, analysis] {
@@ -78,14 +59,14 @@ void addJson(CLI::App& app) {
             if (!compare) {
                 fail(compare.status.error);
             }
-            emit(compare.value->dump() + "\n", "");
+            writeOutput(compare.value->dump() + "\n", "");
             return;
         }
         const bool accelView = !o->noDhdt;
         const FlightRecord record = loadOrFail(o->file, o->temp, accelView);
         nlohmann::ordered_json json = flightJson(record, accelView);
         addRecorderFilterJson(json, record, *analysis);
-        emit(json.dump() + "\n", "");
+        writeOutput(json.dump() + "\n", "");
     });
 }
 
@@ -98,12 +79,15 @@ void addCsv(CLI::App& app) {
     };
     auto o = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand("csv", "Write the text export of a flight file");
-    cmd->add_option("FILE", o->file, "measurement file")->required();
-    cmd->add_option("-o,--output", o->out, "output file (standard output when absent)");
-    cmd->add_option("--decimal", o->decimal, "decimal separator (one character)");
+    cmd->add_option("FILE", o->file, "measurement file (- for standard input)")->required();
+    cmd->add_option("-o,--output", o->out, "output file (standard output when absent or -)");
+    cmd->add_option("--decimal", o->decimal, "decimal separator: . or ,")
+        ->check(decimalSeparatorText());
     cmd->add_option("--temp", o->temp,
-                    "ground temperature in whole degrees C, then evaluate again");
+                    "ground temperature in whole degrees C (-99 to 999), then evaluate again")
+        ->transform(temperatureText());
     cmd->callback([o] {
+        refuseOutputOverInput(o->out, o->file);
         const FlightRecord record = loadOrFail(o->file, o->temp, true);
         if (!record.evaluated) {
             fail(o->file + ": No data");
@@ -113,14 +97,14 @@ void addCsv(CLI::App& app) {
         if (!text) {
             fail(o->file + ": " + text.status.error);
         }
-        emit(*text.value, o->out);
+        writeOutput(*text.value, o->out);
     });
 }
 
 void addSummary(CLI::App& app) {
     auto files = std::make_shared<std::vector<std::string>>();
     CLI::App* cmd = app.add_subcommand("summary", "One line per flight file: who, rate, extremes");
-    cmd->add_option("FILE", *files, "measurement files")->required();
+    cmd->add_option("FILE", *files, "measurement files (- for standard input)")->required();
     cmd->callback([files] {
         std::vector<std::array<std::string, 7>> rows;
         bool anyFailed = false;
@@ -132,6 +116,7 @@ void addSummary(CLI::App& app) {
                 continue;
             }
             const FlightRecord& r = *loaded.value;
+            warnIfNoFlight(path, r.image);
             const std::string_view sampling =
                 samplingText(r.header.rateCode, SamplingList::ActivatedEnglish);
             rows.push_back({std::filesystem::path(path).filename().string(),
@@ -157,7 +142,7 @@ void addSummary(CLI::App& app) {
             }
             out += line + '\n';
         }
-        emit(out, "");
+        writeOutput(out, "");
         if (anyFailed) {
             throw CLI::RuntimeError(kFailureExit);
         }
@@ -173,7 +158,7 @@ void addGen(CLI::App& app) {
     auto o = std::make_shared<Options>();
     GeneratorOptions& g = o->gen;
     CLI::App* cmd = app.add_subcommand("gen", "Write a generated flight image");
-    cmd->add_option("OUT", o->out, "measurement file to write")->required();
+    cmd->add_option("OUT", o->out, "measurement file to write (- for standard output)")->required();
     cmd->add_option("--seed", g.seed, "random seed")->capture_default_str();
     cmd->add_option("--rate", g.rateCode, "sampling-rate code 0..15 (0..5 have a rate)")
         ->check(CLI::Range(0, 15))
@@ -204,10 +189,7 @@ void addGen(CLI::App& app) {
         GeneratorOptions options = o->gen;
         options.endMarker = !o->noEndMarker;
         const std::vector<std::uint8_t> bytes = generateFlight(options);
-        const Status written = writeWholeFile(o->out, bytes);
-        if (!written) {
-            fail(written.error);
-        }
+        writeOutput(bytes, o->out);
     });
 }
 

@@ -1,5 +1,6 @@
 #include "cli/flight_json.h"
 
+#include "cli/io.h"
 #include "flight/number_format.h"
 
 #include <cstdio>
@@ -8,7 +9,7 @@
 namespace kestrom::cli {
 
 Result<FlightRecord> loadFlightRecord(const std::filesystem::path& path, bool accelView) {
-    Result<FlightImage> image = readMeasurementFile(path);
+    Result<FlightImage> image = readInput(path.string());
     if (!image) {
         return Result<FlightRecord>::failure(image.status.kind, image.status.error);
     }

@@ -10,9 +10,10 @@
 
 namespace kestrom::cli {
 
-// Loads path as the window's Load does: at most the first 33,000 bytes, header applied, wordCount
-// = (bytes - 32) / 2; evaluated (with the dh/dt view as given) only when wordCount >= 16. Fails for
-// unreadable files and files shorter than 32 bytes.
+// Loads path ("-": standard input) as the window's Load does: at most the first 90,000 bytes,
+// header applied, wordCount = (bytes - 32) / 2; evaluated (with the dh/dt view as given) only when
+// wordCount >= 16, cut to the curves' 16,999 samples as a download is. Fails for unreadable files,
+// anything but a regular file or standard input, and files shorter than 32 bytes.
 Result<FlightRecord> loadFlightRecord(const std::filesystem::path& path, bool accelView);
 
 // A 32-bit float as a JSON number that reads back as the same float (nine significant digits).

@@ -10,6 +10,7 @@
 #include "cli/table_command.h"
 #include "cli/devices_command.h"
 
+#include <cstdio>
 #include <iostream>
 
 int main(int argc, char** argv) {
@@ -23,14 +24,21 @@ int main(int argc, char** argv) {
     kestrom::cli::addReportCommand(app);
 #endif
     kestrom::cli::addDevicesCommand(app);
+    int code = 0;
     try {
         app.parse(argc, argv);
     } catch (const CLI::RuntimeError& e) {
-        return e.get_exit_code();
+        code = e.get_exit_code();
     } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e);
         // Usage errors share the failure status; help and version keep 0.
-        return code == 0 ? 0 : kestrom::cli::kFailureExit;
+        code = app.exit(e) == 0 ? 0 : kestrom::cli::kFailureExit;
     }
-    return 0;
+    // Whatever a verb printed must have arrived: a full disk or a closed pipe is a failure too.
+    std::cout.flush();
+    const bool lost = !std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+    if (lost && code == 0) {
+        std::cerr << "kestrom-cli: cannot write to standard output\n";
+        return kestrom::cli::kFailureExit;
+    }
+    return code;
 }

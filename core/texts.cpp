@@ -35,7 +35,7 @@ constexpr std::array<TextPair, 24> kCaptions{{
     {"Odczyt z: ", "Read from:", 0},
 }};
 
-constexpr std::array<TextPair, 24> kMessages{{
+constexpr std::array<TextPair, 26> kMessages{{
     {"Zerowanie. Czy napewno?", "Reset. Sure?", 30},
     {"ZEROWANIE", "Reset", 20},
     {"Błąd komunikacji z portem ", "Communication Error ", 30},
@@ -62,6 +62,10 @@ constexpr std::array<TextPair, 24> kMessages{{
      0},
     {"Nie znaleziono podręcznika użytkownika", "User guide not found", 0},
     {"Nie można otworzyć podręcznika użytkownika", "Cannot open the user guide", 0},
+    {"Nie można odczytać pliku konfiguracji - ustawienia domyślne, zmiany nie zostaną zapisane",
+     "The configuration file cannot be read - defaults in use, changes will not be saved", 0},
+    {"To nie jest plik pomiaru: niemożliwe słowa kalibracji czujnika",
+     "This is not a measurement file: impossible sensor calibration words", 0},
 }};
 
 template <typename Key, std::size_t N>

@@ -71,6 +71,10 @@ enum class Message {
     // Help: no user guide found, or the one found could not be opened.
     HelpNotFound,
     HelpNotOpened,
+    // The configuration file could not be read at start-up (window; kept unchanged at close).
+    ConfigNotRead,
+    // A loaded or compared file whose calibration words no sensor stores (window and kestrom-cli).
+    NotAFlight,
 };
 
 struct TextPair {

@@ -3,10 +3,10 @@
 #include "files/measurement_file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
-#include <memory>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -39,10 +39,17 @@ std::array<std::int32_t*, kIntFieldCount> intFields(ConfigRecord& r) {
             &r.FinalCutCm, &r.PrefilterWidth, &r.FinalFilterWidth, &r.ReservedB};
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
+// Closes the configuration file when the load returns.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { ::close(fd_); }
+
+private:
+    int fd_;
 };
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string errorText(const std::string& path, int error) {
     return path + ": " + std::strerror(error);
@@ -95,24 +102,47 @@ std::string chooseConfigPath(std::string_view programPath, const std::string& us
 
 ConfigLoadResult LoadConfig(const std::string& path) {
     ConfigLoadResult result;
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        return result; // first run: defaults, no message
-    }
-    errno = 0;
-    File file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
+    // Only a regular file is opened at all: opening a device can act on it, and a FIFO would hold
+    // up the start for ever (the open does not block either, should one appear meanwhile).
+    struct stat named {};
+    if (::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
         result.status = ConfigLoad::Unreadable;
-        result.error = errorText(path, errno);
+        result.error = path + ": not a regular file";
+        return result;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno != ENOENT) {
+            result.status = ConfigLoad::Unreadable;
+            result.error = errorText(path, errno);
+        }
+        return result; // no file: first run, defaults, no message
+    }
+    const Descriptor file(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        // A folder, a FIFO or a device is no configuration file: not read, and never replaced.
+        result.status = ConfigLoad::Unreadable;
+        result.error = path + ": not a regular file";
         return result;
     }
     std::array<std::uint8_t, kConfigRecordBytes> bytes{};
     // Never more than the record: a longer file's tail is not ours to read.
-    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (std::ferror(file.get()) != 0) {
-        result.status = ConfigLoad::Unreadable;
-        result.error = errorText(path, errno != 0 ? errno : EIO);
-        return result;
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            result.status = ConfigLoad::Unreadable;
+            result.error = errorText(path, errno);
+            return result;
+        }
+        if (n == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
     }
     result.record = decodeConfig(std::span<const std::uint8_t>(bytes.data(), got));
     result.status = ConfigLoad::Loaded;

@@ -56,7 +56,9 @@ struct ConfigLoadResult {
 };
 
 // Fills the defaults, then, if a file exists at `path`, reads at most its first 44 bytes over
-// them. A missing file is no failure; an unreadable one keeps the defaults and says why.
+// them. A missing file is no failure; an unreadable one, or one that is not a regular file (a
+// folder, a FIFO: never opened for reading), keeps the defaults and says why. The caller must then
+// not write the configuration, so that what could not be read is not lost.
 ConfigLoadResult LoadConfig(const std::string& path);
 
 // Writes the 44 bytes of `record` as the whole file at `path`: they go to a temporary file in the

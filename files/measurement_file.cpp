@@ -1,8 +1,8 @@
 #include "files/measurement_file.h"
 
+#include "files/descriptor.h"
+
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
@@ -12,52 +12,26 @@
 namespace kestrom {
 namespace {
 
-std::string describe(const std::filesystem::path& path, int error) {
-    return path.string() + ": " + std::strerror(error);
+using files_detail::Descriptor;
+
+std::string describe(const std::string& name, int error) {
+    return name + ": " + std::strerror(error);
 }
-
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const { return fd_; }
-    // Closes now and reports whether the close succeeded (a late write error shows here).
-    bool closeNow() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 } // namespace
 
-Result<FlightImage> readMeasurementFile(const std::filesystem::path& path) {
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        return Result<FlightImage>::failure(ErrorKind::OpenFailed,
-                                            "Cannot open " + describe(path, errno));
-    }
+Result<FlightImage> readMeasurementStream(int fd, const std::string& name) {
     std::vector<std::uint8_t> bytes(kMaxFileReadBytes);
     std::size_t got = 0;
-    // Only the first 33,000 bytes of a longer file are used.
+    // A longer file is used up to the size of the receive buffer, as a download would be.
     while (got < bytes.size()) {
-        const ssize_t n = ::read(file.get(), bytes.data() + got, bytes.size() - got);
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
             return Result<FlightImage>::failure(ErrorKind::ReadFailed,
-                                                "Cannot read " + describe(path, errno));
+                                                "Cannot read " + describe(name, errno));
         }
         if (n == 0) {
             break;
@@ -67,62 +41,39 @@ Result<FlightImage> readMeasurementFile(const std::filesystem::path& path) {
     bytes.resize(got);
     if (got < kHeaderBytes) {
         return Result<FlightImage>::failure(ErrorKind::TooShort,
-                                            path.string() + ": " + std::to_string(got) +
+                                            name + ": " + std::to_string(got) +
                                                 " bytes is too short for a flight (at least " +
                                                 std::to_string(kHeaderBytes) + " needed)");
     }
     return Result<FlightImage>::success(FlightImage(std::move(bytes)));
 }
 
-Status writeWholeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    const std::filesystem::path folder =
-        path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    // Appended piece by piece: g++ 12 at -O3 warns falsely (-Wrestrict) on "." + std::string.
-    std::string name = ".";
-    name += path.filename().string();
-    name += ".XXXXXX";
-    std::string temp = (folder / name).string();
-    Descriptor file(::mkstemp(temp.data()));
+Result<FlightImage> readMeasurementFile(const std::filesystem::path& path) {
+    // A device is not even opened (opening one may act on it, as on a serial line).
+    struct stat named {};
+    if (::stat(path.c_str(), &named) == 0 && (S_ISCHR(named.st_mode) || S_ISBLK(named.st_mode))) {
+        return Result<FlightImage>::failure(ErrorKind::ReadFailed, "Cannot read " + path.string() +
+                                                                       ": Not a regular file");
+    }
+    // Not blocking: opening a FIFO would otherwise wait for a writer that may never come.
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0) {
-        return Status::failure(ErrorKind::CreateFailed, "Cannot create " + describe(path, errno));
+        return Result<FlightImage>::failure(ErrorKind::OpenFailed,
+                                            "Cannot open " + describe(path.string(), errno));
     }
-    const auto fail = [&](int error) {
-        ::unlink(temp.c_str());
-        return Status::failure(ErrorKind::WriteFailed, "Cannot write " + describe(path, error));
-    };
-    // A replaced file keeps its permissions; a new one gets the usual ones.
-    struct stat existing {};
-    mode_t mode = 0666;
-    if (::stat(path.c_str(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
+    struct stat st {};
+    if (::fstat(file.get(), &st) != 0) {
+        return Result<FlightImage>::failure(ErrorKind::ReadFailed,
+                                            "Cannot read " + describe(path.string(), errno));
     }
-    ::fchmod(file.get(), mode);
-
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(file.get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return fail(errno);
-        }
-        done += static_cast<std::size_t>(n);
+    if (!S_ISREG(st.st_mode)) {
+        // A folder, a FIFO or a device (/dev/zero never ends) is no measurement file.
+        return Result<FlightImage>::failure(
+            ErrorKind::ReadFailed,
+            "Cannot read " + path.string() +
+                (S_ISDIR(st.st_mode) ? ": Is a folder" : ": Not a regular file"));
     }
-    if (::fsync(file.get()) != 0) {
-        return fail(errno);
-    }
-    if (!file.closeNow()) {
-        return fail(errno);
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        return fail(errno);
-    }
-    return Status::success();
+    return readMeasurementStream(file.get(), path.string());
 }
 
 Status writeMeasurementFile(const std::filesystem::path& path, const FlightImage& image) {

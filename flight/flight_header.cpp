@@ -73,4 +73,23 @@ void writeCalibrationWords(std::vector<std::uint8_t>& image, const Calibration& 
     }
 }
 
+bool calibrationImpossible(const FlightImage& image) {
+    constexpr std::size_t kWords = 11;
+    bool allText = true;
+    for (std::size_t w = 0; w < kWords; ++w) {
+        const std::size_t at = kOffsetCalibration + 2 * w;
+        const std::uint16_t word = image.wordAt(at);
+        if (word == 0x0000 || word == 0xFFFF) {
+            return true;
+        }
+        for (const std::uint8_t byte : {image.byteAt(at), image.byteAt(at + 1)}) {
+            // What the text export writes: digits, sign, separator, line ends.
+            const bool exportCharacter = (byte >= '0' && byte <= '9') || byte == '-' ||
+                                         byte == '.' || byte == ',' || byte == 0x0A || byte == 0x0D;
+            allText = allText && exportCharacter;
+        }
+    }
+    return allText;
+}
+
 } // namespace kestrom

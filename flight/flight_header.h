@@ -52,4 +52,9 @@ FlightHeader ApplyFlightHeader(const FlightImage& image);
 // the order and signedness ApplyFlightHeader reads them.
 void writeCalibrationWords(std::vector<std::uint8_t>& image, const Calibration& cal);
 
+// Whether the header's calibration words cannot come from the sensor: it never stores 0x0000 or
+// 0xFFFF as one, and its words never read as the characters of a text export (a text file loaded
+// as a flight). Such a file is still evaluated; the caller warns that it is no flight.
+bool calibrationImpossible(const FlightImage& image);
+
 } // namespace kestrom

@@ -13,7 +13,9 @@ namespace kestrom {
 
 inline constexpr std::size_t kHeaderBytes = 32;
 inline constexpr std::size_t kSampleBytes = 4;
-inline constexpr std::size_t kMaxFileReadBytes = 33000;     // a measurement file is read up to here
+// A measurement file is read up to the size of the download's receive buffer, so every flight a
+// download can bring back and Save can write loads whole.
+inline constexpr std::size_t kMaxFileReadBytes = 90000;
 inline constexpr std::size_t kCurveLength = 17000;          // positions of every curve array
 inline constexpr std::int32_t kCurveEndMark = 0x7FFFFFFF;   // after the last plotted point
 inline constexpr std::int32_t kConversionMark = 0x07FFFFFF; // after the converted samples

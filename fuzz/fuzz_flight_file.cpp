@@ -54,7 +54,7 @@ void checkPlot(const std::optional<FilterPlot>& plot) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // The bytes as a file on disk, loaded as the window loads it: up to 33,000 bytes, and
+    // The bytes as a file on disk, loaded as the window loads it: up to 90,000 bytes, and
     // refused when shorter than a header.
     const std::filesystem::path path = kestrom::fuzz::inputAsFile("flight.bin", data, size);
     const Result<FlightImage> loaded = readMeasurementFile(path);
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(loaded.ok(), "a file of a header or more loads");
     const std::vector<std::uint8_t>& bytes = loaded.value->bytes();
     require(bytes.size() == used && std::equal(bytes.begin(), bytes.end(), data),
-            "the image is the file's first 33,000 bytes");
+            "the image is the file's first 90,000 bytes");
 
     std::vector<FilterParams> paramSets{FilterParams{}};
     if (size >= kHeaderBytes + 16) {

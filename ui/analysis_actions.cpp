@@ -204,6 +204,9 @@ bool TKestrom_BMP::loadCompareFile(const std::string& name) {
         Chart1->clearSeries(SeriesId::Series3);
         Chart1->refresh();
     }
+    if (calibrationImpossible(cmp.record.image)) {
+        prompts_.showMessage(Message::NotAFlight, Message::ProblemCaption, Buttons::Ok);
+    }
     emit flightFileOpened(QString::fromStdString(name), true);
     return true;
 }

@@ -1,5 +1,8 @@
 #include "ui/chart.h"
 
+#include "files/whole_file.h"
+
+#include <QBuffer>
 #include <QPrinter>
 
 #include <algorithm>
@@ -487,7 +490,23 @@ void Chart::setBackgroundColour(const QColor& colour) {
     replot(rpQueuedReplot);
 }
 
-bool Chart::saveBitmap(const QString& path) { return saveBmp(path, width(), height(), 1.0); }
+bool Chart::saveBitmap(const QString& path) {
+    // Encoded in memory, then written as every other file: a picture replaced whole, a link kept.
+    QImage image = toPixmap(width(), height(), 1.0).toImage();
+    constexpr double kDotsPerInch = 96.0;
+    const int dotsPerMetre = qRound(kDotsPerInch / 0.0254);
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "BMP")) {
+        return false;
+    }
+    const auto* encoded = reinterpret_cast<const std::uint8_t*>(bmp.constData());
+    return writeWholeFile(path.toStdString(),
+                          std::span(encoded, static_cast<std::size_t>(bmp.size())))
+        .ok();
+}
 
 bool Chart::printOn(QPrinter& printer) {
     QCPPainter painter;

@@ -89,15 +89,19 @@ TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, const std::string& 
         userFolder.isEmpty() ? std::string() : (userFolder + "/kestrom").toStdString());
     ConfigLoadResult loaded = LoadConfig(state_.configPath);
     state_.config = loaded.record;
-    if (loaded.status == ConfigLoad::Unreadable) {
-        // The window still opens, with the defaults.
-        prompts_.showError(loaded.error);
-    }
+    // What could not be read is never overwritten: the user may still mend it.
+    state_.configKept = loaded.status == ConfigLoad::Unreadable;
     Przyspieszenie1->setChecked(state_.config.accelView != 0);
     state_.CurrentLanguage = languageIndex(state_.config.Language);
     Polski1->setChecked(state_.CurrentLanguage == kPolish);
     English1->setChecked(state_.CurrentLanguage != kPolish);
     ApplyLanguage();
+    if (state_.configKept) {
+        // The window still opens, with the defaults.
+        prompts_.showError(
+            std::string(messageText(Message::ConfigNotRead, state_.CurrentLanguage)) + "\n" +
+            loaded.error);
+    }
     Chart1->clearSeries(SeriesId::Series1);
     state_.recorder.groundTemp = 20.0f;
     resize(1300, 834);
@@ -379,6 +383,9 @@ bool TKestrom_BMP::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TKestrom_BMP::saveConfiguration() {
+    if (state_.configKept) {
+        return false; // said at start-up
+    }
     if (auto error = SaveConfig(state_.configPath, state_.config)) {
         prompts_.showError(*error);
         return false;
@@ -626,6 +633,10 @@ bool TKestrom_BMP::loadRecorderFile(const std::string& name) {
         drawRecorderFlight();
     } else {
         Chart1->refresh();
+    }
+    // Shown as loaded all the same; the warning comes with the curve already there.
+    if (calibrationImpossible(rec.image)) {
+        prompts_.showMessage(Message::NotAFlight, Message::ProblemCaption, Buttons::Ok);
     }
     emit flightFileOpened(QString::fromStdString(name), false);
     return true;

@@ -40,6 +40,7 @@ class TFoInfo;
 struct WindowState {
     ConfigRecord config;
     std::string configPath;
+    bool configKept = false; // the file could not be read: it is never written in this run
     Language CurrentLanguage = kPolish;
     FlightRecord recorder;    // downloaded or loaded flight, left panel, Series1/Series2
     CompareFlight comparison; // comparison flight with its own image, right panel, Series3
@@ -87,7 +88,7 @@ public:
     std::optional<QString> findUserGuide() const;
 
     // Writes the configuration record; a failure is shown through the prompts' error display.
-    // Returns whether it was written.
+    // Returns whether it was written. A file that could not be read at start-up is left alone.
     bool saveConfiguration();
 
     // Puts every language-dependent caption into the current language.

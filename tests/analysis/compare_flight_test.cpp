@@ -107,15 +107,17 @@ TEST(CompareFlightTest, FileWithoutCompleteHeaderChangesNothing) {
     EXPECT_EQ(compare.record.rateTimes10, 150U);
 }
 
-TEST(CompareFlightTest, LongFileIsReadUpToThirtyThreeThousandBytes) {
+TEST(CompareFlightTest, LongFileIsReadUpToTheReceiveBufferAndCutToTheCurves) {
     GeneratorOptions options;
     options.rateCode = 0;
-    options.glideSeconds = 600.0;
+    options.glideSeconds = 1200.0;
+    options.trailingBytes = 16;
     const Bytes bytes = generateFlight(options);
     ASSERT_GT(bytes.size(), kMaxFileReadBytes);
     const CompareFlight compare = comparisonOf(bytes);
     EXPECT_EQ(compare.compareSampleBytes, kMaxFileReadBytes - kHeaderBytes);
-    EXPECT_EQ(compare.evaluation.pointCount(), (kMaxFileReadBytes - kHeaderBytes) / 4 - 5);
+    // The curves hold 16,999 samples, the last five of which are never plotted.
+    EXPECT_EQ(compare.evaluation.pointCount(), kMaxEvaluatedSamples - 5);
 }
 
 TEST(CompareFlightTest, LeftAxisIsRaisedDuringTheLoopAndNeverLowered) {

@@ -2,7 +2,9 @@
 
 #include "cli/commands.h"
 #include "cli/device_commands.h"
+#include "flight/flight_record.h"
 #include "flight/generator.h"
+#include "tests/cli/cli_runner.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <nlohmann/json.hpp>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kestrom {
@@ -31,6 +35,28 @@ int run(std::vector<std::string> args) {
         return e.get_exit_code() == 0 ? 0 : cli::kFailureExit;
     }
     return 0;
+}
+
+// Runs every verb, capturing what it prints.
+test::CliRun runAll(std::vector<std::string> args) {
+    test::CliRun run;
+    test::Capture out(std::cout);
+    test::Capture err(std::cerr);
+    CLI::App app;
+    app.require_subcommand(1);
+    cli::addFlightCommands(app);
+    cli::addDeviceCommands(app);
+    std::reverse(args.begin(), args.end());
+    try {
+        app.parse(args);
+    } catch (const CLI::RuntimeError& e) {
+        run.code = e.get_exit_code();
+    } catch (const CLI::ParseError& e) {
+        run.code = e.get_exit_code() == 0 ? 0 : cli::kFailureExit;
+    }
+    run.out = out.text();
+    run.err = err.text();
+    return run;
 }
 
 std::vector<std::uint8_t> readFile(const fs::path& path) {
@@ -98,6 +124,75 @@ TEST_F(CliDevice, DownloadOfAFileWithoutSamplesWritesNothing) {
                    (dir_ / "short.kes").string()}),
               cli::kFailureExit);
     EXPECT_FALSE(fs::exists(dir_ / "out.kes"));
+}
+
+// Download, save, then read back: the same curve as the download's, for a flight longer than
+// the curves (80,000 bytes, 19,992 samples).
+TEST_F(CliDevice, JsonOfASavedLongFlightShowsTheDownloadsCurve) {
+    GeneratorOptions options;
+    options.rateCode = 0;
+    options.glideSeconds = 1100.0;
+    options.glideSinkMps = 0.05;
+    options.maxSamples = 19991;
+    const std::vector<std::uint8_t> flight = generateFlight(options);
+    ASSERT_EQ(flight.size(), 80000U);
+    writeFile(dir_ / "recorder.kes", flight);
+
+    const std::string saved = (dir_ / "saved.kes").string();
+    const test::CliRun download =
+        runAll({"download", "-o", saved, "--simulate", (dir_ / "recorder.kes").string()});
+    ASSERT_EQ(download.code, 0) << download.err;
+    // What the download evaluated: every byte it received.
+    FlightRecord downloaded;
+    setFlightImage(downloaded, FlightImage(readFile(saved)));
+    ASSERT_EQ(downloaded.image.size(), 80000U);
+    ASSERT_TRUE(evaluateRecord(downloaded, true));
+    const FlightEvaluation& e = downloaded.evaluation;
+    const std::vector<std::int32_t> curve(e.altitudeCm.begin(),
+                                          e.altitudeCm.begin() + static_cast<long>(e.pointCount()));
+
+    const test::CliRun json = runAll({"json", saved});
+    ASSERT_EQ(json.code, 0) << json.err;
+    const nlohmann::json j = nlohmann::json::parse(json.out);
+    EXPECT_EQ(j["altitudeCm"].get<std::vector<std::int32_t>>(), curve);
+    EXPECT_EQ(j["altitudeCm"].size(), kMaxEvaluatedSamples - 5);
+    // The download's summary line and the saved file's agree, extremes included.
+    EXPECT_EQ(runAll({"summary", saved}).out, download.out);
+}
+
+TEST_F(CliDevice, DownloadInputsAndOutputsAreCheckedBeforeTheTransfer) {
+    ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+    for (const std::string& input : {(dir_ / "fifo").string(), std::string("/dev/zero"),
+                                     dir_.string(), (dir_ / "missing.kes").string()}) {
+        const test::CliRun run =
+            runAll({"download", "-o", (dir_ / "out.kes").string(), "--simulate", input});
+        EXPECT_EQ(run.code, cli::kFailureExit) << input;
+        EXPECT_NE(run.err.find(input), std::string::npos) << input;
+        EXPECT_FALSE(fs::exists(dir_ / "out.kes")) << input;
+    }
+
+    // The input as output: refused even with --force, the input untouched.
+    const std::vector<std::uint8_t> flight = generateFlight({});
+    writeFile(dir_ / "flight.kes", flight);
+    const test::CliRun over = runAll({"download", "-o", (dir_ / "flight.kes").string(), "--force",
+                                      "--simulate", (dir_ / "flight.kes").string()});
+    EXPECT_EQ(over.code, cli::kFailureExit);
+    EXPECT_EQ(readFile(dir_ / "flight.kes"), flight);
+
+    // An output that cannot be written stops the command before the recorder is read.
+    const test::CliRun nowhere =
+        runAll({"download", "-o", (dir_ / "no" / "out.kes").string(), "--simulate"});
+    EXPECT_EQ(nowhere.code, cli::kFailureExit);
+    EXPECT_NE(nowhere.err.find("Cannot create"), std::string::npos);
+    EXPECT_EQ(nowhere.err.find("bytes in"), std::string::npos);
+
+    // "-": the flight on standard output, its summary beside it on stderr.
+    const test::CliRun dash =
+        runAll({"download", "-o", "-", "--simulate", (dir_ / "flight.kes").string()});
+    EXPECT_EQ(dash.code, 0);
+    EXPECT_EQ(dash.out, std::string(flight.begin(), flight.end()));
+    EXPECT_NE(dash.err.find("mes/sek"), std::string::npos);
+    EXPECT_FALSE(fs::exists("-"));
 }
 
 TEST_F(CliDevice, ZeroAndSettings) {

@@ -1,6 +1,7 @@
 #include "files/config.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -134,6 +135,17 @@ TEST_F(ConfigFileTest, UnreadableAndUnwritablePathsAreReportedWithTheirName) {
     const auto error = SaveConfig(path, ConfigRecord{});
     ASSERT_TRUE(error.has_value());
     EXPECT_NE(error->find(path), std::string::npos);
+}
+
+// Nothing but a regular file is read, and nothing waits: a FIFO with no writer, a device.
+TEST_F(ConfigFileTest, APathThatIsNoRegularFileGivesTheDefaultsWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    for (const std::string& p : {path, std::string("/dev/zero"), std::string("/dev/null")}) {
+        const ConfigLoadResult loaded = LoadConfig(p);
+        EXPECT_EQ(loaded.status, ConfigLoad::Unreadable) << p;
+        EXPECT_NE(loaded.error.find(p), std::string::npos) << p;
+        EXPECT_EQ(loaded.record, ConfigRecord{}) << p;
+    }
 }
 
 TEST_F(ConfigFileTest, SaveReplacesTheFileAsAWholeAndLeavesNothingBeside) {

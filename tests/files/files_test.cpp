@@ -4,6 +4,7 @@
 #include "flight/flight_header.h"
 #include "flight/generator.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -46,13 +47,15 @@ protected:
     fs::path dir_;
 };
 
-TEST_F(FilesTest, ReadsAtMostTheFirst33000Bytes) {
+// A saved flight loads whole up to the 90,000 bytes a download can bring back.
+TEST_F(FilesTest, ReadsAtMostTheFirst90000Bytes) {
     const struct {
         std::size_t size;
         std::size_t kept;
         std::uint32_t words;
-    } cases[] = {{32, 32, 0},           {63, 63, 15},          {64, 64, 16},         {65, 65, 16},
-                 {33000, 33000, 16484}, {33032, 33000, 16484}, {90000, 33000, 16484}};
+    } cases[] = {{32, 32, 0},           {63, 63, 15},          {64, 64, 16},
+                 {65, 65, 16},          {33032, 33032, 16500}, {80000, 80000, 39984},
+                 {90000, 90000, 44984}, {90032, 90000, 44984}};
     for (const auto& c : cases) {
         std::vector<std::uint8_t> bytes(c.size);
         for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -78,6 +81,23 @@ TEST_F(FilesTest, RefusesWhatIsNoFlightImage) {
     EXPECT_EQ(missing.status.kind, ErrorKind::OpenFailed);
     EXPECT_NE(missing.status.error.find("missing.bin"), std::string::npos);
     EXPECT_EQ(readMeasurementFile(dir_).status.kind, ErrorKind::ReadFailed);
+}
+
+// Nothing given as a flight file makes a load wait or read without end.
+TEST_F(FilesTest, OnlyRegularFilesAreReadAndStreamsAreBounded) {
+    ASSERT_EQ(::mkfifo(file("fifo").c_str(), 0600), 0); // no writer will ever come
+    for (const fs::path& p : {file("fifo"), fs::path("/dev/zero"), dir_}) {
+        const Result<FlightImage> r = readMeasurementFile(p);
+        EXPECT_EQ(r.status.kind, ErrorKind::ReadFailed) << p;
+        EXPECT_NE(r.status.error.find(p.string()), std::string::npos) << p;
+    }
+    // Standard input may be anything; it is read no further than a download's buffer.
+    const int zero = ::open("/dev/zero", O_RDONLY);
+    ASSERT_GE(zero, 0);
+    const Result<FlightImage> stream = readMeasurementStream(zero, "standard input");
+    ::close(zero);
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(stream.value->size(), kMaxFileReadBytes);
 }
 
 TEST_F(FilesTest, SaveReplacesOnlyAsAWholeAndRoundTrips) {

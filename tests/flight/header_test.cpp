@@ -30,6 +30,28 @@ TEST(FlightHeader, ReadsEveryFieldWithItsSignedness) {
     EXPECT_EQ(h.groundTemp, static_cast<float>(h.headerTemp));
 }
 
+// A sensor never stores 0x0000 or 0xFFFF as a calibration word, and its words never read as the
+// digits, signs and line ends of a text export.
+TEST(FlightHeader, CalibrationWordsNoSensorStores) {
+    const std::vector<std::uint8_t> real = test::headerBytes(0x02, 30000, Calibration{});
+    ASSERT_FALSE(calibrationImpossible(FlightImage(real)));
+    for (std::size_t word = 0; word < 11; ++word) {
+        for (const std::uint16_t value : {std::uint16_t{0x0000}, std::uint16_t{0xFFFF}}) {
+            std::vector<std::uint8_t> bytes = real;
+            writeU16le(bytes, kOffsetCalibration + 2 * word, value);
+            EXPECT_TRUE(calibrationImpossible(FlightImage(bytes))) << word << " " << value;
+        }
+    }
+    const std::string exported = "12.3\n\r-4.5\n\r1234,5\n\r0.0\n\r0.1\n\r0.2\n\r";
+    EXPECT_TRUE(calibrationImpossible(FlightImage({exported.begin(), exported.end()})));
+    // One byte a text export never writes is enough to be a sensor's.
+    std::string almost = exported;
+    almost[20] = 'x';
+    EXPECT_FALSE(calibrationImpossible(FlightImage({almost.begin(), almost.end()})));
+    // A short image reads zeros where it ends: no sensor's words either.
+    EXPECT_TRUE(calibrationImpossible(FlightImage(std::vector<std::uint8_t>(20, 0x44))));
+}
+
 TEST(FlightHeader, DeviceFactorRange) {
     const std::pair<std::uint16_t, std::int32_t> cases[] = {
         {9699, 10000}, {9700, 9700}, {10500, 10500}, {10501, 10000}, {0, 10000}, {65535, 10000}};

@@ -32,9 +32,13 @@ public:
     std::deque<std::optional<std::string>> fileNames;
     Language lang = kEnglish;
     std::function<Language()> languageSource;
+    std::function<void()> onMessage; // runs as each message is shown, to look at the window then
 
     Answer showMessage(Message text, Message caption, Buttons buttons) override {
         shown.push_back({text, caption, buttons, language()});
+        if (onMessage) {
+            onMessage();
+        }
         if (answers.empty()) {
             return Answer::Ok;
         }

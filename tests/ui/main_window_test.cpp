@@ -4,6 +4,7 @@
 #include "tests/support/fake_prompts.h"
 
 #include "device/simulated_bus.h"
+#include "files/text_export.h"
 #include "flight/evaluation.h"
 #include "flight/flight_header.h"
 #include "flight/generator.h"
@@ -24,6 +25,8 @@
 #include <QtTest>
 
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kestrom;
 using kestrom::ui::SeriesId;
@@ -129,17 +132,21 @@ private slots:
     void reservedBytesSurviveARun();
     void languageSwitchIsAppliedAndStoredAtOnce();
     void storedLanguageOutOfRangeMeansEnglish();
+    void unreadableOrUnwritableConfigurationIsReported_data();
     void unreadableOrUnwritableConfigurationIsReported();
     void downloadFillsThePanelAndTheCurves();
     void downloadWithoutNewFlightStillDrawsIt();
     void cutStreamReportsAndClearsTheCurves();
     void shortFlightShowsItsHeaderAndNoCurve();
     void missingRecorderChangesNothing();
+    void saveThenLoadGivesTheSameFlight_data();
     void saveThenLoadGivesTheSameFlight();
     void saveAsksBeforeOverwriting_data();
     void saveAsksBeforeOverwriting();
     void saveWithoutDownloadSaysNoData();
     void loadFailureLeavesThePanel();
+    void fileThatIsNoFlightIsShownWithAWarning_data();
+    void fileThatIsNoFlightIsShownWithAWarning();
     void dhdtSwitchClearsAndRedraws();
     void zeroingAsksFirst();
     void helpFileFollowsTheLanguage();
@@ -373,15 +380,46 @@ void MainWindowTest::storedLanguageOutOfRangeMeansEnglish() {
     QCOMPARE(w.state().config.PreCutCm, 350);
 }
 
+void MainWindowTest::unreadableOrUnwritableConfigurationIsReported_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("a folder") << "folder";
+    QTest::newRow("a FIFO (would hang the start)") << "fifo";
+    QTest::newRow("a loop of links (cannot be opened)") << "loop";
+}
+
+// What could not be read is reported in the window's language, the defaults apply, and the
+// path is never written: not at a language switch, not at close.
 void MainWindowTest::unreadableOrUnwritableConfigurationIsReported() {
+    QFETCH(QString, kind);
     Run run;
-    QVERIFY(QDir().mkpath(run.configPath())); // a folder where the file should be
+    const std::string config = run.configPath().toStdString();
+    if (kind == "folder") {
+        QVERIFY(QDir().mkpath(run.configPath()));
+    } else if (kind == "fifo") {
+        QCOMPARE(::mkfifo(config.c_str(), 0600), 0);
+    } else {
+        QCOMPARE(::symlink(config.c_str(), config.c_str()), 0);
+    }
+    struct stat before {};
+    QCOMPARE(::lstat(config.c_str(), &before), 0);
+
     TKestrom_BMP& w = run.open();
     QCOMPARE(run.prompts.errors.size(), std::size_t{1}); // reported, and the window exists
+    const std::string& shown = run.prompts.errors[0];
+    QVERIFY(shown.starts_with("Nie można odczytać pliku konfiguracji"));
+    QVERIFY(shown.find("nie zostaną zapisane") != std::string::npos);
+    QVERIFY(shown.find(config) != std::string::npos);
     QCOMPARE(w.BZerowanie->text(), QStringLiteral("Zerowanie"));
+    QCOMPARE(w.state().config, ConfigRecord{});
+
+    w.English1->trigger();
     w.show();
     QVERIFY(w.close()); // the program still ends
-    QCOMPARE(run.prompts.errors.size(), std::size_t{2});
+    QCOMPARE(run.prompts.errors.size(), std::size_t{1});
+    struct stat after {};
+    QCOMPARE(::lstat(config.c_str(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mode, before.st_mode);
 }
 
 void MainWindowTest::downloadFillsThePanelAndTheCurves() {
@@ -497,8 +535,26 @@ void MainWindowTest::missingRecorderChangesNothing() {
     QCOMPARE(run.prompts.texts(), (std::vector<Message>{Message::PortError, Message::NoData}));
 }
 
+void MainWindowTest::saveThenLoadGivesTheSameFlight_data() {
+    QTest::addColumn<bool>("long80000");
+    QTest::newRow("75 s at 10 a second") << false;
+    // 19,992 samples at 20 a second: longer than the curves' 16,999, cut as the download cuts.
+    QTest::newRow("80,000 bytes") << true;
+}
+
 void MainWindowTest::saveThenLoadGivesTheSameFlight() {
+    QFETCH(bool, long80000);
     Run run;
+    if (long80000) {
+        GeneratorOptions options;
+        options.rateCode = 0;
+        options.glideSeconds = 1100.0;
+        options.glideSinkMps = 0.05;
+        options.maxSamples = 19991;
+        run.flight = generateFlight(options);
+        QCOMPARE(run.flight.size(), std::size_t{80000});
+        run.recorder->state.flight = run.flight;
+    }
     TKestrom_BMP& w = run.open();
     w.B_Odczyt_Kestromu->click();
     const auto curve = seriesValues(w.chart(), SeriesId::Series1);
@@ -525,6 +581,13 @@ void MainWindowTest::saveThenLoadGivesTheSameFlight() {
     QCOMPARE(loaded, panel);
     QCOMPARE(run.prompts.dialogs, (std::vector<FileDialog>{FileDialog::Save, FileDialog::Open}));
     QVERIFY(run.prompts.shown.empty());
+    if (long80000) {
+        QCOMPARE(curve.size(), std::size_t{kMaxEvaluatedSamples - 5});
+        // The comparison reads the same file as far.
+        run.prompts.fileNames.push_back(path.toStdString());
+        w.B_Porownanie->click();
+        QCOMPARE(w.chart().pointCount(SeriesId::Series3), static_cast<int>(curve.size()));
+    }
 }
 
 void MainWindowTest::saveAsksBeforeOverwriting_data() {
@@ -589,6 +652,58 @@ void MainWindowTest::loadFailureLeavesThePanel() {
     w.BOdczyt->click();
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::FileTooShort});
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
+}
+
+void MainWindowTest::fileThatIsNoFlightIsShownWithAWarning_data() {
+    QTest::addColumn<int>("word"); // calibration word to store; -1: the text export instead
+    QTest::addColumn<bool>("warned");
+    QTest::newRow("calibration word 0x0000") << 0x0000 << true;
+    QTest::newRow("calibration word 0xFFFF") << 0xFFFF << true;
+    QTest::newRow("the program's own text export") << -1 << true;
+    QTest::newRow("a real flight") << 0x1234 << false;
+}
+
+// Loaded and compared alike: the flight is drawn, then the warning comes.
+void MainWindowTest::fileThatIsNoFlightIsShownWithAWarning() {
+    QFETCH(int, word);
+    QFETCH(bool, warned);
+    Run run;
+    std::vector<std::uint8_t> bytes = run.flight;
+    if (word >= 0) {
+        writeU16le(bytes, kOffsetCalibration + 2 * 5, static_cast<std::uint16_t>(word)); // AC6
+    } else {
+        FlightRecord record;
+        setFlightImage(record, FlightImage(run.flight));
+        QVERIFY(evaluateRecord(record, true));
+        const Result<std::string> text =
+            textExportBytes(record.evaluation.altitudeCm, record.evaluation.lastPointIndex, '.');
+        QVERIFY(text.ok());
+        bytes.assign(text.value->begin(), text.value->end());
+    }
+    const QString path = run.dir.filePath(QStringLiteral("given.kes"));
+    writeFile(path, QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                               static_cast<qsizetype>(bytes.size())));
+    TKestrom_BMP& w = run.open();
+    const std::vector<Message> expected =
+        warned ? std::vector<Message>{Message::NotAFlight} : std::vector<Message>{};
+
+    run.prompts.fileNames.push_back(path.toStdString());
+    run.prompts.onMessage = [&w] { QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0); };
+    w.BOdczyt->click();
+    QCOMPARE(run.prompts.texts(), expected);
+    QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
+
+    run.prompts.messages.clear();
+    run.prompts.fileNames.push_back(path.toStdString());
+    run.prompts.onMessage = [&w] { QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0); };
+    w.B_Porownanie->click();
+    QCOMPARE(run.prompts.texts(), expected);
+    QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
+    if (warned) {
+        QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
+        QCOMPARE(messageText(Message::NotAFlight, kPolish),
+                 "To nie jest plik pomiaru: niemożliwe słowa kalibracji czujnika");
+    }
 }
 
 void MainWindowTest::dhdtSwitchClearsAndRedraws() {

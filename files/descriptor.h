@@ -1,0 +1,32 @@
+#pragma once
+// A file descriptor closed when it goes out of scope; for the file code of this folder only.
+
+#include <unistd.h>
+
+namespace kestrom::files_detail {
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { reset(); }
+    int get() const { return fd_; }
+    void reset(int fd = -1) {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        fd_ = fd;
+    }
+    // Closes now and reports whether the close succeeded (a late write error shows here).
+    bool closeNow() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+} // namespace kestrom::files_detail
