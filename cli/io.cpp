@@ -1,6 +1,6 @@
 #include "cli/io.h"
 
-#include "app/texts.h"
+#include "core/texts.h"
 #include "cli/commands.h"
 #include "files/measurement_file.h"
 #include "flight/flight_header.h"

@@ -3,7 +3,7 @@
 // files (or standard output), and the checks of the options that name them or feed them.
 
 #include "flight/flight_image.h"
-#include "flight/status.h"
+#include "core/status.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // that is not a regular file (a FIFO, a terminal, /dev/stdout) is written directly, never
 // replaced by a regular file.
 
-#include "flight/status.h"
+#include "core/status.h"
 
 #include <cstdint>
 #include <filesystem>

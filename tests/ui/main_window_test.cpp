@@ -693,14 +693,14 @@ void MainWindowTest::fileThatIsNoFlightIsShownWithAWarning() {
     QCOMPARE(run.prompts.texts(), expected);
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
 
-    run.prompts.messages.clear();
+    run.prompts.shown.clear();
     run.prompts.fileNames.push_back(path.toStdString());
     run.prompts.onMessage = [&w] { QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0); };
     w.B_Porownanie->click();
     QCOMPARE(run.prompts.texts(), expected);
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
     if (warned) {
-        QCOMPARE(run.prompts.messages[0].caption, Message::ProblemCaption);
+        QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
         QCOMPARE(messageText(Message::NotAFlight, kPolish),
                  "To nie jest plik pomiaru: niemożliwe słowa kalibracji czujnika");
     }
