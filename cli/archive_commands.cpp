@@ -1,12 +1,12 @@
 // kestrom-cli archive, and the archive step of download.
 
-#include "settings/settings_texts.h"
 #include "cli/archive_commands.h"
 
 #include "cli/commands.h"
 #include "files/flight_archive.h"
 #include "flight/flight_header.h"
 #include "flight/number_format.h"
+#include "settings/settings_texts.h"
 
 #include <algorithm>
 #include <array>

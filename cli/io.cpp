@@ -1,7 +1,7 @@
 #include "cli/io.h"
 
-#include "core/texts.h"
 #include "cli/commands.h"
+#include "core/texts.h"
 #include "files/measurement_file.h"
 #include "flight/flight_header.h"
 

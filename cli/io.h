@@ -2,8 +2,8 @@
 // Where kestrom-cli's commands read and write: input flight files (or standard input), output
 // files (or standard output), and the checks of the options that name them or feed them.
 
-#include "flight/flight_image.h"
 #include "core/status.h"
+#include "flight/flight_image.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "settings/settings_texts.h"
 #include "ui/flight_report.h"
 
 #include "files/measurement_file.h"
 #include "flight/flight_header.h"
 #include "flight/number_format.h"
+#include "settings/settings_texts.h"
 #include "ui/chart.h"
 
 #include <qcustomplot.h>

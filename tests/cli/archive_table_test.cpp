@@ -1,6 +1,5 @@
 // kestrom-cli download's archive step, archive and table, run in-process.
 
-#include "settings/settings_texts.h"
 #include "analysis/filter_plot.h"
 #include "cli/archive_commands.h"
 #include "cli/commands.h"
@@ -11,6 +10,7 @@
 #include "files/text_export.h"
 #include "flight/generator.h"
 #include "flight/number_format.h"
+#include "settings/settings_texts.h"
 
 #include <cstdlib>
 #include <filesystem>
