@@ -1,7 +1,7 @@
 #include "cli/io.h"
 
-#include "core/texts.h"
 #include "cli/commands.h"
+#include "core/texts.h"
 #include "files/measurement_file.h"
 #include "flight/flight_header.h"
 
@@ -56,6 +56,15 @@ void refuseOutputOverInput(const std::string& output, const std::string& input) 
     }
     if (sameFile(output, input)) {
         fail(output + " is the input file; give another output");
+    }
+}
+
+void refuseUnwritableOutput(const std::string& output) {
+    if (output.empty() || output == kStandardStream) {
+        return;
+    }
+    if (const Status writable = checkWritable(output); !writable) {
+        fail(writable.error);
     }
 }
 

@@ -7,8 +7,8 @@
 #ifdef KESTROM_HAS_REPORT
 #include "cli/report_command.h"
 #endif
-#include "cli/table_command.h"
 #include "cli/devices_command.h"
+#include "cli/table_command.h"
 
 #include <cstdio>
 #include <iostream>
