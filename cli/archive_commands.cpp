@@ -1,8 +1,10 @@
 // kestrom-cli archive, and the archive step of download.
 
 #include "cli/archive_commands.h"
+#include "settings/settings_texts.h"
 
 #include "cli/commands.h"
+#include "cli/io.h"
 #include "files/flight_archive.h"
 #include "flight/flight_header.h"
 #include "flight/number_format.h"
@@ -10,14 +12,98 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace kestrom::cli {
 namespace {
+
+WallClock archiveClock = [] { return std::chrono::system_clock::now(); };
+
+// The window keeps its archive item in this file beside its configuration file.
+constexpr const char* kWindowSettings = "kestrom-window.ini";
+// More than the window ever writes there; a larger file is not read further.
+constexpr std::size_t kMaxSettingsBytes = 64 * 1024;
+
+// Where the window keeps its settings: beside the program when the window program sits beside
+// this one in a folder that can be written (a program run from its own folder), else in the
+// user's configuration folder, as the window chooses for its configuration file.
+std::filesystem::path windowSettingsFile() {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec && std::filesystem::exists(self.parent_path() / "kestrom", ec) &&
+        ::access(self.parent_path().c_str(), W_OK) == 0) {
+        return self.parent_path() / kWindowSettings;
+    }
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && std::filesystem::path(config).is_absolute()) {
+        return std::filesystem::path(config) / "kestrom" / kWindowSettings;
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home != '\0') {
+        return std::filesystem::path(home) / ".config" / "kestrom" / kWindowSettings;
+    }
+    return {};
+}
+
+// The start of a regular file; empty for anything else (a FIFO is never waited on).
+std::string readSmallFile(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return {};
+    }
+    std::string text;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        text.resize(kMaxSettingsBytes);
+        const ssize_t n = ::read(fd, text.data(), text.size());
+        text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    }
+    ::close(fd);
+    return text;
+}
+
+std::string trimmed(const std::string& text) {
+    const auto first =
+        std::find_if_not(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); });
+    const auto last = std::find_if_not(text.rbegin(), text.rend(),
+                                       [](unsigned char c) { return std::isspace(c); });
+    return first < last.base() ? std::string(first, last.base()) : std::string();
+}
+
+// "enabled" under "[archive]", read as the window reads a true-or-false value: off when empty,
+// 0 or false (any case); on when missing.
+bool archivingOnIn(const std::string& settings) {
+    std::istringstream in(settings);
+    bool inArchive = false;
+    for (std::string line; std::getline(in, line);) {
+        line = trimmed(line);
+        if (line.starts_with('[')) {
+            inArchive = line == "[archive]";
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (!inArchive || equals == std::string::npos ||
+            trimmed(line.substr(0, equals)) != "enabled") {
+            continue;
+        }
+        std::string value = trimmed(line.substr(equals + 1));
+        std::transform(value.begin(), value.end(), value.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return !(value.empty() || value == "0" || value == "false");
+    }
+    return true;
+}
 
 constexpr std::size_t kColumns = 8;
 using Row = std::array<std::string, kColumns>;
@@ -53,8 +139,7 @@ void addArchiveCommand(CLI::App& app) {
             folder->empty() ? archiveFolder() : std::filesystem::path(*folder);
         const Result<std::vector<FlightSummary>> listed = listArchive(where);
         if (!listed) {
-            std::cerr << "kestrom-cli: " << listed.status.error << '\n';
-            throw CLI::RuntimeError(kFailureExit);
+            fail(listed.status.error);
         }
         std::vector<Row> rows{
             {"file", "time", "competitor", "serial", "sampling", "duration_s", "max_m", "min_m"}};
@@ -86,20 +171,26 @@ void addArchiveCommand(CLI::App& app) {
             }
             out += line + '\n';
         }
-        std::cout << out << std::flush;
-        if (!std::cout) {
-            std::cerr << "kestrom-cli: cannot write to standard output\n";
-            throw CLI::RuntimeError(kFailureExit);
-        }
+        writeOutput(out, "");
         if (anyFailed) {
             throw CLI::RuntimeError(kFailureExit);
         }
     });
 }
 
+WallClock setArchiveClock(WallClock clock) { return std::exchange(archiveClock, clock); }
+
+std::optional<std::filesystem::path> archivingSwitchedOff() {
+    const std::filesystem::path settings = windowSettingsFile();
+    if (settings.empty() || archivingOnIn(readSmallFile(settings))) {
+        return std::nullopt;
+    }
+    return settings;
+}
+
 bool archiveDownload(const FlightImage& image) {
     const Result<std::filesystem::path> stored =
-        archiveFlight(archiveFolder(), image, std::chrono::system_clock::now());
+        archiveFlight(archiveFolder(), image, archiveClock());
     if (!stored) {
         std::cerr << "kestrom-cli: the flight was not archived: " << stored.status.error << '\n';
         return false;

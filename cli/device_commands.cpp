@@ -153,7 +153,9 @@ void addDownload(CLI::App& app) {
                     "for standard input)")
         ->expected(0, 1);
     cmd->add_flag("--force", o->force, "replace an existing file");
-    cmd->add_flag("--no-archive", o->noArchive, "do not keep a copy in the flight archive");
+    cmd->add_flag("--no-archive", o->noArchive,
+                  "do not keep a copy in the flight archive (as when the window's archive "
+                  "item is off)");
     cmd->add_option("--byte-rate", o->byteRate,
                     "simulated recorder's bytes per second (0: as fast as possible)")
         ->capture_default_str();
@@ -167,11 +169,7 @@ void addDownload(CLI::App& app) {
             fail(o->out + " exists; use --force to replace it");
         }
         // Before the transfer: a recorder is not read for a file that cannot be written.
-        if (!toStdout) {
-            if (const Status writable = checkWritable(o->out); !writable) {
-                fail(writable.error);
-            }
-        }
+        refuseUnwritableOutput(o->out);
         Connection c = connectTo(o->simulate.has_value(), o->simulate.value_or(""), o->byteRate);
         ConsolePrompts prompts(false);
         DownloadView view;
@@ -196,8 +194,13 @@ void addDownload(CLI::App& app) {
         std::fprintf(stderr, "%u bytes in %.3f s (transfer %.3f s)%s\n", result.flightBytes,
                      spent.count(), transfer.count(), result.endSeen ? "" : ", no end marker");
         // Kept first, so a flight is not lost when the output file cannot be written.
+        // The window's archive item, when off, holds here too.
         if (!o->noArchive) {
-            archiveDownload(FlightImage(result.image));
+            if (const std::optional<std::filesystem::path> off = archivingSwitchedOff()) {
+                std::cerr << "not archived: archiving is switched off in " << off->string() << '\n';
+            } else {
+                archiveDownload(FlightImage(result.image));
+            }
         }
         writeOutput(result.image, o->out);
         FlightRecord record;

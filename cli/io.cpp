@@ -59,6 +59,15 @@ void refuseOutputOverInput(const std::string& output, const std::string& input) 
     }
 }
 
+void refuseUnwritableOutput(const std::string& output) {
+    if (output.empty() || output == kStandardStream) {
+        return;
+    }
+    if (const Status writable = checkWritable(output); !writable) {
+        fail(writable.error);
+    }
+}
+
 CLI::Validator temperatureText() {
     return CLI::Validator(
         [](std::string& text) -> std::string {

@@ -36,6 +36,10 @@ void writeOutput(const std::string& bytes, const std::string& path);
 // the input file (the same file through any link); input and output untouched.
 void refuseOutputOverInput(const std::string& output, const std::string& input);
 
+// Ends the command with exit status 2 when output could not be written (see checkWritable), so
+// that no long work (a transfer, a report) is done for nothing; standard output always passes.
+void refuseUnwritableOutput(const std::string& output);
+
 // The values a temperature field can hold: a whole number of at most three characters, -99 to
 // 999. Leading zeros are dropped so that the number reads as decimal ("010" is 10); give it to
 // CLI::Option::transform so that the dropped zeros stay dropped.

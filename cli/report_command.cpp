@@ -3,14 +3,16 @@
 #include "cli/report_command.h"
 
 #include "cli/commands.h"
+#include "cli/flight_json.h"
+#include "cli/io.h"
 #include "ui/flight_report.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -19,11 +21,6 @@
 
 namespace kestrom::cli {
 namespace {
-
-[[noreturn]] void fail(const std::string& text) {
-    std::cerr << "kestrom-cli: " << text << '\n';
-    throw CLI::RuntimeError(kFailureExit);
-}
 
 // The chart is a widget: it needs an application object, but never a screen. Without a platform
 // chosen, the offscreen one keeps the report working over ssh and in batch jobs.
@@ -40,6 +37,28 @@ std::unique_ptr<QApplication> makeApplication() {
     return std::make_unique<QApplication>(argc, argv);
 }
 
+// A page for the flight at path, read as the other verbs read their inputs ("-": standard
+// input), or a page that says why it could not be. Returns whether it was read.
+bool addFlightPage(ui::FlightReport& report, const std::string& path,
+                   const std::optional<FilterParams>& filter) {
+    const QString name = QString::fromStdString(std::filesystem::path(path).filename().string());
+    const Result<FlightRecord> loaded = loadFlightRecord(path, true);
+    if (!loaded) {
+        report.addError(name, QString::fromStdString(loaded.status.error));
+        return false;
+    }
+    const FlightRecord& record = *loaded.value;
+    warnIfNoFlight(path, record.image);
+    std::optional<FilterPlot> plot;
+    if (filter && record.evaluated) {
+        FilterWork work;
+        plot = filterRecorderFlight(work, record.evaluation.altitudeCm, *filter, record.wordCount,
+                                    record.rateTimes10);
+    }
+    report.addFlight(name, record, plot ? &*plot : nullptr);
+    return true;
+}
+
 } // namespace
 
 void addReportCommand(CLI::App& app) {
@@ -52,7 +71,8 @@ void addReportCommand(CLI::App& app) {
     auto o = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand(
         "report", "Write a PDF report: one A4 landscape page per flight with its chart");
-    cmd->add_option("FILE", o->files, "measurement files, one page each")->required();
+    cmd->add_option("FILE", o->files, "measurement files, one page each (- for standard input)")
+        ->required();
     cmd->add_option("-o,--output", o->out, "PDF file to write (- for standard output)")->required();
     CLI::Option* filter =
         cmd->add_flag("--filter", o->filter,
@@ -72,42 +92,36 @@ void addReportCommand(CLI::App& app) {
                                         o->filterParams[3]}
                          : FilterParams{};
         }
-        // A file is written beside the target and renamed over it at the end, so a failed
-        // report leaves an older one as it was; "-" sends the PDF to standard output.
-        const bool toStdout = o->out == "-";
-        QSaveFile file(QString::fromStdString(o->out));
-        QBuffer buffer;
-        QIODevice& target = toStdout ? static_cast<QIODevice&>(buffer) : file;
-        if (!target.open(QIODevice::WriteOnly)) {
-            fail("Cannot create " + o->out + ": " + target.errorString().toStdString());
+        for (const std::string& input : o->files) {
+            refuseOutputOverInput(o->out, input);
         }
+        refuseUnwritableOutput(o->out);
+        // The whole PDF is made in memory and written at the end, as every other output is: a
+        // failed report leaves an older one as it was.
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
         bool anyUnreadable = false;
         {
-            QPdfWriter pdf(&target);
+            QPdfWriter pdf(&buffer);
             pdf.setResolution(96); // screen resolution: see FlightReport
             pdf.setCreator(QStringLiteral("kestrom-cli report"));
             ui::FlightReport report(pdf, kEnglish);
             if (!report.ok()) {
-                file.cancelWriting();
                 fail("Cannot write " + o->out);
             }
             for (const std::string& path : o->files) {
-                if (!ui::addFlightFile(report, path, params)) {
+                if (!addFlightPage(report, path, params)) {
                     anyUnreadable = true;
                 }
             }
-            report.finish();
-        }
-        if (toStdout) {
-            const QByteArray& bytes = buffer.data();
-            std::cout.write(bytes.constData(), bytes.size());
-            std::cout.flush();
-            if (!std::cout) {
-                fail("cannot write to standard output");
+            if (!report.finish()) {
+                fail("Cannot write " + o->out);
             }
-        } else if (!file.commit()) {
-            fail("Cannot write " + o->out + ": " + file.errorString().toStdString());
         }
+        const QByteArray& bytes = buffer.data();
+        writeOutput(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                              static_cast<std::size_t>(bytes.size())),
+                    o->out);
         if (anyUnreadable) {
             std::cerr << "kestrom-cli: some files could not be read; their pages say why\n";
             throw CLI::RuntimeError(kFailureExit);

@@ -5,23 +5,15 @@
 #include "analysis/filter_plot.h"
 #include "cli/commands.h"
 #include "cli/flight_json.h"
+#include "cli/io.h"
 #include "files/flight_table.h"
 #include "files/measurement_file.h"
 
-#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace kestrom::cli {
-namespace {
-
-[[noreturn]] void fail(const std::string& text) {
-    std::cerr << "kestrom-cli: " << text << '\n';
-    throw CLI::RuntimeError(kFailureExit);
-}
-
-} // namespace
 
 void addTableCommand(CLI::App& app) {
     struct Options {
@@ -33,7 +25,7 @@ void addTableCommand(CLI::App& app) {
     auto o = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand(
         "table", "Write a flight as a comma-separated table: time, altitude, vertical speed");
-    cmd->add_option("FILE", o->file, "measurement file")->required();
+    cmd->add_option("FILE", o->file, "measurement file (- for standard input)")->required();
     cmd->add_option("-o,--output", o->out, "output file (standard output when absent or -)");
     CLI::Option* filter = cmd->add_flag(
         "--filter", o->filter, "add the filtered altitude as the Filter button computes it");
@@ -43,11 +35,13 @@ void addTableCommand(CLI::App& app) {
         ->expected(4)
         ->needs(filter);
     cmd->callback([o] {
+        refuseOutputOverInput(o->out, o->file);
         const Result<FlightRecord> loaded = loadFlightRecord(o->file, true);
         if (!loaded) {
             fail(loaded.status.error);
         }
         const FlightRecord& record = *loaded.value;
+        warnIfNoFlight(o->file, record.image);
         std::optional<FilterPlot> plot;
         if (o->filter && record.evaluated) {
             const FilterParams params = o->filterParams.size() == 4
@@ -70,20 +64,7 @@ void addTableCommand(CLI::App& app) {
         if (!table) {
             fail(o->file + ": No data");
         }
-        const std::string& bytes = *table.value;
-        if (o->out.empty() || o->out == "-") {
-            std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            std::cout.flush();
-            if (!std::cout) {
-                fail("cannot write to standard output");
-            }
-            return;
-        }
-        const Status written = writeWholeFile(
-            o->out, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-        if (!written) {
-            fail(written.error);
-        }
+        writeOutput(*table.value, o->out);
     });
 }
 

@@ -251,12 +251,16 @@ Result<std::vector<FlightSummary>> listArchive(const fs::path& folder) {
         return Listing::failure(ErrorKind::OpenFailed,
                                 "Cannot list " + folder.string() + ": " + ec.message());
     }
-    for (const fs::directory_entry& entry : it) {
-        const std::string name = entry.path().filename().string();
-        if (name.empty() || name.front() == '.' || entry.path().extension() != kArchiveExtension) {
-            continue;
+    // Stepped with an error code: a folder that fails half-way is reported, never thrown.
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!name.empty() && name.front() != '.' && it->path().extension() == kArchiveExtension) {
+            paths.push_back(it->path());
         }
-        paths.push_back(entry.path());
+    }
+    if (ec) {
+        return Listing::failure(ErrorKind::OpenFailed,
+                                "Cannot list " + folder.string() + ": " + ec.message());
     }
     std::sort(paths.begin(), paths.end());
     std::vector<FlightSummary> list(paths.size());

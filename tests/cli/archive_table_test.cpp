@@ -7,17 +7,20 @@
 #include "cli/flight_json.h"
 #include "cli/table_command.h"
 #include "cli_runner.h"
+#include "files/flight_archive.h"
 #include "files/text_export.h"
 #include "flight/generator.h"
 #include "flight/number_format.h"
 #include "settings/settings_texts.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kestrom {
@@ -88,9 +91,12 @@ protected:
         fs::create_directories(dir_);
         archive_ = dir_ / "archive";
         ::setenv("KESTROM_ARCHIVE_DIR", archive_.c_str(), 1);
+        // The window's settings of whoever runs the tests must not switch archiving off.
+        ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
     }
     void TearDown() override {
         ::unsetenv("KESTROM_ARCHIVE_DIR");
+        ::unsetenv("XDG_CONFIG_HOME");
         fs::remove_all(dir_);
     }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
@@ -118,23 +124,57 @@ protected:
     fs::path archive_;
 };
 
+// Every download at one fixed moment, so that names clash however fast the machine is.
+std::chrono::system_clock::time_point fixedMoment() {
+    return std::chrono::system_clock::from_time_t(1796740212);
+}
+
 TEST_F(StoreCli, EveryDownloadIsArchivedAsSaved) {
     const std::string flight = gen("f.kes", {"--competitor", "23", "--serial", "4711"});
+    const cli::WallClock wallClock = cli::setArchiveClock(&fixedMoment);
+    const std::string name = archiveFileName(fixedMoment(), 23, 4711);
+    const std::string stem = name.substr(0, name.size() - 4);
+    // Someone else's file on the second name: passed over, never replaced.
+    fs::create_directories(archive_);
+    std::ofstream(archive_ / (stem + "_2.kes")) << "not ours";
     for (const char* out : {"a.kes", "b.kes"}) {
         const test::CliRun r = run({"download", "-o", path(out), "--simulate", flight});
         ASSERT_EQ(r.code, 0) << r.err;
         EXPECT_NE(r.err.find("archived as " + archive_.string()), std::string::npos) << r.err;
     }
-    const std::vector<fs::path> kept = archived();
-    ASSERT_EQ(kept.size(), 2U);
-    EXPECT_NE(kept[0].filename().string().find("_c23_s4711.kes"), std::string::npos) << kept[0];
-    EXPECT_NE(kept[1].filename().string().find("_c23_s4711_2.kes"), std::string::npos) << kept[1];
-    EXPECT_EQ(slurp(kept[0]), slurp(path("a.kes")));
-    EXPECT_EQ(slurp(kept[1]), slurp(path("b.kes")));
+    cli::setArchiveClock(wallClock);
+    EXPECT_EQ(archived(), (std::vector<fs::path>{archive_ / name, archive_ / (stem + "_2.kes"),
+                                                 archive_ / (stem + "_3.kes")}));
+    EXPECT_EQ(slurp(archive_ / name), slurp(path("a.kes")));
+    EXPECT_EQ(slurp(archive_ / (stem + "_2.kes")), "not ours");
+    EXPECT_EQ(slurp(archive_ / (stem + "_3.kes")), slurp(path("b.kes")));
 
     // Off switch.
     ASSERT_EQ(run({"download", "-o", path("c.kes"), "--simulate", flight, "--no-archive"}).code, 0);
-    EXPECT_EQ(archived().size(), 2U);
+    EXPECT_EQ(archived().size(), 3U);
+}
+
+TEST_F(StoreCli, TheWindowsArchiveItemSwitchesDownloadArchivingOff) {
+    const fs::path settings = dir_ / "config" / "kestrom" / "kestrom-window.ini";
+    fs::create_directories(settings.parent_path());
+    const struct {
+        const char* text;
+        bool archived;
+    } cases[] = {{"[archive]\nenabled=false\n", false},
+                 {"[General]\nx=1\r\n[archive]\r\nenabled = 0\r\n", false},
+                 {"[archive]\nenabled=true\n", true},
+                 {"[recent]\nenabled=false\n", true}};
+    std::size_t expected = 0;
+    for (const auto& c : cases) {
+        std::ofstream(settings) << c.text;
+        const test::CliRun r = run({"download", "-o", path("a.kes"), "--simulate", "--force"});
+        ASSERT_EQ(r.code, 0) << r.err;
+        expected += c.archived ? 1 : 0;
+        EXPECT_EQ(archived().size(), expected) << c.text;
+        EXPECT_EQ(r.err.find("switched off in " + settings.string()) != std::string::npos,
+                  !c.archived)
+            << c.text << r.err;
+    }
 }
 
 TEST_F(StoreCli, FailedArchiveWriteNeverFailsTheDownload) {
@@ -281,6 +321,39 @@ TEST_F(StoreCli, TableOfAFlightWithoutPointsFails) {
     EXPECT_NE(r.err.find("No data"), std::string::npos);
     EXPECT_FALSE(fs::exists(path("out.csv")));
     EXPECT_EQ(run({"table", path("absent.kes")}).code, cli::kFailureExit);
+}
+
+// The verbs of the flight archive read and write as json and csv do.
+TEST_F(StoreCli, TableRefusesAnOutputNamingItsInputAndWritesDashToStandardOutput) {
+    const std::string file = gen("f.kes", {});
+    const std::string before = slurp(file);
+    fs::create_symlink(file, path("link.kes"));
+    fs::create_hard_link(file, path("hard.kes"));
+    for (const std::string& out : {file, path("link.kes"), path("hard.kes")}) {
+        const test::CliRun r = run({"table", file, "-o", out});
+        EXPECT_EQ(r.code, cli::kFailureExit) << out;
+        EXPECT_NE(r.err.find("is the input file"), std::string::npos) << out << ": " << r.err;
+    }
+    EXPECT_EQ(slurp(file), before);
+
+    const test::CliRun plain = run({"table", file});
+    const test::CliRun dash = run({"table", file, "-o", "-"});
+    EXPECT_EQ(dash.code, 0);
+    EXPECT_EQ(dash.out.substr(0, 5), "time_");
+    EXPECT_EQ(dash.out, plain.out);
+    EXPECT_FALSE(fs::exists("-"));
+}
+
+TEST_F(StoreCli, TableRefusesInputsThatWouldHangOrNeverEnd) {
+    ASSERT_EQ(::mkfifo(path("fifo.kes").c_str(), 0600), 0); // nobody ever writes to it
+    fs::create_directories(path("folder.kes"));
+    for (const std::string& input :
+         {path("fifo.kes"), std::string("/dev/zero"), path("folder.kes")}) {
+        const test::CliRun r = run({"table", input, "--filter", "-o", path("t.csv")});
+        EXPECT_EQ(r.code, cli::kFailureExit) << input;
+        EXPECT_NE(r.err.find(input), std::string::npos) << input;
+    }
+    EXPECT_FALSE(fs::exists(path("t.csv")));
 }
 
 } // namespace

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -124,6 +126,36 @@ TEST_F(ReportCli, OutputThatCannotBeWrittenFails) {
     const Ran r = cli("report " + quoted(a) + " -o " + quoted(dir_ / "no" / "such" / "r.pdf"));
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.out.find("Cannot create"), std::string::npos) << r.out;
+}
+
+TEST_F(ReportCli, OutputNamingAnInputIsRefusedAndTheInputKept) {
+    const fs::path a = gen("a.kes", "");
+    const fs::path b = gen("b.kes", "--rate 1");
+    fs::create_symlink(b, dir_ / "link.kes");
+    const auto slurp = [](const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string before = slurp(b);
+    for (const fs::path& out : {b, dir_ / "link.kes"}) {
+        const Ran r = cli("report " + quoted(a) + " " + quoted(b) + " -o " + quoted(out));
+        EXPECT_EQ(r.code, 2) << out;
+        EXPECT_NE(r.out.find("is the input file"), std::string::npos) << r.out;
+    }
+    EXPECT_EQ(slurp(b), before);
+}
+
+TEST_F(ReportCli, InputsAreReadAsTheOtherVerbsReadThem) {
+    const fs::path a = gen("a.kes", "--competitor 31");
+    ASSERT_EQ(::mkfifo((dir_ / "fifo.kes").c_str(), 0600), 0); // nobody ever writes to it
+    const fs::path pdf = dir_ / "report.pdf";
+    // A FIFO gets a page saying why, without waiting; standard input is read as "-".
+    const Ran r =
+        cli("report " + quoted(dir_ / "fifo.kes") + " - -o " + quoted(pdf) + " < " + quoted(a));
+    EXPECT_EQ(r.code, 2) << r.out;
+    ASSERT_EQ(pages(pdf), 2);
+    EXPECT_NE(pageText(pdf, 1).find("fifo.kes"), std::string::npos);
+    EXPECT_NE(pageText(pdf, 2).find("Competitor No.: 31"), std::string::npos) << pageText(pdf, 2);
 }
 
 } // namespace
