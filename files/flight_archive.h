@@ -4,8 +4,8 @@
 // a table of flights shows. Plain C++; the window and kestrom-cli turn a failed Status into their
 // own message.
 
-#include "flight/flight_image.h"
 #include "core/status.h"
+#include "flight/flight_image.h"
 
 #include <chrono>
 #include <cstdint>

@@ -3,8 +3,8 @@
 // row per plotted point of the altitude curve with its time, altitude and vertical speed, and
 // optionally the filtered altitude.
 
-#include "flight/evaluation.h"
 #include "core/status.h"
+#include "flight/evaluation.h"
 
 #include <cstdint>
 #include <optional>

@@ -3,10 +3,10 @@
 // time, competitor, serial, sampling, duration, maximum and minimum. Sorting goes by the values
 // themselves (kSortRole), not by their texts.
 
-#include "settings/settings_texts.h"
 #include "core/texts.h"
 #include "files/flight_archive.h"
 #include "flight/flight_header.h"
+#include "settings/settings_texts.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
