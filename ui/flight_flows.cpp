@@ -70,6 +70,26 @@ void FlightFlows::drawRecorderFlight() {
     chart.refresh();
 }
 
+void FlightFlows::setAccelerationView(bool on) {
+    state_.config.accelView = on ? 1 : 0;
+    Chart& chart = ui_.chart;
+    if (!on) {
+        chart.clearSeries(SeriesId::Series2);
+        return;
+    }
+    FlightRecord& rec = state_.recorder;
+    if (rec.wordCount == 0) {
+        return;
+    }
+    chart.fixLeftAxis(0.0, std::nullopt);
+    if (evaluateRecord(rec, true)) {
+        drawRecorderFlight();
+    } else {
+        chart.clearSeries(SeriesId::Series1);
+        chart.clearSeries(SeriesId::Series2);
+    }
+}
+
 bool FlightFlows::download() {
     DownloadView view;
     view.showBusy = [this](bool shown) {

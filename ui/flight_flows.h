@@ -62,6 +62,8 @@ public:
     // extremes. False (nothing changed) for a flight too short to filter.
     bool drawRecorderFiltered(const FilterParams& params);
     bool drawCompareFiltered(const FilterParams& params);
+    // Turns the dh/dt curve on (the recorder flight evaluated again with it) or off.
+    void setAccelerationView(bool on);
     // Raises the left axis' maximum so that no curve shown on it is cut off.
     void coverShownCurves();
 

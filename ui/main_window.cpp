@@ -344,25 +344,11 @@ void TKestrom_BMP::B_Odczyt_KestromuClick() {
 void TKestrom_BMP::BZerowanieClick() { zeroRecorder(link_, prompts_); }
 
 void TKestrom_BMP::Przyspieszenie1Click() {
-    FlightRecord& rec = state_.recorder;
-    if (state_.config.accelView != 0) {
-        Przyspieszenie1->setChecked(false);
-        state_.config.accelView = 0;
-        Chart1->clearSeries(SeriesId::Series2);
-        return;
-    }
-    Przyspieszenie1->setChecked(true);
-    state_.config.accelView = 1;
-    if (rec.wordCount == 0) {
-        return;
-    }
-    Chart1->fixLeftAxis(0.0, std::nullopt);
-    if (evaluateRecord(rec, true)) {
-        flows_->drawRecorderFlight();
-    } else {
-        Chart1->clearSeries(SeriesId::Series1);
-        Chart1->clearSeries(SeriesId::Series2);
-    }
+    // The configuration decides, so a click (which has already toggled the mark) and a direct
+    // call agree.
+    const bool on = state_.config.accelView == 0;
+    Przyspieszenie1->setChecked(on);
+    flows_->setAccelerationView(on);
 }
 
 void TKestrom_BMP::BZapisz_PomiarClick() { flows_->save(); }
