@@ -2,7 +2,6 @@
 
 #include "app/dialogs.h"
 #include "app/open_arguments.h"
-#include "ui/main_window.h"
 #include "ui/qt_prompts.h"
 #include "ui/window_features.h"
 
@@ -10,6 +9,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStandardPaths>
 
 #include <exception>
 #include <iostream>
@@ -18,6 +18,20 @@
 #include <vector>
 
 namespace kestrom::app {
+
+ui::WindowConfig loadWindowConfig(const std::string& programPath) {
+    const QString userFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    ui::WindowConfig config;
+    config.path = chooseConfigPath(programPath, userFolder.isEmpty()
+                                                    ? std::string()
+                                                    : (userFolder + "/kestrom").toStdString());
+    ConfigLoadResult loaded = LoadConfig(config.path);
+    config.record = loaded.record;
+    config.kept = loaded.status == ConfigLoad::Unreadable;
+    config.error = std::move(loaded.error);
+    return config;
+}
 
 int runProgram(int argc, char** argv, DeviceBus& bus) {
     // Qt takes its own options (-platform and the like) out first; the rest name files.
@@ -41,7 +55,8 @@ int runProgram(int argc, char** argv, DeviceBus& bus) {
     try {
         ui::QtPrompts prompts;
         const std::string programPath = QCoreApplication::applicationFilePath().toStdString();
-        ui::TKestrom_BMP window(bus, prompts, programPath);
+        // Start-up: the configuration first, then everything that depends on it.
+        ui::TKestrom_BMP window(bus, prompts, loadWindowConfig(programPath), programPath);
         prompts.setLanguageSource([&window] { return window.CurrentLanguage(); });
         createDialogs(window);
         ui::attachWindowFeatures(window);

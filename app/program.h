@@ -2,6 +2,9 @@
 // The program entry shared by kestrom and kestrom-demo: they differ only in the bus.
 
 #include "device/bridge.h"
+#include "ui/main_window.h"
+
+#include <string>
 
 namespace kestrom::app {
 
@@ -10,5 +13,10 @@ namespace kestrom::app {
 // window creation or the loop (it is shown first). The arguments name a flight to open and a
 // comparison (see open_arguments.h); a wrong command line is told on stderr and gives 2.
 int runProgram(int argc, char** argv, DeviceBus& bus);
+
+// The configuration of the program at `programPath`: the file beside it, or for an installed
+// program the one in the user's configuration folder. A file that cannot be read gives the
+// defaults, marked kept with the reason, so that the user may still mend it.
+ui::WindowConfig loadWindowConfig(const std::string& programPath);
 
 } // namespace kestrom::app

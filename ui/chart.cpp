@@ -306,6 +306,18 @@ bool Chart::valueLabelsVisible(SeriesId id) const { return at(id).graph->showVal
 
 QCPRange Chart::leftRange() const { return yAxis->range(); }
 
+void Chart::fixLeftAxis(std::optional<double> minimum, std::optional<double> maximum) {
+    if (minimum) {
+        left_.minimum = *minimum;
+    }
+    left_.automatic = false;
+    left_.autoMaximum = false;
+    left_.autoMinimum = true;
+    if (maximum) {
+        left_.maximum = *maximum;
+    }
+}
+
 void Chart::setBottomMinorTickCount(int count) {
     minorTicks_ = std::max(0, count);
     replot(rpQueuedReplot);

@@ -12,6 +12,7 @@
 #include <QVector>
 
 #include <array>
+#include <optional>
 
 class QPrinter;
 
@@ -65,6 +66,9 @@ public:
     // Left axis (altitude, metres).
     AxisRule& leftAxisRule() { return left_; }
     const AxisRule& leftAxisRule() const { return left_; }
+    // The left axis of a flight: its maximum fixed (at `maximum` when given), its minimum
+    // automatic from `minimum` when given. Every flight drawing sets the axis this one way.
+    void fixLeftAxis(std::optional<double> minimum, std::optional<double> maximum);
     // The drawn range of the left axis after the rules (or the zoom) are applied.
     QCPRange leftRange() const;
 

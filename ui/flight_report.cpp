@@ -1,4 +1,5 @@
 #include "ui/flight_report.h"
+#include "settings/settings_texts.h"
 
 #include "files/measurement_file.h"
 #include "flight/flight_header.h"
@@ -108,12 +109,7 @@ void FlightReport::addFlight(const QString& name, const FlightRecord& record,
     // The window's axis rules for a recorder flight.
     chart.setBottomMinorGridVisible(false);
     chart.setBottomMinorTickCount(record.evaluated ? ev.bottomMinorTicks : 0);
-    AxisRule& left = chart.leftAxisRule();
-    left.minimum = 0.0;
-    left.automatic = false;
-    left.autoMaximum = false;
-    left.autoMinimum = true;
-    left.maximum = record.evaluated ? static_cast<double>(ev.leftAxisMax) : 10.0;
+    chart.fixLeftAxis(0.0, record.evaluated ? static_cast<double>(ev.leftAxisMax) : 10.0);
 
     // The printout's heading, with the file name where the window shows where the flight came
     // from; the filter's extremes on the line the printout leaves empty.

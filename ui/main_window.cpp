@@ -1,8 +1,8 @@
 #include "ui/main_window.h"
 
 #include "device/actions.h"
-#include "files/measurement_file.h"
-#include "flight/number_format.h"
+#include "ui/controls.h"
+#include "ui/flight_flows.h"
 #include "ui/fo_info.h"
 #include "ui/qt_text.h"
 
@@ -18,61 +18,31 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStandardPaths>
 #include <QUrl>
 
 #include <algorithm>
-#include <filesystem>
 
 namespace kestrom::ui {
 namespace {
 
-QFont uiFont(int points, bool bold = false) {
-    QFont font(QStringLiteral("Liberation Sans"), points);
-    font.setBold(bold);
-    return font;
-}
-
 const QColor kSilver(192, 192, 192);
 const QColor kScrollBarGrey(200, 200, 200);
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
-                  const QFont& font) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setFont(font);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
-
-QLineEdit* makeField(QWidget* parent, const char* name, const QRect& geometry, const QFont& font,
-                     bool readOnly = true) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    field->setGeometry(geometry);
-    field->setFont(font);
-    field->setReadOnly(readOnly);
-    return field;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QRect& geometry, const QFont& font,
-                        const QString& text = {}) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setFont(font);
-    return button;
-}
-
 } // namespace
 
-TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, const std::string& programPath,
-                           QWidget* parent)
+TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, WindowConfig config,
+                           const std::string& programPath, QWidget* parent)
     : QMainWindow(parent), prompts_(prompts), link_(bus) {
     setObjectName(QStringLiteral("TKestrom_BMP"));
+    state_.config = config.record;
+    state_.configPath = std::move(config.path);
+    state_.configKept = config.kept;
     buildControls();
     buildMenu();
+    flows_ =
+        std::make_unique<FlightFlows>(state_, link_, prompts_,
+                                      FlightFlows::Controls{*Chart1, *GroupB_Alt, *GroupB_Por,
+                                                            *E_PobDan, *ECzekaj, *Porownanie1});
     connectHandlers();
     connectAnalysisActions();
     openDocument_ = [](const QString& path) {
@@ -80,27 +50,15 @@ TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, const std::string& 
     };
     programFolder_ = QFileInfo(QString::fromStdString(programPath)).absolutePath();
 
-    // Start-up: configuration first, then everything that depends on it.
-    // Beside the program; an installed program keeps it in the user's configuration folder.
-    const QString userFolder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    state_.configPath = chooseConfigPath(
-        programPath,
-        userFolder.isEmpty() ? std::string() : (userFolder + "/kestrom").toStdString());
-    ConfigLoadResult loaded = LoadConfig(state_.configPath);
-    state_.config = loaded.record;
-    // What could not be read is never overwritten: the user may still mend it.
-    state_.configKept = loaded.status == ConfigLoad::Unreadable;
+    // Everything that depends on the configuration.
     Przyspieszenie1->setChecked(state_.config.accelView != 0);
-    state_.CurrentLanguage = languageIndex(state_.config.Language);
-    Polski1->setChecked(state_.CurrentLanguage == kPolish);
-    English1->setChecked(state_.CurrentLanguage != kPolish);
+    Polski1->setChecked(CurrentLanguage() == kPolish);
+    English1->setChecked(CurrentLanguage() != kPolish);
     ApplyLanguage();
     if (state_.configKept) {
         // The window still opens, with the defaults.
-        prompts_.showError(
-            std::string(messageText(Message::ConfigNotRead, state_.CurrentLanguage)) + "\n" +
-            loaded.error);
+        prompts_.showError(std::string(messageText(Message::ConfigNotRead, CurrentLanguage())) +
+                           "\n" + config.error);
     }
     Chart1->clearSeries(SeriesId::Series1);
     state_.recorder.groundTemp = 20.0f;
@@ -126,10 +84,8 @@ void TKestrom_BMP::buildControls() {
     BZerowanie = makeButton(client, "BZerowanie", {8, 70, 81, 27}, plain);
     B_Filtr_Alt = makeButton(client, "B_Filtr_Alt", {96, 70, 57, 27}, plain, "Filtr");
 
-    GroupB_Alt = new QGroupBox(client);
-    GroupB_Alt->setObjectName(QStringLiteral("GroupB_Alt"));
+    GroupB_Alt = new FlightPanel(FlightPanel::Side::Recorder, client);
     GroupB_Alt->setGeometry(168, 0, 281, 113);
-    buildPanel(GroupB_Alt, true);
 
     GBDysk_ZapisOdczyt = new QGroupBox(client);
     GBDysk_ZapisOdczyt->setObjectName(QStringLiteral("GBDysk_ZapisOdczyt"));
@@ -141,10 +97,8 @@ void TKestrom_BMP::buildControls() {
     B_Porownanie = makeButton(client, "B_Porownanie", {864, 8, 97, 41}, bold);
     B_Filtr_por = makeButton(client, "B_Filtr_por", {864, 72, 75, 25}, plain, "Filtr");
 
-    GroupB_Por = new QGroupBox(client);
-    GroupB_Por->setObjectName(QStringLiteral("GroupB_Por"));
+    GroupB_Por = new FlightPanel(FlightPanel::Side::Comparison, client);
     GroupB_Por->setGeometry(976, 0, 297, 113);
-    buildPanel(GroupB_Por, false);
 
     Chart1 = new Chart(client);
     Chart1->setGeometry(8, 120, 1265, 745);
@@ -165,61 +119,6 @@ void TKestrom_BMP::buildControls() {
     ECzekaj->setPalette(busy);
     ECzekaj->setText(QStringLiteral("    Czekaj"));
     ECzekaj->hide();
-}
-
-void TKestrom_BMP::buildPanel(QGroupBox* box, bool recorder) {
-    box->setFont(uiFont(12, true));
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::WindowText, recorder ? QColor(255, 0, 0) : QColor(255, 255, 0));
-    box->setPalette(palette);
-    QPalette black = palette;
-    black.setColor(QPalette::WindowText, Qt::black);
-
-    const QFont label = uiFont(9);
-    auto L = [&](const char* name, const QString& text, int left, int top) {
-        QLabel* l = makeLabel(box, name, text, left, top, label);
-        l->setPalette(black);
-        return l;
-    };
-    auto F = [&](const char* name, const QRect& r, const QFont& font = {}) {
-        QLineEdit* f = makeField(box, name, r, font == QFont() ? uiFont(9) : font);
-        f->setPalette(black);
-        return f;
-    };
-    if (recorder) {
-        LabMaximum = L("LabMaximum", QStringLiteral("Maximum"), 12, 18);
-        E_MaxGl = F("E_MaxGl", {13, 32, 68, 27}, uiFont(12, true));
-        LmMax = L("LmMax", QStringLiteral("m"), 84, 40);
-        LMinimum = L("LMinimum", QStringLiteral("Minimum"), 12, 66);
-        EMinimum = F("EMinimum", {13, 80, 68, 25});
-        LmMin = L("LmMin", QStringLiteral("m"), 84, 88);
-        LZaw1 = L("LZaw1", {}, 104, 18);
-        E_NrZawodnika = F("E_NrZawodnika", {104, 32, 57, 26});
-        E_NrZawodnika->setReadOnly(false);
-        L_NumSer1 = L("L_NumSer1", {}, 104, 66);
-        E_NrSeryjny = F("E_NrSeryjny", {104, 80, 57, 25});
-        LTemp1 = L("LTemp1", {}, 189, 18);
-        E_TempGl = F("E_TempGl", {189, 32, 68, 24});
-        Label14 = L("Label14", QStringLiteral("C"), 261, 40);
-        LProbk1 = L("LProbk1", {}, 189, 66);
-        E_probkGl = F("E_probkGl", {188, 80, 61, 24}, uiFont(8)); // "10 pom/sek" fits whole
-    } else {
-        Label1 = L("Label1", QStringLiteral("Maximum"), 16, 18);
-        E_Max_Por = F("E_Max_Por", {13, 32, 68, 25});
-        Label7 = L("Label7", QStringLiteral("m"), 85, 40);
-        Label3 = L("Label3", QStringLiteral("Minimum"), 13, 66);
-        E_Min_Por = F("E_Min_Por", {13, 80, 68, 25});
-        Label8 = L("Label8", QStringLiteral("m"), 85, 88);
-        LZaw2 = L("LZaw2", {}, 112, 18);
-        E_Zaw_Por = F("E_Zaw_Por", {112, 32, 57, 25});
-        L_NumSer2 = L("L_NumSer2", {}, 112, 66);
-        E_NrS_Por = F("E_NrS_Por", {112, 80, 57, 25});
-        LTemp2 = L("LTemp2", {}, 205, 18);
-        E_TempPor = F("E_TempPor", {205, 32, 68, 24});
-        Label9 = L("Label9", QStringLiteral("C"), 277, 40);
-        LProbk2 = L("LProbk2", {}, 205, 66);
-        E_probkPor = F("E_probkPor", {205, 80, 60, 24}, uiFont(8));
-    }
 }
 
 void TKestrom_BMP::buildMenu() {
@@ -290,19 +189,15 @@ void TKestrom_BMP::connectHandlers() {
     connect(Chart1, &Chart::seriesClicked, this, &TKestrom_BMP::xxx);
     connect(Chart1, &Chart::zoomed, this, &TKestrom_BMP::Chart1Zoom);
     connect(Chart1, &Chart::zoomUndone, this, &TKestrom_BMP::Chart1UndoZoom);
-    connect(E_TempGl, &QLineEdit::returnPressed, this, &TKestrom_BMP::E_TempGlKeyPress);
-    connect(E_TempPor, &QLineEdit::returnPressed, this, &TKestrom_BMP::E_TempPorKeyPress);
+    connect(&GroupB_Alt->temperatureField(), &QLineEdit::returnPressed, this,
+            &TKestrom_BMP::E_TempGlKeyPress);
+    connect(&GroupB_Por->temperatureField(), &QLineEdit::returnPressed, this,
+            &TKestrom_BMP::E_TempPorKeyPress);
 }
 
-QString TKestrom_BMP::caption(Caption key) const {
-    return qs(captionText(key, state_.CurrentLanguage));
-}
+QString TKestrom_BMP::caption(Caption key) const { return qs(captionText(key, CurrentLanguage())); }
 
-char TKestrom_BMP::decimalSeparator() const {
-    const QString point = QLocale().decimalPoint();
-    return point.size() == 1 && point[0].unicode() < 128 ? static_cast<char>(point[0].unicode())
-                                                         : '.';
-}
+bool TKestrom_BMP::comparisonShown() const { return Porownanie1->isChecked(); }
 
 void TKestrom_BMP::ApplyLanguage() {
     BZerowanie->setText(caption(Caption::Reset));
@@ -310,21 +205,8 @@ void TKestrom_BMP::ApplyLanguage() {
     GBDysk_ZapisOdczyt->setTitle(caption(Caption::DiskGroup));
     BZapisz->setText(caption(Caption::Save));
     BOdczyt->setText(caption(Caption::Load));
-    for (QLabel* l : {LTemp1, LTemp2}) {
-        l->setText(caption(Caption::Temperature));
-    }
-    for (QLabel* l : {LProbk1, LProbk2}) {
-        l->setText(caption(Caption::Sampling));
-    }
-    for (QLabel* l : {LZaw1, LZaw2}) {
-        l->setText(caption(Caption::CompetitorNo));
-    }
-    for (QLabel* l : {L_NumSer1, L_NumSer2}) {
-        l->setText(caption(Caption::SerialNo));
-    }
-    for (QLabel* l : {LTemp1, LTemp2, LProbk1, LProbk2, LZaw1, LZaw2, L_NumSer1, L_NumSer2}) {
-        l->adjustSize();
-    }
+    GroupB_Alt->applyLanguage(CurrentLanguage());
+    GroupB_Por->applyLanguage(CurrentLanguage());
     B_Porownanie->setText(caption(Caption::Compare));
     GroupB_Alt->setTitle(caption(Caption::Device));
     GroupB_Por->setTitle(caption(Caption::File));
@@ -404,7 +286,6 @@ void TKestrom_BMP::switchLanguage(Language language) {
     Polski1->setChecked(language == kPolish);
     English1->setChecked(language != kPolish);
     state_.config.Language = language;
-    state_.CurrentLanguage = language;
     ApplyLanguage();
     saveConfiguration();
 }
@@ -420,7 +301,7 @@ void TKestrom_BMP::Info1Click() {
 }
 
 std::optional<QString> TKestrom_BMP::findUserGuide() const {
-    const bool english = state_.CurrentLanguage != kPolish;
+    const bool english = CurrentLanguage() != kPolish;
     const QString helpFile =
         english ? QStringLiteral("Kes_HELPA.chm") : QStringLiteral("Kes_HELPP.chm");
     const QString guide =
@@ -454,162 +335,23 @@ void TKestrom_BMP::FormHelp() { Help1Click(); }
 
 // ---- Recorder flight -----------------------------------------------------------------------
 
-void TKestrom_BMP::showRecorderHeader(const FlightHeader& header) {
-    E_NrZawodnika->setText(QString::fromStdString(header.competitorText));
-    E_NrSeryjny->setText(QString::fromStdString(header.serialText));
-    E_TempGl->setText(QString::fromStdString(header.temperatureText));
-    E_TempGl->setReadOnly(false);
-    E_probkGl->setText(qs(samplingText(header.rateCode, state_.samplingList)));
-    for (QLineEdit* field : {E_NrZawodnika, E_NrSeryjny, E_TempGl, E_probkGl}) {
-        field->setCursorPosition(0); // a text wider than its field shows its beginning
-    }
-}
-
-void TKestrom_BMP::resetRecorderChart() {
-    Chart1->undoZoom();
-    for (SeriesId id :
-         {SeriesId::Series1, SeriesId::Series2, SeriesId::Series4, SeriesId::Series5}) {
-        Chart1->clearSeries(id);
-    }
-    AxisRule& left = Chart1->leftAxisRule();
-    left.minimum = 0.0;
-    left.automatic = false;
-    left.autoMaximum = false;
-    left.autoMinimum = true;
-    state_.recorderFilter.reset(); // its dashed curve has just gone
-}
-
-void TKestrom_BMP::drawRecorderFlight() {
-    const FlightEvaluation& ev = state_.recorder.evaluation;
-    Chart1->clearSeries(SeriesId::Series1);
-    Chart1->clearSeries(SeriesId::Series2);
-    Chart1->setBottomMinorGridVisible(false);
-    Chart1->setBottomMinorTickCount(ev.bottomMinorTicks);
-    for (const Series1Point& point : ev.series1) {
-        Chart1->appendPoint(SeriesId::Series1, static_cast<double>(point.value),
-                            QString::fromStdString(point.label));
-    }
-    for (float value : ev.series2) {
-        Chart1->appendPoint(SeriesId::Series2, static_cast<double>(value));
-    }
-    E_MaxGl->setText(QString::fromStdString(formatOneDecimal(ev.maxAltitude, decimalSeparator())));
-    EMinimum->setText(QString::fromStdString(formatOneDecimal(ev.minAltitude, decimalSeparator())));
-    AxisRule& left = Chart1->leftAxisRule();
-    left.automatic = false;
-    left.autoMaximum = false;
-    left.autoMinimum = true;
-    left.maximum = static_cast<double>(ev.leftAxisMax);
-    // The comparison moves with the recorder flight's rate.
-    placeComparison();
-    Chart1->refresh();
-}
-
 void TKestrom_BMP::B_Odczyt_KestromuClick() {
-    DownloadView view;
-    view.showBusy = [this](bool shown) {
-        if (shown) {
-            GroupB_Alt->setTitle(caption(Caption::Device));
-        }
-        E_PobDan->setVisible(shown);
-        E_PobDan->repaint();
-    };
-    view.transferStarting = [this] {
-        resetRecorderChart();
-        E_MaxGl->setText(QStringLiteral("   "));
-        EMinimum->setText(QStringLiteral("   "));
-        Chart1->refresh();
-    };
-    view.showProgress = [this](const std::string& text) {
-        ECzekaj->setText(QString::fromStdString(text));
-        ECzekaj->show();
-        ECzekaj->repaint();
-    };
-    view.hideProgress = [this] { ECzekaj->hide(); };
-    view.headerReady = [this](std::span<const std::uint8_t> image) {
-        showRecorderHeader(ApplyFlightHeader(FlightImage({image.begin(), image.end()})));
-    };
-
-    DownloadResult result = downloadFlight(link_, prompts_, view);
-    E_PobDan->hide();
-    ECzekaj->hide();
-    if (result.outcome != DownloadOutcome::Ok && result.outcome != DownloadOutcome::NoFlight) {
-        return;
+    if (flows_->download()) {
+        emit flightDownloaded();
     }
-    FlightRecord& rec = state_.recorder;
-    setFlightImage(rec, FlightImage(std::move(result.image)));
-    rec.flightBytes = result.flightBytes;
-    if (result.outcome == DownloadOutcome::NoFlight) {
-        rec.wordCount = 0;
-        return;
-    }
-    if (evaluateRecord(rec, state_.config.accelView != 0)) {
-        drawRecorderFlight();
-    }
-    emit flightDownloaded();
 }
 
 void TKestrom_BMP::BZerowanieClick() { zeroRecorder(link_, prompts_); }
 
 void TKestrom_BMP::Przyspieszenie1Click() {
-    FlightRecord& rec = state_.recorder;
-    if (state_.config.accelView != 0) {
-        Przyspieszenie1->setChecked(false);
-        state_.config.accelView = 0;
-        Chart1->clearSeries(SeriesId::Series2);
-        return;
-    }
-    Przyspieszenie1->setChecked(true);
-    state_.config.accelView = 1;
-    if (rec.wordCount == 0) {
-        return;
-    }
-    AxisRule& left = Chart1->leftAxisRule();
-    left.minimum = 0.0;
-    left.automatic = false;
-    left.autoMaximum = false;
-    left.autoMinimum = true;
-    if (evaluateRecord(rec, true)) {
-        drawRecorderFlight();
-    } else {
-        Chart1->clearSeries(SeriesId::Series1);
-        Chart1->clearSeries(SeriesId::Series2);
-    }
+    // The configuration decides, so a click (which has already toggled the mark) and a direct
+    // call agree.
+    const bool on = state_.config.accelView == 0;
+    Przyspieszenie1->setChecked(on);
+    flows_->setAccelerationView(on);
 }
 
-void TKestrom_BMP::BZapisz_PomiarClick() {
-    const FlightRecord& rec = state_.recorder;
-    if (rec.flightBytes == 0) {
-        prompts_.showMessage(Message::NoData, Message::ProblemCaption, Buttons::Ok);
-        return;
-    }
-    const std::optional<std::string> name = prompts_.askFileName(FileDialog::Save);
-    if (!name || name->empty()) {
-        return;
-    }
-    std::error_code ec;
-    if (std::filesystem::exists(*name, ec) &&
-        prompts_.showMessage(Message::FileExists, Message::SaveCaption, Buttons::OkCancel) !=
-            Answer::Ok) {
-        return;
-    }
-    // The panel's own flight: after a load that is the loaded image, never a mixture.
-    if (Status written = writeMeasurementFile(*name, rec.image); !written) {
-        prompts_.showError(written.error);
-    }
-}
-
-std::optional<FlightImage> TKestrom_BMP::readFlightFile(const std::string& name) {
-    Result<FlightImage> read = readMeasurementFile(name);
-    if (read) {
-        return std::move(*read.value);
-    }
-    if (read.status.kind == ErrorKind::TooShort) {
-        prompts_.showMessage(Message::FileTooShort, Message::ProblemCaption, Buttons::Ok);
-    } else {
-        prompts_.showError(read.status.error);
-    }
-    return std::nullopt;
-}
+void TKestrom_BMP::BZapisz_PomiarClick() { flows_->save(); }
 
 void TKestrom_BMP::BLaduj_pomiarClick() {
     const std::optional<std::string> name = prompts_.askFileName(FileDialog::Open);
@@ -620,23 +362,8 @@ void TKestrom_BMP::BLaduj_pomiarClick() {
 }
 
 bool TKestrom_BMP::loadRecorderFile(const std::string& name) {
-    std::optional<FlightImage> read = readFlightFile(name);
-    if (!read) {
-        return false; // nothing of the panel or the chart has changed
-    }
-    GroupB_Alt->setTitle(baseName(name));
-    resetRecorderChart();
-    FlightRecord& rec = state_.recorder;
-    setFlightImage(rec, std::move(*read));
-    showRecorderHeader(rec.header);
-    if (evaluateRecord(rec, state_.config.accelView != 0)) {
-        drawRecorderFlight();
-    } else {
-        Chart1->refresh();
-    }
-    // Shown as loaded all the same; the warning comes with the curve already there.
-    if (calibrationImpossible(rec.image)) {
-        prompts_.showMessage(Message::NotAFlight, Message::ProblemCaption, Buttons::Ok);
+    if (!flows_->loadRecorder(name)) {
+        return false;
     }
     emit flightFileOpened(QString::fromStdString(name), false);
     return true;

@@ -1,8 +1,9 @@
 #pragma once
 // The main window: recorder buttons and panel, disk buttons, comparison button and panel, the
-// chart, the hidden busy fields and the menu. It owns the shared state of a run (the two flight
-// records, the configuration record, the language, the device link) and connects every control
-// to its handler. The bus and the prompts are given to it; it creates neither.
+// chart, the hidden busy fields and the menu. It builds the controls and connects each to its
+// handler; what is done with flights is FlightFlows' (ui/flight_flows.h). It owns the shared state
+// of a run (the two flight records, the configuration record, the device link). The bus, the
+// prompts and the configuration as start-up read it are given to it; it creates none of them.
 
 #include "analysis/compare_flight.h"
 #include "analysis/filter.h"
@@ -14,6 +15,7 @@
 #include "flight/flight_record.h"
 #include "settings/settings_texts.h"
 #include "ui/chart.h"
+#include "ui/flight_panel.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -34,18 +36,27 @@ class QPushButton;
 
 namespace kestrom::ui {
 
+class FlightFlows;
 class TFoInfo;
 
+// The configuration as the program's start-up read it, handed to the window, which keeps it
+// for the run and writes it back when the user changes a choice and at the end.
+struct WindowConfig {
+    ConfigRecord record;
+    std::string path;
+    bool kept = false; // the file could not be read: it is never written in this run
+    std::string error; // why, shown when the window opens
+};
+
 // Everything a run keeps, owned by the window and handed by reference to whoever works on it.
+// The language is config.Language; the menus' check marks are kept by their actions only.
 struct WindowState {
     ConfigRecord config;
     std::string configPath;
-    bool configKept = false; // the file could not be read: it is never written in this run
-    Language CurrentLanguage = kPolish;
+    bool configKept = false;  // the file could not be read: it is never written in this run
     FlightRecord recorder;    // downloaded or loaded flight, left panel, Series1/Series2
     CompareFlight comparison; // comparison flight with its own image, right panel, Series3
     FilterWork filter;        // working curves of the two Filter buttons
-    bool compareMark = true;  // check mark of Porownanie1 (the action toggles itself first)
     // The parameters each flight was last filtered with by its Filter button; a temperature
     // entry filters the new evaluation again with them. Cleared when a new flight is shown.
     std::optional<FilterParams> recorderFilter;
@@ -57,10 +68,10 @@ struct WindowState {
 class TKestrom_BMP : public QMainWindow {
     Q_OBJECT
 public:
-    // `programPath` is the running program's file; its configuration file lies beside it.
-    // bus and prompts must outlive the window.
-    TKestrom_BMP(DeviceBus& bus, Prompts& prompts, const std::string& programPath,
-                 QWidget* parent = nullptr);
+    // `config` is what start-up read; `programPath` is the running program's file, beside which
+    // the user guide is looked for. bus and prompts must outlive the window.
+    TKestrom_BMP(DeviceBus& bus, Prompts& prompts, WindowConfig config,
+                 const std::string& programPath, QWidget* parent = nullptr);
     ~TKestrom_BMP() override;
 
     WindowState& state() { return state_; }
@@ -68,7 +79,17 @@ public:
     DeviceLink& link() { return link_; }
     Prompts& prompts() { return prompts_; }
     Chart& chart() { return *Chart1; }
-    Language CurrentLanguage() const { return state_.CurrentLanguage; }
+    const Chart& chart() const { return *Chart1; }
+    Language CurrentLanguage() const { return languageIndex(state_.config.Language); }
+    // The two flight panels, GroupB_Alt and GroupB_Por.
+    const FlightPanel& recorderPanel() const { return *GroupB_Alt; }
+    const FlightPanel& comparisonPanel() const { return *GroupB_Por; }
+    // The comparison is shown: the check mark of Porownanie1.
+    bool comparisonShown() const;
+    // Porownanie1, for those that act when the comparison is taken off or put back.
+    QAction& comparisonAction() const { return *Porownanie1; }
+    // MenuJezyk, before which further menus are put.
+    QMenu& languageMenu() const { return *MenuJezyk; }
 
     // The dialogs created after the window in start-up order; the window opens them from the menu.
     void setSettingsDialog(QDialog* dialog) { settingsDialog_ = dialog; }
@@ -96,14 +117,6 @@ public:
 
     // Lays the controls out for the current client size; skipped for a width of 0 or above 128000.
     void FormResize();
-
-    // Shows a flight header in the recorder panel (makes the temperature field editable).
-    void showRecorderHeader(const FlightHeader& header);
-    // Clears the recorder curves and draws the recorder flight's evaluation with its extremes.
-    void drawRecorderFlight();
-    // The chart reset before a new recorder flight: undo zoom, clear Series1, 2, 4, 5, left axis
-    // from 0 with an automatic minimum.
-    void resetRecorderChart();
 
     // Puts the three-line output heading and a white background into the chart, and takes them
     // out again (title "        Wysokosc / Altitude", the remembered background).
@@ -171,18 +184,18 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-public:
-    // Controls, named as their Qt object names.
+private:
+    // Controls, named as their Qt object names; the panels' fields are the panels' own.
     QPushButton* B_Odczyt_Kestromu = nullptr;
     QPushButton* BZerowanie = nullptr;
     QPushButton* B_Filtr_Alt = nullptr;
-    QGroupBox* GroupB_Alt = nullptr;
+    FlightPanel* GroupB_Alt = nullptr;
     QGroupBox* GBDysk_ZapisOdczyt = nullptr;
     QPushButton* BZapisz = nullptr;
     QPushButton* BOdczyt = nullptr;
     QPushButton* B_Porownanie = nullptr;
     QPushButton* B_Filtr_por = nullptr;
-    QGroupBox* GroupB_Por = nullptr;
+    FlightPanel* GroupB_Por = nullptr;
     Chart* Chart1 = nullptr;
     QLineEdit* E_PobDan = nullptr;
     QLineEdit* ECzekaj = nullptr;
@@ -190,40 +203,6 @@ public:
     QLabel* Label6 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label4 = nullptr;
-
-    // Recorder panel.
-    QLabel* LabMaximum = nullptr;
-    QLineEdit* E_MaxGl = nullptr;
-    QLabel* LmMax = nullptr;
-    QLabel* LMinimum = nullptr;
-    QLineEdit* EMinimum = nullptr;
-    QLabel* LmMin = nullptr;
-    QLabel* LZaw1 = nullptr;
-    QLineEdit* E_NrZawodnika = nullptr;
-    QLabel* L_NumSer1 = nullptr;
-    QLineEdit* E_NrSeryjny = nullptr;
-    QLabel* LTemp1 = nullptr;
-    QLineEdit* E_TempGl = nullptr;
-    QLabel* Label14 = nullptr;
-    QLabel* LProbk1 = nullptr;
-    QLineEdit* E_probkGl = nullptr;
-
-    // Comparison panel.
-    QLabel* Label1 = nullptr;
-    QLineEdit* E_Max_Por = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* E_Min_Por = nullptr;
-    QLabel* Label8 = nullptr;
-    QLabel* LZaw2 = nullptr;
-    QLineEdit* E_Zaw_Por = nullptr;
-    QLabel* L_NumSer2 = nullptr;
-    QLineEdit* E_NrS_Por = nullptr;
-    QLabel* LTemp2 = nullptr;
-    QLineEdit* E_TempPor = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* LProbk2 = nullptr;
-    QLineEdit* E_probkPor = nullptr;
 
     // Menu.
     QMenu* Ustawienia1 = nullptr;
@@ -245,17 +224,11 @@ public:
     QAction* Info1 = nullptr;
     QAction* Help1 = nullptr;
 
-private:
     void buildControls();
-    void buildPanel(QGroupBox* box, bool recorder);
     void buildMenu();
     void connectHandlers();
     void switchLanguage(Language language);
-    // Reads a measurement file; a failure is shown (too short, or the error naming the file) and
-    // gives nothing.
-    std::optional<FlightImage> readFlightFile(const std::string& name);
     QString caption(Caption key) const;
-    char decimalSeparator() const;
 
     Prompts& prompts_;
     DeviceLink link_;
@@ -266,20 +239,10 @@ private:
     std::function<bool(const QString&)> openDocument_;
     QString programFolder_;
 
+    std::unique_ptr<FlightFlows> flows_; // download, save, load, comparison and their drawing
+
     // Analysis and output (analysis_actions.cpp, output_actions.cpp).
     void connectAnalysisActions();
-    void clearRecorderPanel();
-    void clearComparePanel();
-    void drawCompareFlight();
-    // The Filter buttons' drawing: filters the flight's current evaluation with these
-    // parameters and shows the filtered curve solid, the raw one dashed and the filtered
-    // extremes. False (nothing changed) for a flight too short to filter.
-    bool drawRecorderFiltered(const FilterParams& params);
-    bool drawCompareFiltered(const FilterParams& params);
-    // Puts the comparison's points at its own times on the recorder flight's time axis.
-    void placeComparison();
-    // Raises the left axis' maximum so that no curve shown on it is cut off.
-    void coverShownCurves();
     // Replaces the current printer by a fresh one with the same printer, file, page and colour
     // choices.
     void renewPrinter();

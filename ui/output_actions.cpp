@@ -5,8 +5,8 @@
 #include "files/measurement_file.h"
 #include "files/text_export.h"
 #include "ui/main_window.h"
+#include "ui/qt_text.h"
 
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -43,15 +43,16 @@ void TKestrom_BMP::PrepareOutputTitle() {
     Chart1->setBackgroundColour(Qt::white);
     const QString eight(8, QLatin1Char(' '));
     const QString four(4, QLatin1Char(' '));
+    const FlightPanel& panel = *GroupB_Alt;
     const QString line1 = eight + caption(Caption::ReadFrom) + GroupB_Alt->title() + four +
                           caption(Caption::CompetitorNo) + QStringLiteral(": ") +
-                          E_NrZawodnika->text() + four + caption(Caption::SerialNo) +
-                          QStringLiteral(": ") + E_NrSeryjny->text();
-    const QString line3 = eight + QStringLiteral("Max: ") + E_MaxGl->text() +
-                          QStringLiteral(" m    Min: ") + EMinimum->text() +
-                          QStringLiteral("m    Temp: ") + E_TempGl->text() +
+                          panel.competitorField().text() + four + caption(Caption::SerialNo) +
+                          QStringLiteral(": ") + panel.serialField().text();
+    const QString line3 = eight + QStringLiteral("Max: ") + panel.maximumField().text() +
+                          QStringLiteral(" m    Min: ") + panel.minimumField().text() +
+                          QStringLiteral("m    Temp: ") + panel.temperatureField().text() +
                           QStringLiteral("°C    ") + caption(Caption::Sampling) +
-                          QStringLiteral(": ") + E_probkGl->text();
+                          QStringLiteral(": ") + panel.samplingField().text();
     Chart1->setTitleLines({line1, QStringLiteral(" "), line3});
     Chart1->refresh();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The window's conversions from the core's UTF-8 texts to Qt strings.
 
+#include <QLocale>
 #include <QString>
 
 #include <string>
@@ -17,6 +18,13 @@ inline QString qs(std::string_view text) {
 inline QString baseName(const std::string& path) {
     const auto cut = path.find_last_of("/\\");
     return QString::fromStdString(cut == std::string::npos ? path : path.substr(cut + 1));
+}
+
+// The decimal separator of the user's locale, '.' when it is not a single ASCII character.
+inline char decimalSeparator() {
+    const QString point = QLocale().decimalPoint();
+    return point.size() == 1 && point[0].unicode() < 128 ? static_cast<char>(point[0].unicode())
+                                                         : '.';
 }
 
 } // namespace kestrom::ui

@@ -82,7 +82,7 @@ WindowFeatures::WindowFeatures(TKestrom_BMP& window)
 
     flightsMenu_ = new QMenu(&window);
     flightsMenu_->setObjectName(QStringLiteral("FlightsMenu"));
-    window.menuBar()->insertMenu(window.MenuJezyk->menuAction(), flightsMenu_);
+    window.menuBar()->insertMenu(window.languageMenu().menuAction(), flightsMenu_);
     flightsAction_ = flightsMenu_->addAction(QString());
     flightsAction_->setObjectName(QStringLiteral("FlightsList"));
     connect(flightsAction_, &QAction::triggered, this, &WindowFeatures::showFlightsWindow);
@@ -114,7 +114,7 @@ WindowFeatures::WindowFeatures(TKestrom_BMP& window)
         measure_->clear();
         archiveDownload();
     });
-    connect(window.Porownanie1, &QAction::triggered, this, [this] {
+    connect(&window.comparisonAction(), &QAction::triggered, this, [this] {
         if (measure_->curve() == SeriesId::Series3) {
             measure_->clear();
         }
@@ -218,7 +218,7 @@ void WindowFeatures::rebuildRecentMenu() {
 int WindowFeatures::writeReport() {
     const WindowState& state = window_.state();
     if (state.recorder.wordCount == 0 &&
-        !(state.compareMark && state.comparison.compareSampleBytes != 0)) {
+        !(window_.comparisonShown() && state.comparison.compareSampleBytes != 0)) {
         window_.prompts().showMessage(Message::NoData, Message::ProblemCaption, Buttons::Ok);
         return 0;
     }

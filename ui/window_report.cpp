@@ -22,14 +22,14 @@ WindowReportResult writeWindowReport(const TKestrom_BMP& window, const QString& 
         bool filtered = false; // the chart shows this flight filtered (its dashed raw curve)
         std::optional<FilterPlot> plot;
     };
-    const Chart& chart = *window.Chart1;
+    const Chart& chart = window.chart();
     std::vector<Page> pages;
     if (state.recorder.wordCount != 0) {
-        pages.push_back({window.GroupB_Alt->title(), state.recorder,
+        pages.push_back({window.recorderPanel().title(), state.recorder,
                          chart.pointCount(SeriesId::Series5) > 0, std::nullopt});
     }
-    if (state.compareMark && state.comparison.compareSampleBytes != 0) {
-        pages.push_back({window.GroupB_Por->title(), state.comparison.record,
+    if (window.comparisonShown() && state.comparison.compareSampleBytes != 0) {
+        pages.push_back({window.comparisonPanel().title(), state.comparison.record,
                          chart.pointCount(SeriesId::Series6) > 0, std::nullopt});
     }
     if (pages.empty()) {

@@ -2,6 +2,7 @@
 // menu item Kestrom1, and its sampling list feeding the recorder panel's sampling text.
 
 #include "app/dialogs.h"
+#include "app/program.h"
 #include "settings/settings_dialog.h"
 
 #include "device/simulated_bus.h"
@@ -57,7 +58,8 @@ void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
     recorder.state.rateCode = 3;
     recorder.state.flight = makeSimpleFlight(200, 3);
     test::FakePrompts prompts;
-    ui::TKestrom_BMP window(bus, prompts, dir.filePath(QStringLiteral("kestrom")).toStdString());
+    const std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
+    ui::TKestrom_BMP window(bus, prompts, app::loadWindowConfig(program), program);
     prompts.languageSource = [&window] { return window.CurrentLanguage(); };
     QDialog* dialog = app::makeSettingsDialog(window);
     window.setSettingsDialog(dialog);
@@ -114,7 +116,8 @@ void SettingsWindowFlowTest::saveWithTheDelayRefusedSaysSetupFailedAndCloses() {
     SimulatedRecorder& recorder = bus.addRecorder();
     recorder.faults.replyOverride[command::kWriteDelay] = std::vector<std::uint8_t>{0x00, 0x00};
     test::FakePrompts prompts;
-    ui::TKestrom_BMP window(bus, prompts, dir.filePath(QStringLiteral("kestrom")).toStdString());
+    const std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
+    ui::TKestrom_BMP window(bus, prompts, app::loadWindowConfig(program), program);
     prompts.languageSource = [&window] { return window.CurrentLanguage(); };
     QDialog* dialog = app::makeSettingsDialog(window);
     window.setSettingsDialog(dialog);

@@ -97,7 +97,7 @@ void AnalysisActionsTest::filterButtonsDrawFilteredOverRaw() {
     const std::vector<std::int32_t> rawCurve = w.state().recorder.evaluation.altitudeCm;
     QVERIFY(raw.size() > 100);
 
-    w.B_Filtr_Alt->click();
+    test::child<QPushButton>(w, "B_Filtr_Alt")->click();
     const std::vector<double> filtered = seriesValues(chart, SeriesId::Series1);
     QCOMPARE(filtered.size(), raw.size());
     // The raw curve is now the dashed companion, point for point.
@@ -106,33 +106,34 @@ void AnalysisActionsTest::filterButtonsDrawFilteredOverRaw() {
     // The spikes are gone: the filtered maximum is well below the spiky one, and the fields show
     // the filtered extremes.
     QVERIFY(maxOf(filtered) < maxOf(raw) - 5.0);
-    QCOMPARE(w.E_MaxGl->text(), oneDecimal(maxOf(filtered)));
+    QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text(), oneDecimal(maxOf(filtered)));
     const double lowest = std::min(*std::min_element(filtered.begin(), filtered.end()), 50.0);
-    QCOMPARE(w.EMinimum->text(), oneDecimal(lowest));
+    QCOMPARE(test::child<QLineEdit>(w, "EMinimum")->text(), oneDecimal(lowest));
     // Whole seconds on every 20th point.
     QCOMPARE(chart.pointLabel(SeriesId::Series1, 40), QStringLiteral("2"));
     QCOMPARE(chart.pointLabel(SeriesId::Series1, 41), QString());
 
     // The flight itself is untouched, so a second press gives the same curve.
     QVERIFY(w.state().recorder.evaluation.altitudeCm == rawCurve);
-    w.B_Filtr_Alt->click();
+    test::child<QPushButton>(w, "B_Filtr_Alt")->click();
     QCOMPARE(seriesValues(chart, SeriesId::Series1), filtered);
 
     // The comparison's button: raw into Series6, filtered into Series3, no labels.
     run.compare(run.flightFile("spiky-too.kes", spiky));
     const std::vector<double> rawCompare = seriesValues(chart, SeriesId::Series3);
-    w.B_Filtr_por->click();
+    test::child<QPushButton>(w, "B_Filtr_por")->click();
     QCOMPARE(seriesValues(chart, SeriesId::Series6), rawCompare);
     QCOMPARE(seriesValues(chart, SeriesId::Series3), filtered);
     QCOMPARE(chart.pointLabel(SeriesId::Series3, 40), QString());
-    QCOMPARE(w.E_Max_Por->text(), w.E_MaxGl->text());
+    QCOMPARE(test::child<QLineEdit>(w, "E_Max_Por")->text(),
+             test::child<QLineEdit>(w, "E_MaxGl")->text());
 }
 
 void AnalysisActionsTest::filterButtonsIgnoreShortFlights() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
-    w.B_Filtr_Alt->click(); // nothing loaded
-    w.B_Filtr_por->click();
+    test::child<QPushButton>(w, "B_Filtr_Alt")->click(); // nothing loaded
+    test::child<QPushButton>(w, "B_Filtr_por")->click();
     // 15 samples are 30 words, below the 32 of the recorder's button; 7 samples are 28 bytes,
     // enough to plot a comparison but below the 32 bytes of its button.
     GeneratorOptions shortFlight = flightAt(2);
@@ -144,8 +145,8 @@ void AnalysisActionsTest::filterButtonsIgnoreShortFlights() {
     QVERIFY(w.state().recorder.evaluated);
     QVERIFY(w.state().comparison.evaluated);
     const std::vector<double> compareBefore = seriesValues(w.chart(), SeriesId::Series3);
-    w.B_Filtr_Alt->click();
-    w.B_Filtr_por->click();
+    test::child<QPushButton>(w, "B_Filtr_Alt")->click();
+    test::child<QPushButton>(w, "B_Filtr_por")->click();
     QCOMPARE(w.chart().pointCount(SeriesId::Series5), 0);
     QCOMPARE(w.chart().pointCount(SeriesId::Series6), 0);
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series3), compareBefore);
@@ -210,7 +211,7 @@ void AnalysisActionsTest::filterDialogCaptionsFollowTheLanguage() {
     QCOMPARE(dialog->Button1->text(), QStringLiteral("Domyslne"));
     // A text typed and not saved is still there at the next showing.
     dialog->Ed_Filtr1->setText(QStringLiteral("5"));
-    w.English1->trigger();
+    test::child<QAction>(w, "English1")->trigger();
     dialog->show();
     QCOMPARE(dialog->Label4->text(), QStringLiteral("Final Filter [6-30]"));
     QCOMPARE(dialog->Button2->text(), QStringLiteral("Save"));
@@ -226,19 +227,24 @@ void AnalysisActionsTest::sameFileAsComparisonLiesOnTheRecorderCurve() {
     const std::string file = run.flightFile("same.kes", flightAt(1));
     run.load(file);
     const double axisBefore = w.chart().leftAxisRule().maximum;
-    w.Porownanie1->setChecked(false);
+    test::child<QAction>(w, "Porownanie1")->setChecked(false);
     run.compare(file);
 
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series3),
              seriesValues(w.chart(), SeriesId::Series1));
-    QCOMPARE(w.E_Max_Por->text(), w.E_MaxGl->text());
-    QCOMPARE(w.E_Min_Por->text(), w.EMinimum->text());
-    QCOMPARE(w.GroupB_Por->title(), QStringLiteral("same.kes"));
-    QCOMPARE(w.E_Zaw_Por->text(), w.E_NrZawodnika->text());
-    QCOMPARE(w.E_TempPor->text(), w.E_TempGl->text());
-    QCOMPARE(w.E_probkPor->text(), w.E_probkGl->text());
-    QVERIFY(!w.E_TempPor->isReadOnly());
-    QVERIFY(w.Porownanie1->isChecked());
+    QCOMPARE(test::child<QLineEdit>(w, "E_Max_Por")->text(),
+             test::child<QLineEdit>(w, "E_MaxGl")->text());
+    QCOMPARE(test::child<QLineEdit>(w, "E_Min_Por")->text(),
+             test::child<QLineEdit>(w, "EMinimum")->text());
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("same.kes"));
+    QCOMPARE(test::child<QLineEdit>(w, "E_Zaw_Por")->text(),
+             test::child<QLineEdit>(w, "E_NrZawodnika")->text());
+    QCOMPARE(test::child<QLineEdit>(w, "E_TempPor")->text(),
+             test::child<QLineEdit>(w, "E_TempGl")->text());
+    QCOMPARE(test::child<QLineEdit>(w, "E_probkPor")->text(),
+             test::child<QLineEdit>(w, "E_probkGl")->text());
+    QVERIFY(!test::child<QLineEdit>(w, "E_TempPor")->isReadOnly());
+    QVERIFY(test::child<QAction>(w, "Porownanie1")->isChecked());
     // The left axis is raised to 1.1 times the comparison's maximum when that is higher.
     const double maximum = w.state().comparison.evaluation.maxAltitude;
     QCOMPARE(w.chart().leftAxisRule().maximum,
@@ -257,21 +263,22 @@ void AnalysisActionsTest::comparisonLeavesTheRecorderReevaluationAlone() {
     WindowRun alone;
     TKestrom_BMP& a = alone.open();
     alone.load(alone.flightFile("rec.kes", recorder));
-    a.E_TempGl->setText(QStringLiteral("-7"));
-    QTest::keyClick(a.E_TempGl, Qt::Key_Return);
+    test::child<QLineEdit>(a, "E_TempGl")->setText(QStringLiteral("-7"));
+    QTest::keyClick(test::child<QLineEdit>(a, "E_TempGl"), Qt::Key_Return);
 
     WindowRun run;
     TKestrom_BMP& w = run.open();
     run.load(run.flightFile("rec.kes", recorder));
     run.compare(run.flightFile("other.kes", other));
-    w.E_TempGl->setText(QStringLiteral("-7"));
-    QTest::keyClick(w.E_TempGl, Qt::Key_Return);
+    test::child<QLineEdit>(w, "E_TempGl")->setText(QStringLiteral("-7"));
+    QTest::keyClick(test::child<QLineEdit>(w, "E_TempGl"), Qt::Key_Return);
 
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series1),
              seriesValues(a.chart(), SeriesId::Series1));
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series2),
              seriesValues(a.chart(), SeriesId::Series2));
-    QCOMPARE(w.E_MaxGl->text(), a.E_MaxGl->text());
+    QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text(),
+             test::child<QLineEdit>(a, "E_MaxGl")->text());
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
     QVERIFY(run.prompts.shown.empty());
 }
@@ -279,38 +286,38 @@ void AnalysisActionsTest::comparisonLeavesTheRecorderReevaluationAlone() {
 void AnalysisActionsTest::comparisonRemovedByTheMenuMark() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
-    w.English1->trigger();
+    test::child<QAction>(w, "English1")->trigger();
     run.compare(run.flightFile("c.kes", flightAt(2)));
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
-    w.Porownanie1->trigger(); // mark off: comparison removed
-    QVERIFY(!w.Porownanie1->isChecked());
+    test::child<QAction>(w, "Porownanie1")->trigger(); // mark off: comparison removed
+    QVERIFY(!test::child<QAction>(w, "Porownanie1")->isChecked());
     QCOMPARE(w.chart().pointCount(SeriesId::Series3), 0);
-    QCOMPARE(w.GroupB_Por->title(), QStringLiteral("File"));
-    QVERIFY(w.E_Max_Por->text().isEmpty());
-    QVERIFY(w.E_TempPor->text().isEmpty());
-    w.Porownanie1->trigger(); // mark on: nothing else
-    QVERIFY(w.Porownanie1->isChecked());
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("File"));
+    QVERIFY(test::child<QLineEdit>(w, "E_Max_Por")->text().isEmpty());
+    QVERIFY(test::child<QLineEdit>(w, "E_TempPor")->text().isEmpty());
+    test::child<QAction>(w, "Porownanie1")->trigger(); // mark on: nothing else
+    QVERIFY(test::child<QAction>(w, "Porownanie1")->isChecked());
     QCOMPARE(w.chart().pointCount(SeriesId::Series3), 0);
     // The flight is still kept: a temperature entry draws it again.
-    QVERIFY(!w.E_TempPor->isReadOnly());
-    QTest::keyClicks(w.E_TempPor, QStringLiteral("15"));
-    QTest::keyClick(w.E_TempPor, Qt::Key_Return);
+    QVERIFY(!test::child<QLineEdit>(w, "E_TempPor")->isReadOnly());
+    QTest::keyClicks(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("15"));
+    QTest::keyClick(test::child<QLineEdit>(w, "E_TempPor"), Qt::Key_Return);
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
-    QVERIFY(!w.E_Max_Por->text().isEmpty());
+    QVERIFY(!test::child<QLineEdit>(w, "E_Max_Por")->text().isEmpty());
 
     // A file that cannot be read changes nothing.
-    const QString title = w.GroupB_Por->title();
+    const QString title = test::child<QGroupBox>(w, "GroupB_Por")->title();
     run.compare(run.path("missing.kes"));
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
     QVERIFY(run.prompts.errors[0].find("missing.kes") != std::string::npos);
-    QCOMPARE(w.GroupB_Por->title(), title);
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), title);
     // Nor does a file without a whole header.
     const std::vector<double> shown = seriesValues(w.chart(), SeriesId::Series3);
     const std::string stub = run.path("stub.kes");
     (void)writeWholeFile(stub, std::vector<std::uint8_t>(20, 1));
     run.compare(stub);
     QCOMPARE(run.prompts.shown.back().text, Message::FileTooShort);
-    QCOMPARE(w.GroupB_Por->title(), title);
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), title);
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series3), shown);
 }
 
@@ -339,7 +346,7 @@ void AnalysisActionsTest::curveClickEmptiesTheCurveAndItsPanel() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
     if (language == kEnglish) {
-        w.English1->trigger();
+        test::child<QAction>(w, "English1")->trigger();
     }
     run.load(run.flightFile("r.kes", flightAt(2)));
     run.compare(run.flightFile("c.kes", flightAt(3)));
@@ -353,12 +360,15 @@ void AnalysisActionsTest::curveClickEmptiesTheCurveAndItsPanel() {
     for (SeriesId id : {SeriesId::Series1, SeriesId::Series2, SeriesId::Series3}) {
         QCOMPARE(w.chart().pointCount(id), id == clicked ? 0 : counts[id]);
     }
-    QCOMPARE(w.GroupB_Alt->title(), recorderTitle);
-    QCOMPARE(w.GroupB_Por->title(), compareTitle);
-    QCOMPARE(w.E_MaxGl->text().isEmpty(), clicked == SeriesId::Series1);
-    QCOMPARE(w.E_NrSeryjny->text().isEmpty(), clicked == SeriesId::Series1);
-    QCOMPARE(w.E_Max_Por->text().isEmpty(), clicked == SeriesId::Series3);
-    QCOMPARE(w.E_probkPor->text().isEmpty(), clicked == SeriesId::Series3);
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), recorderTitle);
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), compareTitle);
+    QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text().isEmpty(), clicked == SeriesId::Series1);
+    QCOMPARE(test::child<QLineEdit>(w, "E_NrSeryjny")->text().isEmpty(),
+             clicked == SeriesId::Series1);
+    QCOMPARE(test::child<QLineEdit>(w, "E_Max_Por")->text().isEmpty(),
+             clicked == SeriesId::Series3);
+    QCOMPARE(test::child<QLineEdit>(w, "E_probkPor")->text().isEmpty(),
+             clicked == SeriesId::Series3);
     // The legend click only redraws.
     emit w.chart().legendClicked();
     QCOMPARE(w.chart().pointCount(SeriesId::Series3),
@@ -368,9 +378,9 @@ void AnalysisActionsTest::curveClickEmptiesTheCurveAndItsPanel() {
 void AnalysisActionsTest::valueLabelsFollowTheMarkAndSurviveLoads() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
-    QVERIFY(!w.Warto1->isChecked());
-    w.Warto1->trigger();
-    QVERIFY(w.Warto1->isChecked());
+    QVERIFY(!test::child<QAction>(w, "Warto1")->isChecked());
+    test::child<QAction>(w, "Warto1")->trigger();
+    QVERIFY(test::child<QAction>(w, "Warto1")->isChecked());
     QVERIFY(w.chart().valueLabelsVisible(SeriesId::Series1));
     QVERIFY(w.chart().valueLabelsVisible(SeriesId::Series3));
     QVERIFY(!w.chart().valueLabelsVisible(SeriesId::Series2));
@@ -379,7 +389,7 @@ void AnalysisActionsTest::valueLabelsFollowTheMarkAndSurviveLoads() {
     QVERIFY(w.chart().valueLabelsVisible(SeriesId::Series1));
     QVERIFY(w.chart().valueLabelsVisible(SeriesId::Series3));
     w.Warto1Click(); // a direct call toggles like the menu
-    QVERIFY(!w.Warto1->isChecked());
+    QVERIFY(!test::child<QAction>(w, "Warto1")->isChecked());
     QVERIFY(!w.chart().valueLabelsVisible(SeriesId::Series1));
     QVERIFY(!w.chart().valueLabelsVisible(SeriesId::Series3));
 }
@@ -463,7 +473,8 @@ void AnalysisActionsTest::temperatureKeyFilter() {
     QFETCH(QString, result);
     WindowRun run;
     TKestrom_BMP& w = run.open();
-    for (QLineEdit* field : {w.E_TempGl, w.E_TempPor}) {
+    for (QLineEdit* field :
+         {test::child<QLineEdit>(w, "E_TempGl"), test::child<QLineEdit>(w, "E_TempPor")}) {
         field->setReadOnly(false);
         field->setText(start);
         if (selectAll) {
@@ -473,13 +484,13 @@ void AnalysisActionsTest::temperatureKeyFilter() {
         QCOMPARE(field->text(), result);
     }
     // A minus typed in front of three digits makes a whole number; Backspace is always taken.
-    w.E_TempGl->setText(QStringLiteral("123"));
-    w.E_TempGl->setCursorPosition(0);
-    QTest::keyClicks(w.E_TempGl, QStringLiteral("-"));
-    QCOMPARE(w.E_TempGl->text(), QStringLiteral("-123"));
-    w.E_TempGl->end(false);
-    QTest::keyClick(w.E_TempGl, Qt::Key_Backspace);
-    QCOMPARE(w.E_TempGl->text(), QStringLiteral("-12"));
+    test::child<QLineEdit>(w, "E_TempGl")->setText(QStringLiteral("123"));
+    test::child<QLineEdit>(w, "E_TempGl")->setCursorPosition(0);
+    QTest::keyClicks(test::child<QLineEdit>(w, "E_TempGl"), QStringLiteral("-"));
+    QCOMPARE(test::child<QLineEdit>(w, "E_TempGl")->text(), QStringLiteral("-123"));
+    test::child<QLineEdit>(w, "E_TempGl")->end(false);
+    QTest::keyClick(test::child<QLineEdit>(w, "E_TempGl"), Qt::Key_Backspace);
+    QCOMPARE(test::child<QLineEdit>(w, "E_TempGl")->text(), QStringLiteral("-12"));
 }
 
 void AnalysisActionsTest::temperatureEntryRedrawsOnlyItsFlight() {
@@ -487,15 +498,15 @@ void AnalysisActionsTest::temperatureEntryRedrawsOnlyItsFlight() {
     TKestrom_BMP& w = run.open();
     run.load(run.flightFile("r.kes", flightAt(2)));
     run.compare(run.flightFile("c.kes", flightAt(3)));
-    w.B_Filtr_Alt->click();
+    test::child<QPushButton>(w, "B_Filtr_Alt")->click();
     const std::vector<double> recorder = seriesValues(w.chart(), SeriesId::Series5);
     const std::vector<double> filtered = seriesValues(w.chart(), SeriesId::Series1);
     const std::vector<double> compare = seriesValues(w.chart(), SeriesId::Series3);
-    const QString header = w.E_TempGl->text();
+    const QString header = test::child<QLineEdit>(w, "E_TempGl")->text();
 
-    w.E_TempGl->clear();
-    QTest::keyClicks(w.E_TempGl, QStringLiteral("-5"));
-    QTest::keyClick(w.E_TempGl, Qt::Key_Return);
+    test::child<QLineEdit>(w, "E_TempGl")->clear();
+    QTest::keyClicks(test::child<QLineEdit>(w, "E_TempGl"), QStringLiteral("-5"));
+    QTest::keyClick(test::child<QLineEdit>(w, "E_TempGl"), Qt::Key_Return);
     QCOMPARE(w.state().recorder.groundTemp, -5.0f);
     // The filtered flight is filtered again: dashed the new raw curve, solid the new filtered.
     const std::vector<double> colder = seriesValues(w.chart(), SeriesId::Series5);
@@ -509,15 +520,15 @@ void AnalysisActionsTest::temperatureEntryRedrawsOnlyItsFlight() {
         std::max_element(recorder.begin(), recorder.end()) - recorder.begin());
     QVERIFY(std::abs(colder[top] / recorder[top] - shrink) < 0.01);
     QVERIFY(std::abs(colderFiltered[top] / filtered[top] - shrink) < 0.01);
-    QCOMPARE(w.E_TempGl->text(), QStringLiteral("-5"));
+    QCOMPARE(test::child<QLineEdit>(w, "E_TempGl")->text(), QStringLiteral("-5"));
     // The comparison stays as it was.
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series3), compare);
     QCOMPARE(w.state().comparison.record.groundTemp,
-             static_cast<float>(w.E_TempPor->text().toInt()));
+             static_cast<float>(test::child<QLineEdit>(w, "E_TempPor")->text().toInt()));
 
-    w.E_TempPor->clear();
-    QTest::keyClicks(w.E_TempPor, QStringLiteral("40"));
-    QTest::keyClick(w.E_TempPor, Qt::Key_Return);
+    test::child<QLineEdit>(w, "E_TempPor")->clear();
+    QTest::keyClicks(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("40"));
+    QTest::keyClick(test::child<QLineEdit>(w, "E_TempPor"), Qt::Key_Return);
     QCOMPARE(w.state().comparison.record.groundTemp, 40.0f);
     QVERIFY(seriesValues(w.chart(), SeriesId::Series3) != compare);
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), colderFiltered);
@@ -527,10 +538,10 @@ void AnalysisActionsTest::temperatureEntryRedrawsOnlyItsFlight() {
 void AnalysisActionsTest::temperatureEntryRefusesWhatIsNoNumber() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
-    w.English1->trigger();
+    test::child<QAction>(w, "English1")->trigger();
     // Still read-only, no flight: Enter gives the message and nothing else.
-    QVERIFY(w.E_TempGl->isReadOnly());
-    QTest::keyClick(w.E_TempGl, Qt::Key_Return);
+    QVERIFY(test::child<QLineEdit>(w, "E_TempGl")->isReadOnly());
+    QTest::keyClick(test::child<QLineEdit>(w, "E_TempGl"), Qt::Key_Return);
     QCOMPARE(run.prompts.shown.size(), std::size_t{1});
     QCOMPARE(run.prompts.shown[0].text, Message::WrongTemperature);
     QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
@@ -541,8 +552,8 @@ void AnalysisActionsTest::temperatureEntryRefusesWhatIsNoNumber() {
     const std::vector<double> before = seriesValues(w.chart(), SeriesId::Series1);
     const float temperature = w.state().recorder.groundTemp;
     for (const char* text : {"", "-", "12-"}) {
-        w.E_TempGl->setText(QString::fromLatin1(text));
-        QTest::keyClick(w.E_TempGl, Qt::Key_Return);
+        test::child<QLineEdit>(w, "E_TempGl")->setText(QString::fromLatin1(text));
+        QTest::keyClick(test::child<QLineEdit>(w, "E_TempGl"), Qt::Key_Return);
     }
     QCOMPARE(run.prompts.shown.size(), std::size_t{4});
     QCOMPARE(w.state().recorder.groundTemp, temperature);
@@ -564,8 +575,8 @@ void AnalysisActionsTest::temperatureEntryFiltersAFilteredFlightAgainWithItsPara
     run.load(run.flightFile("r.kes", spiky));
     spiky.seed = 2;
     run.compare(run.flightFile("c.kes", spiky));
-    w.B_Filtr_Alt->click();
-    w.B_Filtr_por->click();
+    test::child<QPushButton>(w, "B_Filtr_Alt")->click();
+    test::child<QPushButton>(w, "B_Filtr_por")->click();
     const FilterParams pressed{w.state().config.PreCutCm, w.state().config.FinalCutCm,
                                w.state().config.PrefilterWidth, w.state().config.FinalFilterWidth};
     // Parameters changed in the dialog afterwards do not apply to the flights filtered before.
@@ -573,7 +584,7 @@ void AnalysisActionsTest::temperatureEntryFiltersAFilteredFlightAgainWithItsPara
     w.state().config.FinalCutCm = 100000;
     ui::Chart& chart = w.chart();
 
-    enterTemperature(w.E_TempGl, QStringLiteral("-5"));
+    enterTemperature(test::child<QLineEdit>(w, "E_TempGl"), QStringLiteral("-5"));
     const FlightRecord& rec = w.state().recorder;
     FilterWork work;
     const std::optional<FilterPlot> recorder = filterRecorderFlight(
@@ -586,13 +597,15 @@ void AnalysisActionsTest::temperatureEntryFiltersAFilteredFlightAgainWithItsPara
     QCOMPARE(seriesValues(chart, SeriesId::Series1), expected);
     QCOMPARE(seriesValues(chart, SeriesId::Series5),
              std::vector<double>(recorder->rawPoints.begin(), recorder->rawPoints.end()));
-    QCOMPARE(w.E_MaxGl->text(), QString::fromStdString(centimetresText(recorder->maxCm)));
-    QCOMPARE(w.EMinimum->text(), QString::fromStdString(centimetresText(recorder->minCm)));
+    QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text(),
+             QString::fromStdString(centimetresText(recorder->maxCm)));
+    QCOMPARE(test::child<QLineEdit>(w, "EMinimum")->text(),
+             QString::fromStdString(centimetresText(recorder->minCm)));
     // The spikes stay out of the solid curve.
     QVERIFY(maxOf(seriesValues(chart, SeriesId::Series1)) <
             maxOf(seriesValues(chart, SeriesId::Series5)) - 5.0);
 
-    enterTemperature(w.E_TempPor, QStringLiteral("35"));
+    enterTemperature(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("35"));
     const CompareFlight& cmp = w.state().comparison;
     const std::optional<FilterPlot> compare = filterCompareFlight(
         work, cmp.evaluation.compareAltitudeCm, pressed, cmp.compareSampleBytes);
@@ -604,13 +617,14 @@ void AnalysisActionsTest::temperatureEntryFiltersAFilteredFlightAgainWithItsPara
     QCOMPARE(seriesValues(chart, SeriesId::Series3), expected);
     QCOMPARE(seriesValues(chart, SeriesId::Series6),
              std::vector<double>(compare->rawPoints.begin(), compare->rawPoints.end()));
-    QCOMPARE(w.E_Max_Por->text(), QString::fromStdString(centimetresText(compare->maxCm)));
+    QCOMPARE(test::child<QLineEdit>(w, "E_Max_Por")->text(),
+             QString::fromStdString(centimetresText(compare->maxCm)));
 
     // A new comparison is not filtered until its button is pressed; its old dashed curve goes.
     run.compare(run.flightFile("plain.kes", flightAt(0)));
     QCOMPARE(chart.pointCount(SeriesId::Series6), 0);
     const std::vector<double> plain = seriesValues(chart, SeriesId::Series3);
-    enterTemperature(w.E_TempPor, QStringLiteral("20"));
+    enterTemperature(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("20"));
     QCOMPARE(chart.pointCount(SeriesId::Series6), 0);
     QCOMPARE(seriesValues(chart, SeriesId::Series3).size(), plain.size());
 }
@@ -630,10 +644,10 @@ void AnalysisActionsTest::temperatureEntryKeepsTheOtherFlightInView() {
     QVERIFY(highest > 2.0 * maxOf(seriesValues(chart, SeriesId::Series1)));
     QVERIFY(chart.leftRange().upper >= highest);
 
-    enterTemperature(w.E_TempGl, QStringLiteral("10"));
+    enterTemperature(test::child<QLineEdit>(w, "E_TempGl"), QStringLiteral("10"));
     QVERIFY(chart.leftRange().upper >= highest);
     QVERIFY(chart.leftRange().upper >= maxOf(seriesValues(chart, SeriesId::Series1)));
-    enterTemperature(w.E_TempPor, QStringLiteral("-20"));
+    enterTemperature(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("-20"));
     QVERIFY(chart.leftRange().upper >= maxOf(seriesValues(chart, SeriesId::Series3)));
     QVERIFY(chart.leftRange().upper >= maxOf(seriesValues(chart, SeriesId::Series1)));
 }
@@ -644,25 +658,25 @@ void AnalysisActionsTest::comparisonFlattenedByAnEntryLeavesItsExtremeTextsUnwri
     GeneratorOptions steady = flightAt(2);
     steady.noiseCounts = 0.0; // the ground stays at exactly 0 m
     run.compare(run.flightFile("c.kes", steady));
-    const QString maxText = w.E_Max_Por->text();
-    const QString minText = w.E_Min_Por->text();
+    const QString maxText = test::child<QLineEdit>(w, "E_Max_Por")->text();
+    const QString minText = test::child<QLineEdit>(w, "E_Min_Por")->text();
     QVERIFY(maxText.toDouble() > 50.0);
     QVERIFY(!minText.isEmpty());
     // Below absolute zero every height turns negative: the curve never rises above the ground,
     // so neither field is written and both keep their texts.
     // The minus sign goes in front of three digits typed first.
-    w.E_TempPor->clear();
-    QTest::keyClicks(w.E_TempPor, QStringLiteral("300"));
-    w.E_TempPor->home(false);
-    QTest::keyClicks(w.E_TempPor, QStringLiteral("-"));
-    QTest::keyClick(w.E_TempPor, Qt::Key_Return);
+    test::child<QLineEdit>(w, "E_TempPor")->clear();
+    QTest::keyClicks(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("300"));
+    test::child<QLineEdit>(w, "E_TempPor")->home(false);
+    QTest::keyClicks(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("-"));
+    QTest::keyClick(test::child<QLineEdit>(w, "E_TempPor"), Qt::Key_Return);
     QCOMPARE(w.state().comparison.record.groundTemp, -300.0f);
     const CompareEvaluation& ev = w.state().comparison.evaluation;
     QVERIFY(!ev.maxText.has_value());
     QVERIFY(!ev.minText.has_value());
     QVERIFY(maxOf(seriesValues(w.chart(), SeriesId::Series3)) <= 0.0);
-    QCOMPARE(w.E_Max_Por->text(), maxText);
-    QCOMPARE(w.E_Min_Por->text(), minText);
+    QCOMPARE(test::child<QLineEdit>(w, "E_Max_Por")->text(), maxText);
+    QCOMPARE(test::child<QLineEdit>(w, "E_Min_Por")->text(), minText);
 }
 
 void AnalysisActionsTest::comparisonLiesOnTheRecorderTimeAxis_data() {
@@ -735,7 +749,7 @@ void AnalysisActionsTest::comparisonFollowsANewRecorderRate() {
     run.load(run.flightFile("r4.kes", flightAt(4)));
     QCOMPARE(w.chart().pointKey(SeriesId::Series3, 10), 0.5);
     // Filtered, it stays at its times.
-    w.B_Filtr_por->click();
+    test::child<QPushButton>(w, "B_Filtr_por")->click();
     QCOMPARE(w.chart().pointKey(SeriesId::Series3, 10), 0.5);
     QCOMPARE(w.chart().pointKey(SeriesId::Series6, 10), 0.5);
 }

@@ -3,6 +3,7 @@
 // hand, not by ctest:
 //   build/<dir>/tests/ui/kestrom_chart_timing
 
+#include "app/program.h"
 #include "device/simulated_bus.h"
 #include "ui/main_window.h"
 
@@ -42,8 +43,9 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     kestrom::SimulatedBus bus;
     SilentPrompts prompts;
-    kestrom::ui::TKestrom_BMP window(bus, prompts,
-                                     dir.filePath(QStringLiteral("kestrom")).toStdString());
+    const std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
+    kestrom::ui::TKestrom_BMP window(bus, prompts, kestrom::app::loadWindowConfig(program),
+                                     program);
     window.showMaximized();
     if (!QTest::qWaitForWindowExposed(&window)) {
         return 1;

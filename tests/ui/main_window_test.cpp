@@ -2,7 +2,9 @@
 // against the simulated recorder, with dialogs answered by fake prompts.
 
 #include "tests/support/fake_prompts.h"
+#include "tests/support/window_controls.h"
 
+#include "app/program.h"
 #include "device/simulated_bus.h"
 #include "files/text_export.h"
 #include "flight/evaluation.h"
@@ -74,8 +76,9 @@ struct Run {
     }
     QString configPath() const { return dir.filePath(QStringLiteral("kestpar")); }
     TKestrom_BMP& open() {
-        window = std::make_unique<TKestrom_BMP>(
-            bus, prompts, dir.filePath(QStringLiteral("kestrom")).toStdString());
+        const std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
+        window =
+            std::make_unique<TKestrom_BMP>(bus, prompts, app::loadWindowConfig(program), program);
         prompts.languageSource = [w = window.get()] { return w->CurrentLanguage(); };
         return *window;
     }
@@ -227,16 +230,23 @@ void MainWindowTest::controlsCarryTheirNamesAndStartStates() {
         QVERIFY2(w.findChild<QObject*>(QString::fromLatin1(name)) != nullptr, name);
     }
     // Busy fields hidden; value fields read-only except the competitor number.
-    QVERIFY(w.E_PobDan->isHidden() && w.ECzekaj->isHidden() && w.EUstawieniaOK->isHidden());
+    QVERIFY(test::child<QLineEdit>(w, "E_PobDan")->isHidden() &&
+            test::child<QLineEdit>(w, "ECzekaj")->isHidden() &&
+            test::child<QLineEdit>(w, "EUstawieniaOK")->isHidden());
     for (QLineEdit* field :
-         {w.E_MaxGl, w.EMinimum, w.E_NrSeryjny, w.E_TempGl, w.E_probkGl, w.E_Max_Por, w.E_Min_Por,
-          w.E_Zaw_Por, w.E_NrS_Por, w.E_TempPor, w.E_probkPor, w.E_PobDan, w.ECzekaj}) {
+         {test::child<QLineEdit>(w, "E_MaxGl"), test::child<QLineEdit>(w, "EMinimum"),
+          test::child<QLineEdit>(w, "E_NrSeryjny"), test::child<QLineEdit>(w, "E_TempGl"),
+          test::child<QLineEdit>(w, "E_probkGl"), test::child<QLineEdit>(w, "E_Max_Por"),
+          test::child<QLineEdit>(w, "E_Min_Por"), test::child<QLineEdit>(w, "E_Zaw_Por"),
+          test::child<QLineEdit>(w, "E_NrS_Por"), test::child<QLineEdit>(w, "E_TempPor"),
+          test::child<QLineEdit>(w, "E_probkPor"), test::child<QLineEdit>(w, "E_PobDan"),
+          test::child<QLineEdit>(w, "ECzekaj")}) {
         QVERIFY2(field->isReadOnly(), qPrintable(field->objectName()));
     }
-    QVERIFY(!w.E_NrZawodnika->isReadOnly());
-    QVERIFY(w.Porownanie1->isChecked());
-    QVERIFY(!w.Warto1->isChecked());
-    QCOMPARE(w.ECzekaj->text(), QStringLiteral("    Czekaj"));
+    QVERIFY(!test::child<QLineEdit>(w, "E_NrZawodnika")->isReadOnly());
+    QVERIFY(test::child<QAction>(w, "Porownanie1")->isChecked());
+    QVERIFY(!test::child<QAction>(w, "Warto1")->isChecked());
+    QCOMPARE(test::child<QLineEdit>(w, "ECzekaj")->text(), QStringLiteral("    Czekaj"));
     QCOMPARE(w.chart().titleLines(),
              QStringList{QStringLiteral("            Wysokosc / Altitude")});
     QVERIFY(!w.chart().inLegend(SeriesId::Series4));
@@ -264,38 +274,44 @@ void MainWindowTest::layoutFollowsTheClientWidth() {
     Run run;
     TKestrom_BMP& w = run.open();
     setClientSize(w, width, height);
-    QCOMPARE(w.Chart1->geometry(), chart);
-    const QList<QWidget*> controls{w.B_Odczyt_Kestromu, w.BZerowanie,         w.B_Filtr_Alt,
-                                   w.GroupB_Alt,        w.GBDysk_ZapisOdczyt, w.B_Porownanie,
-                                   w.B_Filtr_por,       w.GroupB_Por};
+    QCOMPARE(w.chart().geometry(), chart);
+    const QList<QWidget*> controls{test::child<QPushButton>(w, "B_Odczyt_Kestromu"),
+                                   test::child<QPushButton>(w, "BZerowanie"),
+                                   test::child<QPushButton>(w, "B_Filtr_Alt"),
+                                   test::child<QGroupBox>(w, "GroupB_Alt"),
+                                   test::child<QGroupBox>(w, "GBDysk_ZapisOdczyt"),
+                                   test::child<QPushButton>(w, "B_Porownanie"),
+                                   test::child<QPushButton>(w, "B_Filtr_por"),
+                                   test::child<QGroupBox>(w, "GroupB_Por")};
     for (qsizetype i = 0; i < controls.size(); ++i) {
         QCOMPARE(controls[i]->x(), lefts[i]);
     }
     // Tops keep their design values; the unit labels follow the chart's corners.
-    QCOMPARE(w.GroupB_Por->y(), 0);
-    QCOMPARE(w.B_Filtr_por->y(), 72);
-    QCOMPARE(w.Label2->pos(), QPoint(chart.width() - 85, chart.height() - 20));
-    QCOMPARE(w.Label6->pos(), QPoint(8, chart.height() - 20));
-    QCOMPARE(w.Label4->pos(), QPoint(chart.width() - 85, 8));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->y(), 0);
+    QCOMPARE(test::child<QPushButton>(w, "B_Filtr_por")->y(), 72);
+    QCOMPARE(test::child<QLabel>(w, "Label2")->pos(),
+             QPoint(chart.width() - 85, chart.height() - 20));
+    QCOMPARE(test::child<QLabel>(w, "Label6")->pos(), QPoint(8, chart.height() - 20));
+    QCOMPARE(test::child<QLabel>(w, "Label4")->pos(), QPoint(chart.width() - 85, 8));
 }
 
 void MainWindowTest::layoutSkipsAZeroWidth() {
     Run run;
     TKestrom_BMP& w = run.open();
     setClientSize(w, 1280, 900);
-    const QRect before = w.GroupB_Por->geometry();
+    const QRect before = test::child<QGroupBox>(w, "GroupB_Por")->geometry();
     w.centralWidget()->resize(0, 0);
     w.FormResize(); // must not divide by zero
-    QCOMPARE(w.GroupB_Por->geometry(), before);
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->geometry(), before);
 }
 
 void MainWindowTest::firstRunWritesTheDefaultRecordAtClose() {
     Run run;
     TKestrom_BMP& w = run.open();
     QCOMPARE(w.CurrentLanguage(), kPolish);
-    QVERIFY(w.Polski1->isChecked());
-    QVERIFY(!w.English1->isChecked());
-    QVERIFY(w.Przyspieszenie1->isChecked());
+    QVERIFY(test::child<QAction>(w, "Polski1")->isChecked());
+    QVERIFY(!test::child<QAction>(w, "English1")->isChecked());
+    QVERIFY(test::child<QAction>(w, "Przyspieszenie1")->isChecked());
     QVERIFY(!QFile::exists(run.configPath()));
     w.show();
     QVERIFY(w.close());
@@ -325,7 +341,7 @@ void MainWindowTest::reservedBytesSurviveARun() {
     stored[21] = stored[22] = stored[23] = 0;
     writeFile(run.configPath(), stored);
     TKestrom_BMP& w = run.open();
-    QVERIFY(!w.Przyspieszenie1->isChecked());
+    QVERIFY(!test::child<QAction>(w, "Przyspieszenie1")->isChecked());
     w.show();
     QVERIFY(w.close());
     QCOMPARE(readFile(run.configPath()), stored);
@@ -335,35 +351,38 @@ void MainWindowTest::languageSwitchIsAppliedAndStoredAtOnce() {
     Run run;
     {
         TKestrom_BMP& w = run.open();
-        w.English1->trigger();
+        test::child<QAction>(w, "English1")->trigger();
         QCOMPARE(int32At(readFile(run.configPath()), 16), 1); // on disk before any close
         QCOMPARE(w.windowTitle(),
                  QStringLiteral("Kestrom BMP    Ver. 2018.3 FTDI    BRUX-FAI compliant"));
-        QCOMPARE(w.B_Porownanie->text(), QStringLiteral("Compare   "));
-        QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("Altimeter"));
-        QCOMPARE(w.Przyspieszenie1->text(), QStringLiteral("Acceleration  "));
+        QCOMPARE(test::child<QPushButton>(w, "B_Porownanie")->text(), QStringLiteral("Compare   "));
+        QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("Altimeter"));
+        QCOMPARE(test::child<QAction>(w, "Przyspieszenie1")->text(),
+                 QStringLiteral("Acceleration  "));
         QCOMPARE(w.chart().seriesTitle(SeriesId::Series1), QStringLiteral("Altitude"));
-        QCOMPARE(w.MenuJezyk->title(), QStringLiteral("Język/Language"));
-        QVERIFY(w.English1->isChecked() && !w.Polski1->isChecked());
+        QCOMPARE(test::child<QMenu>(w, "MenuJezyk")->title(), QStringLiteral("Język/Language"));
+        QVERIFY(test::child<QAction>(w, "English1")->isChecked() &&
+                !test::child<QAction>(w, "Polski1")->isChecked());
         w.show();
         w.close();
     }
     {
         TKestrom_BMP& w = run.open();
         QCOMPARE(w.CurrentLanguage(), kEnglish);
-        QVERIFY(w.English1->isChecked() && !w.Polski1->isChecked());
-        QCOMPARE(w.LZaw1->text(), QStringLiteral("Competitor No."));
-        w.Polski1->trigger();
+        QVERIFY(test::child<QAction>(w, "English1")->isChecked() &&
+                !test::child<QAction>(w, "Polski1")->isChecked());
+        QCOMPARE(test::child<QLabel>(w, "LZaw1")->text(), QStringLiteral("Competitor No."));
+        test::child<QAction>(w, "Polski1")->trigger();
         QCOMPARE(int32At(readFile(run.configPath()), 16), 0);
         QCOMPARE(w.windowTitle(),
                  QStringLiteral("Kestrom BMP    Ver. 2018.3 FTDI    zgodne z BRUX-FAI"));
-        QCOMPARE(w.B_Porownanie->text(), QStringLiteral("Porównanie"));
-        QCOMPARE(w.E_PobDan->text(), QStringLiteral("   Odczyt danych"));
+        QCOMPARE(test::child<QPushButton>(w, "B_Porownanie")->text(), QStringLiteral("Porównanie"));
+        QCOMPARE(test::child<QLineEdit>(w, "E_PobDan")->text(), QStringLiteral("   Odczyt danych"));
         // Choosing the language in force rewrites the file all the same.
         QFile::remove(run.configPath());
-        w.Polski1->trigger();
+        test::child<QAction>(w, "Polski1")->trigger();
         QVERIFY(QFile::exists(run.configPath()));
-        QVERIFY(w.Polski1->isChecked());
+        QVERIFY(test::child<QAction>(w, "Polski1")->isChecked());
     }
 }
 
@@ -373,8 +392,9 @@ void MainWindowTest::storedLanguageOutOfRangeMeansEnglish() {
     stored[16] = 5;
     writeFile(run.configPath(), stored); // a short file: only its leading bytes count
     TKestrom_BMP& w = run.open();
-    QVERIFY(w.English1->isChecked() && !w.Polski1->isChecked());
-    QCOMPARE(w.BZerowanie->text(), QStringLiteral("Reset"));
+    QVERIFY(test::child<QAction>(w, "English1")->isChecked() &&
+            !test::child<QAction>(w, "Polski1")->isChecked());
+    QCOMPARE(test::child<QPushButton>(w, "BZerowanie")->text(), QStringLiteral("Reset"));
     QCOMPARE(run.prompts.language(), kEnglish);
     QCOMPARE(w.state().config.ReservedA, 0);
     QCOMPARE(w.state().config.PreCutCm, 350);
@@ -409,10 +429,10 @@ void MainWindowTest::unreadableOrUnwritableConfigurationIsReported() {
     QVERIFY(shown.starts_with("Nie można odczytać pliku konfiguracji"));
     QVERIFY(shown.find("nie zostaną zapisane") != std::string::npos);
     QVERIFY(shown.find(config) != std::string::npos);
-    QCOMPARE(w.BZerowanie->text(), QStringLiteral("Zerowanie"));
+    QCOMPARE(test::child<QPushButton>(w, "BZerowanie")->text(), QStringLiteral("Zerowanie"));
     QCOMPARE(w.state().config, ConfigRecord{});
 
-    w.English1->trigger();
+    test::child<QAction>(w, "English1")->trigger();
     w.show();
     QVERIFY(w.close()); // the program still ends
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
@@ -425,20 +445,20 @@ void MainWindowTest::unreadableOrUnwritableConfigurationIsReported() {
 void MainWindowTest::downloadFillsThePanelAndTheCurves() {
     Run run;
     TKestrom_BMP& w = run.open();
-    w.GroupB_Alt->setTitle(QStringLiteral("old.kes"));
-    QVERIFY(w.E_TempGl->isReadOnly());
-    w.B_Odczyt_Kestromu->click();
+    test::child<QGroupBox>(w, "GroupB_Alt")->setTitle(QStringLiteral("old.kes"));
+    QVERIFY(test::child<QLineEdit>(w, "E_TempGl")->isReadOnly());
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
 
     QVERIFY(run.prompts.shown.empty());
-    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("Kestrom"));
-    QCOMPARE(w.E_NrZawodnika->text(), QStringLiteral("17"));
-    QCOMPARE(w.E_NrSeryjny->text(), QStringLiteral("1001"));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("Kestrom"));
+    QCOMPARE(test::child<QLineEdit>(w, "E_NrZawodnika")->text(), QStringLiteral("17"));
+    QCOMPARE(test::child<QLineEdit>(w, "E_NrSeryjny")->text(), QStringLiteral("1001"));
     const FlightHeader header = ApplyFlightHeader(FlightImage(run.flight));
-    QCOMPARE(w.E_TempGl->text().toStdString(), header.temperatureText);
-    QVERIFY(!w.E_TempGl->isReadOnly());
-    QCOMPARE(w.E_probkGl->text(), QStringLiteral("10 pom/sek"));
-    QVERIFY(w.E_PobDan->isHidden());
-    QVERIFY(w.ECzekaj->isHidden());
+    QCOMPARE(test::child<QLineEdit>(w, "E_TempGl")->text().toStdString(), header.temperatureText);
+    QVERIFY(!test::child<QLineEdit>(w, "E_TempGl")->isReadOnly());
+    QCOMPARE(test::child<QLineEdit>(w, "E_probkGl")->text(), QStringLiteral("10 pom/sek"));
+    QVERIFY(test::child<QLineEdit>(w, "E_PobDan")->isHidden());
+    QVERIFY(test::child<QLineEdit>(w, "ECzekaj")->isHidden());
 
     ui::Chart& chart = w.chart();
     const int samples = run.samples();
@@ -453,8 +473,10 @@ void MainWindowTest::downloadFillsThePanelAndTheCurves() {
 
     // The panel and the curve show what the evaluation of the received image gives.
     const FlightEvaluation& ev = w.state().recorder.evaluation;
-    QCOMPARE(w.E_MaxGl->text().toStdString(), formatOneDecimal(ev.maxAltitude));
-    QCOMPARE(w.EMinimum->text().toStdString(), formatOneDecimal(ev.minAltitude));
+    QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text().toStdString(),
+             formatOneDecimal(ev.maxAltitude));
+    QCOMPARE(test::child<QLineEdit>(w, "EMinimum")->text().toStdString(),
+             formatOneDecimal(ev.minAltitude));
     QVERIFY(ev.maxAltitude > 50.0f); // the generated flight climbs about 90 m
     QCOMPARE(chart.pointValue(SeriesId::Series1, samples / 3),
              static_cast<double>(ev.series1[static_cast<std::size_t>(samples / 3)].value));
@@ -469,54 +491,56 @@ void MainWindowTest::downloadWithoutNewFlightStillDrawsIt() {
     Run run;
     run.recorder->state.newFlight = false;
     TKestrom_BMP& w = run.open();
-    w.English1->trigger();
-    w.B_Odczyt_Kestromu->click();
+    test::child<QAction>(w, "English1")->trigger();
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
     QCOMPARE(run.prompts.shown.size(), std::size_t{1});
     QCOMPARE(run.prompts.shown[0].text, Message::NoNewFlight);
     QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
     QCOMPARE(run.prompts.shown[0].language, kEnglish);
-    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("Altimeter"));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("Altimeter"));
     QCOMPARE(w.chart().pointCount(SeriesId::Series1), run.samples() - 5);
 }
 
 void MainWindowTest::cutStreamReportsAndClearsTheCurves() {
     Run run;
     TKestrom_BMP& w = run.open();
-    w.B_Odczyt_Kestromu->click();
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
-    const QString competitor = w.E_NrZawodnika->text();
+    const QString competitor = test::child<QLineEdit>(w, "E_NrZawodnika")->text();
 
     run.recorder->state.newFlight = true;
     run.recorder->faults.cutStreamAfter = 20;
-    w.B_Odczyt_Kestromu->click();
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::CommError});
     QCOMPARE(w.chart().pointCount(SeriesId::Series1), 0);
     QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
-    QCOMPARE(w.E_MaxGl->text(), QStringLiteral("   "));
-    QCOMPARE(w.EMinimum->text(), QStringLiteral("   "));
-    QCOMPARE(w.E_NrZawodnika->text(), competitor);
-    QVERIFY(w.E_PobDan->isHidden() && w.ECzekaj->isHidden());
+    QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text(), QStringLiteral("   "));
+    QCOMPARE(test::child<QLineEdit>(w, "EMinimum")->text(), QStringLiteral("   "));
+    QCOMPARE(test::child<QLineEdit>(w, "E_NrZawodnika")->text(), competitor);
+    QVERIFY(test::child<QLineEdit>(w, "E_PobDan")->isHidden() &&
+            test::child<QLineEdit>(w, "ECzekaj")->isHidden());
 }
 
 void MainWindowTest::shortFlightShowsItsHeaderAndNoCurve() {
     Run run;
     run.recorder->state.flight = makeSimpleFlight(6, 3); // 60 bytes: 14 words after the header
     TKestrom_BMP& w = run.open();
-    w.B_Odczyt_Kestromu->click();
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::NoFlight});
-    QCOMPARE(w.E_NrSeryjny->text(), QStringLiteral("1001"));
-    QCOMPARE(w.E_probkGl->text(), QStringLiteral("  5 pom/sek")); // the list's design item
+    QCOMPARE(test::child<QLineEdit>(w, "E_NrSeryjny")->text(), QStringLiteral("1001"));
+    QCOMPARE(test::child<QLineEdit>(w, "E_probkGl")->text(),
+             QStringLiteral("  5 pom/sek")); // the list's design item
     QCOMPARE(w.chart().pointCount(SeriesId::Series1), 0);
     QCOMPARE(w.state().recorder.wordCount, 0u);
     // The dh/dt switch has no flight to draw again.
-    w.Przyspieszenie1->trigger();
-    w.Przyspieszenie1->trigger();
+    test::child<QAction>(w, "Przyspieszenie1")->trigger();
+    test::child<QAction>(w, "Przyspieszenie1")->trigger();
     QCOMPARE(w.chart().pointCount(SeriesId::Series1), 0);
     QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
     // What arrived can still be saved as it came.
     const QString path = run.dir.filePath(QStringLiteral("short.kes"));
     run.prompts.fileNames.push_back(path.toStdString());
-    w.BZapisz->click();
+    test::child<QPushButton>(w, "BZapisz")->click();
     QCOMPARE(readFile(path).size(), 60);
 }
 
@@ -524,14 +548,14 @@ void MainWindowTest::missingRecorderChangesNothing() {
     Run run;
     run.bus.setPlugged(0, false);
     TKestrom_BMP& w = run.open();
-    w.GroupB_Alt->setTitle(QStringLiteral("earlier.kes"));
-    w.B_Odczyt_Kestromu->click();
+    test::child<QGroupBox>(w, "GroupB_Alt")->setTitle(QStringLiteral("earlier.kes"));
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::PortError});
     QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
-    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("earlier.kes"));
-    QVERIFY(w.E_PobDan->isHidden());
-    QVERIFY(w.E_TempGl->isReadOnly());
-    w.BZapisz->click(); // still nothing downloaded
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("earlier.kes"));
+    QVERIFY(test::child<QLineEdit>(w, "E_PobDan")->isHidden());
+    QVERIFY(test::child<QLineEdit>(w, "E_TempGl")->isReadOnly());
+    test::child<QPushButton>(w, "BZapisz")->click(); // still nothing downloaded
     QCOMPARE(run.prompts.texts(), (std::vector<Message>{Message::PortError, Message::NoData}));
 }
 
@@ -556,28 +580,36 @@ void MainWindowTest::saveThenLoadGivesTheSameFlight() {
         run.recorder->state.flight = run.flight;
     }
     TKestrom_BMP& w = run.open();
-    w.B_Odczyt_Kestromu->click();
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
     const auto curve = seriesValues(w.chart(), SeriesId::Series1);
     const auto dhdt = seriesValues(w.chart(), SeriesId::Series2);
-    const QStringList panel{w.E_MaxGl->text(),     w.EMinimum->text(), w.E_NrZawodnika->text(),
-                            w.E_NrSeryjny->text(), w.E_TempGl->text(), w.E_probkGl->text()};
+    const QStringList panel{test::child<QLineEdit>(w, "E_MaxGl")->text(),
+                            test::child<QLineEdit>(w, "EMinimum")->text(),
+                            test::child<QLineEdit>(w, "E_NrZawodnika")->text(),
+                            test::child<QLineEdit>(w, "E_NrSeryjny")->text(),
+                            test::child<QLineEdit>(w, "E_TempGl")->text(),
+                            test::child<QLineEdit>(w, "E_probkGl")->text()};
 
     // A file name with a backslash in it: the caption is what follows the last separator.
     const QString path = run.dir.filePath(QStringLiteral("lot\\zawody.kes"));
     run.prompts.fileNames.push_back(path.toStdString());
-    w.BZapisz->click();
+    test::child<QPushButton>(w, "BZapisz")->click();
     QCOMPARE(readFile(path), QByteArray(reinterpret_cast<const char*>(run.flight.data()),
                                         static_cast<qsizetype>(run.flight.size())));
 
     w.chart().clearSeries(SeriesId::Series1);
-    w.E_MaxGl->clear();
+    test::child<QLineEdit>(w, "E_MaxGl")->clear();
     run.prompts.fileNames.push_back(path.toStdString());
-    w.BOdczyt->click();
-    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("zawody.kes"));
+    test::child<QPushButton>(w, "BOdczyt")->click();
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("zawody.kes"));
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series2), dhdt);
-    const QStringList loaded{w.E_MaxGl->text(),     w.EMinimum->text(), w.E_NrZawodnika->text(),
-                             w.E_NrSeryjny->text(), w.E_TempGl->text(), w.E_probkGl->text()};
+    const QStringList loaded{test::child<QLineEdit>(w, "E_MaxGl")->text(),
+                             test::child<QLineEdit>(w, "EMinimum")->text(),
+                             test::child<QLineEdit>(w, "E_NrZawodnika")->text(),
+                             test::child<QLineEdit>(w, "E_NrSeryjny")->text(),
+                             test::child<QLineEdit>(w, "E_TempGl")->text(),
+                             test::child<QLineEdit>(w, "E_probkGl")->text()};
     QCOMPARE(loaded, panel);
     QCOMPARE(run.prompts.dialogs, (std::vector<FileDialog>{FileDialog::Save, FileDialog::Open}));
     QVERIFY(run.prompts.shown.empty());
@@ -585,7 +617,7 @@ void MainWindowTest::saveThenLoadGivesTheSameFlight() {
         QCOMPARE(curve.size(), std::size_t{kMaxEvaluatedSamples - 5});
         // The comparison reads the same file as far.
         run.prompts.fileNames.push_back(path.toStdString());
-        w.B_Porownanie->click();
+        test::child<QPushButton>(w, "B_Porownanie")->click();
         QCOMPARE(w.chart().pointCount(SeriesId::Series3), static_cast<int>(curve.size()));
     }
 }
@@ -600,13 +632,13 @@ void MainWindowTest::saveAsksBeforeOverwriting() {
     QFETCH(bool, confirm);
     Run run;
     TKestrom_BMP& w = run.open();
-    w.B_Odczyt_Kestromu->click();
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
     const QString path = run.dir.filePath(QStringLiteral("flight.kes"));
     const QByteArray old("an older flight");
     writeFile(path, old);
     run.prompts.fileNames.push_back(path.toStdString());
     run.prompts.answers.push_back(confirm ? Answer::Ok : Answer::Cancel);
-    w.BZapisz->click();
+    test::child<QPushButton>(w, "BZapisz")->click();
     QCOMPARE(run.prompts.shown.size(), std::size_t{1});
     QCOMPARE(run.prompts.shown[0].text, Message::FileExists);
     QCOMPARE(run.prompts.shown[0].caption, Message::SaveCaption);
@@ -626,9 +658,9 @@ void MainWindowTest::saveWithoutDownloadSaysNoData() {
     writeFile(path, QByteArray(reinterpret_cast<const char*>(run.flight.data()),
                                static_cast<qsizetype>(run.flight.size())));
     run.prompts.fileNames.push_back(path.toStdString());
-    w.BOdczyt->click();
+    test::child<QPushButton>(w, "BOdczyt")->click();
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
-    w.BZapisz->click();
+    test::child<QPushButton>(w, "BZapisz")->click();
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::NoData});
     QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
     QCOMPARE(run.prompts.dialogs, std::vector<FileDialog>{FileDialog::Open});
@@ -637,19 +669,19 @@ void MainWindowTest::saveWithoutDownloadSaysNoData() {
 void MainWindowTest::loadFailureLeavesThePanel() {
     Run run;
     TKestrom_BMP& w = run.open();
-    w.B_Odczyt_Kestromu->click();
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
     const auto curve = seriesValues(w.chart(), SeriesId::Series1);
     run.prompts.fileNames.push_back(run.dir.filePath(QStringLiteral("missing.kes")).toStdString());
-    w.BOdczyt->click();
+    test::child<QPushButton>(w, "BOdczyt")->click();
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
-    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("Kestrom"));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("Kestrom"));
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
 
     // A file without a whole header is refused with its own message.
     const QString shortFile = run.dir.filePath(QStringLiteral("short.kes"));
     writeFile(shortFile, QByteArray(20, '\x01'));
     run.prompts.fileNames.push_back(shortFile.toStdString());
-    w.BOdczyt->click();
+    test::child<QPushButton>(w, "BOdczyt")->click();
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::FileTooShort});
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
 }
@@ -689,14 +721,14 @@ void MainWindowTest::fileThatIsNoFlightIsShownWithAWarning() {
 
     run.prompts.fileNames.push_back(path.toStdString());
     run.prompts.onMessage = [&w] { QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0); };
-    w.BOdczyt->click();
+    test::child<QPushButton>(w, "BOdczyt")->click();
     QCOMPARE(run.prompts.texts(), expected);
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
 
     run.prompts.shown.clear();
     run.prompts.fileNames.push_back(path.toStdString());
     run.prompts.onMessage = [&w] { QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0); };
-    w.B_Porownanie->click();
+    test::child<QPushButton>(w, "B_Porownanie")->click();
     QCOMPARE(run.prompts.texts(), expected);
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
     if (warned) {
@@ -709,19 +741,19 @@ void MainWindowTest::fileThatIsNoFlightIsShownWithAWarning() {
 void MainWindowTest::dhdtSwitchClearsAndRedraws() {
     Run run;
     TKestrom_BMP& w = run.open();
-    w.Przyspieszenie1->trigger(); // off before any flight: nothing to draw
-    QVERIFY(!w.Przyspieszenie1->isChecked());
-    w.B_Odczyt_Kestromu->click();
+    test::child<QAction>(w, "Przyspieszenie1")->trigger(); // off before any flight: nothing to draw
+    QVERIFY(!test::child<QAction>(w, "Przyspieszenie1")->isChecked());
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
     QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
     const auto curve = seriesValues(w.chart(), SeriesId::Series1);
 
-    w.Przyspieszenie1->trigger();
-    QVERIFY(w.Przyspieszenie1->isChecked());
+    test::child<QAction>(w, "Przyspieszenie1")->trigger();
+    QVERIFY(test::child<QAction>(w, "Przyspieszenie1")->isChecked());
     QCOMPARE(w.state().config.accelView, 1);
     QCOMPARE(w.chart().pointCount(SeriesId::Series2), run.samples() - 7);
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
 
-    w.Przyspieszenie1->trigger();
+    test::child<QAction>(w, "Przyspieszenie1")->trigger();
     QCOMPARE(w.state().config.accelView, 0);
     QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
@@ -731,10 +763,10 @@ void MainWindowTest::zeroingAsksFirst() {
     Run run;
     TKestrom_BMP& w = run.open();
     run.prompts.answers.push_back(Answer::Cancel);
-    w.BZerowanie->click();
+    test::child<QPushButton>(w, "BZerowanie")->click();
     QCOMPARE(run.recorder->state.zeroings, 0);
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::ResetConfirm});
-    w.BZerowanie->click();
+    test::child<QPushButton>(w, "BZerowanie")->click();
     QCOMPARE(run.recorder->state.zeroings, 1);
     QCOMPARE(
         run.prompts.texts(),
@@ -754,8 +786,8 @@ void MainWindowTest::helpFileFollowsTheLanguage() {
         opened << QFileInfo(path).canonicalFilePath();
         return true;
     });
-    w.Help1->trigger();
-    w.English1->trigger();
+    test::child<QAction>(w, "Help1")->trigger();
+    test::child<QAction>(w, "English1")->trigger();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.activateWindow();
@@ -771,7 +803,8 @@ void MainWindowTest::helpOpensTheGuideBesideOrBelowTheProgramOrSaysWhy() {
     const CurrentFolder here(elsewhere.path());
     Run run;
     const QString program = run.dir.filePath(QStringLiteral("bin/kestrom"));
-    TKestrom_BMP w(run.bus, run.prompts, program.toStdString());
+    TKestrom_BMP w(run.bus, run.prompts, app::loadWindowConfig(program.toStdString()),
+                   program.toStdString());
     run.prompts.languageSource = [&w] { return w.CurrentLanguage(); };
     QStringList opened;
     bool opens = true;
@@ -781,10 +814,11 @@ void MainWindowTest::helpOpensTheGuideBesideOrBelowTheProgramOrSaysWhy() {
     });
 
     // Nothing anywhere: a message in the language in force, nothing handed to the desktop.
-    for (QAction* language : {w.Polski1, w.English1}) {
+    for (QAction* language :
+         {test::child<QAction>(w, "Polski1"), test::child<QAction>(w, "English1")}) {
         language->trigger();
         run.prompts.shown.clear();
-        w.Help1->trigger();
+        test::child<QAction>(w, "Help1")->trigger();
         QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::HelpNotFound});
         QCOMPARE(run.prompts.shown[0].language, w.CurrentLanguage());
         QVERIFY(!messageText(Message::HelpNotFound, w.CurrentLanguage()).empty());
@@ -798,9 +832,9 @@ void MainWindowTest::helpOpensTheGuideBesideOrBelowTheProgramOrSaysWhy() {
         touch(folder + QStringLiteral("kestrom-guide-pl.html"));
         touch(folder + QStringLiteral("kestrom-guide-en.html"));
         opened.clear();
-        w.Polski1->trigger();
-        w.Help1->trigger();
-        w.English1->trigger();
+        test::child<QAction>(w, "Polski1")->trigger();
+        test::child<QAction>(w, "Help1")->trigger();
+        test::child<QAction>(w, "English1")->trigger();
         w.FormHelp();
         const QString canonical = QFileInfo(folder).canonicalFilePath();
         QCOMPARE(opened, (QStringList{canonical + QStringLiteral("/kestrom-guide-pl.html"),
@@ -810,7 +844,7 @@ void MainWindowTest::helpOpensTheGuideBesideOrBelowTheProgramOrSaysWhy() {
     // A guide the desktop cannot open is reported too.
     opens = false;
     run.prompts.shown.clear();
-    w.Help1->trigger();
+    test::child<QAction>(w, "Help1")->trigger();
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::HelpNotOpened});
 }
 
@@ -818,9 +852,11 @@ void MainWindowTest::builtGuideIsBesideTheProgramInBothLanguagesWithItsPictures(
     QTemporaryDir elsewhere;
     const CurrentFolder here(elsewhere.path());
     Run run;
-    TKestrom_BMP w(run.bus, run.prompts, KESTROM_BUILT_PROGRAM);
-    for (const auto& [language, lang] : {std::pair{w.Polski1, QStringLiteral("pl")},
-                                         std::pair{w.English1, QStringLiteral("en")}}) {
+    TKestrom_BMP w(run.bus, run.prompts, app::loadWindowConfig(KESTROM_BUILT_PROGRAM),
+                   KESTROM_BUILT_PROGRAM);
+    for (const auto& [language, lang] :
+         {std::pair{test::child<QAction>(w, "Polski1"), QStringLiteral("pl")},
+          std::pair{test::child<QAction>(w, "English1"), QStringLiteral("en")}}) {
         language->trigger();
         const std::optional<QString> guide = w.findUserGuide();
         QVERIFY(guide.has_value());

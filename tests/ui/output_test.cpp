@@ -121,7 +121,7 @@ void OutputTest::exportWithNothingToWriteSaysNoData() {
     QFETCH(int, samples);
     WindowRun run;
     TKestrom_BMP& w = run.open();
-    w.English1->trigger();
+    test::child<QAction>(w, "English1")->trigger();
     if (samples > 0) {
         run.load(run.flightFile("r.kes", flightOf(static_cast<std::uint32_t>(samples))));
     }
@@ -207,7 +207,7 @@ void OutputTest::headingLines() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
     if (language == kEnglish) {
-        w.English1->trigger();
+        test::child<QAction>(w, "English1")->trigger();
     }
     run.load(run.flightFile("r.kes", flightAt(2)));
     const QColor screen = w.chart().backgroundColour();
@@ -216,10 +216,12 @@ void OutputTest::headingLines() {
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines[0], line1);
     QCOMPARE(lines[1], QStringLiteral(" "));
-    QCOMPARE(lines[2], QStringLiteral("        Max: ") + w.E_MaxGl->text() +
-                           QStringLiteral(" m    Min: ") + w.EMinimum->text() +
-                           QStringLiteral("m    Temp: ") + w.E_TempGl->text() +
-                           QStringLiteral("°C    ") + line3start + w.E_probkGl->text());
+    QCOMPARE(lines[2],
+             QStringLiteral("        Max: ") + test::child<QLineEdit>(w, "E_MaxGl")->text() +
+                 QStringLiteral(" m    Min: ") + test::child<QLineEdit>(w, "EMinimum")->text() +
+                 QStringLiteral("m    Temp: ") + test::child<QLineEdit>(w, "E_TempGl")->text() +
+                 QStringLiteral("°C    ") + line3start +
+                 test::child<QLineEdit>(w, "E_probkGl")->text());
     QCOMPARE(w.chart().backgroundColour(), QColor(Qt::white));
     w.RestoreChartTitle();
     QCOMPARE(w.chart().titleLines(), QStringList{kRestoredTitle});
@@ -254,7 +256,8 @@ void OutputTest::pictureIsABitmapOfTheChart() {
     QTemporaryDir dir;
     SimulatedBus bus;
     TitleWatchingPrompts prompts;
-    TKestrom_BMP w(bus, prompts, dir.filePath(QStringLiteral("kestrom")).toStdString());
+    const std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
+    TKestrom_BMP w(bus, prompts, app::loadWindowConfig(program), program);
     prompts.chart = &w.chart();
     w.show();
     QCoreApplication::processEvents();

@@ -110,7 +110,7 @@ void WindowFeaturesTest::downloadIsArchivedAndListed() {
     features.showFlightsWindow();
     QCOMPARE(features.flightsWindow().model().rowCount(), 0);
 
-    w.B_Odczyt_Kestromu->click();
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
     QStringList files = archived(folder);
     QCOMPARE(files.size(), 1);
@@ -130,7 +130,7 @@ void WindowFeaturesTest::downloadIsArchivedAndListed() {
     QVERIFY(!model.data(model.index(0, ui::FlightListModel::Maximum)).toString().isEmpty());
 
     // A second download a moment later is kept beside it, never over it.
-    w.B_Odczyt_Kestromu->click();
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
     QCOMPARE(archived(folder).size(), 2);
 
     // Switched off (both languages name the item), the choice outlives the run.
@@ -139,13 +139,13 @@ void WindowFeaturesTest::downloadIsArchivedAndListed() {
     QCOMPARE(features.archiveAction()->text(), QStringLiteral("Archive downloaded flights"));
     features.archiveAction()->trigger();
     QVERIFY(!features.archiving());
-    w.B_Odczyt_Kestromu->click();
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
     QCOMPARE(archived(folder).size(), 2);
     run.window.reset();
     ui::TKestrom_BMP& again = run.open();
     ui::WindowFeatures& next = ui::attachWindowFeatures(again);
     QVERIFY(!next.archiveAction()->isChecked());
-    again.B_Odczyt_Kestromu->click();
+    test::child<QPushButton>(again, "B_Odczyt_Kestromu")->click();
     QCOMPARE(archived(folder).size(), 2);
     QCOMPARE(fileBytes(run.configPath()).size(), 44); // the record itself keeps its size
     qunsetenv("KESTROM_ARCHIVE_DIR");
@@ -160,7 +160,7 @@ void WindowFeaturesTest::failedArchiveWriteKeepsTheDownload() {
     addRecorder(run, 5);
     ui::TKestrom_BMP& w = run.open();
     ui::attachWindowFeatures(w);
-    w.B_Odczyt_Kestromu->click();
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
     qunsetenv("KESTROM_ARCHIVE_DIR");
 
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
@@ -169,7 +169,7 @@ void WindowFeaturesTest::failedArchiveWriteKeepsTheDownload() {
              run.prompts.errors[0].c_str());
     // The flight is downloaded, drawn and can still be saved.
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
-    QCOMPARE(w.E_NrZawodnika->text().trimmed(), QStringLiteral("5"));
+    QCOMPARE(test::child<QLineEdit>(w, "E_NrZawodnika")->text().trimmed(), QStringLiteral("5"));
     run.prompts.fileNames.push_back(run.path("saved.kes"));
     w.BZapisz_PomiarClick();
     QVERIFY(QFile::exists(QString::fromStdString(run.path("saved.kes"))));
@@ -211,7 +211,7 @@ void WindowFeaturesTest::flightsTableSortsLoadsAndCompares() {
     table->selectRow(0);
     flights.loadButton()->click();
     QCOMPARE(run.prompts.texts().back(), Message::FileTooShort);
-    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("outside.kes"));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("outside.kes"));
     // Sorted by maximum, descending: values, not texts.
     table->sortByColumn(ui::FlightListModel::Maximum, Qt::DescendingOrder);
     for (int row = 0; row + 1 < 5; ++row) {
@@ -238,13 +238,13 @@ void WindowFeaturesTest::flightsTableSortsLoadsAndCompares() {
     QVERIFY(flights.loadButton()->isEnabled());
     const QString file19 = flights.selectedFile();
     flights.loadButton()->click();
-    QCOMPARE(w.GroupB_Alt->title(), QFileInfo(file19).fileName());
-    QCOMPARE(w.E_NrZawodnika->text().trimmed(), QStringLiteral("19"));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QFileInfo(file19).fileName());
+    QCOMPARE(test::child<QLineEdit>(w, "E_NrZawodnika")->text().trimmed(), QStringLiteral("19"));
     table->selectRow(rowOf("7"));
     const QString file7 = flights.selectedFile();
     flights.compareButton()->click();
-    QCOMPARE(w.GroupB_Por->title(), QFileInfo(file7).fileName());
-    QCOMPARE(w.E_Zaw_Por->text().trimmed(), QStringLiteral("7"));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QFileInfo(file7).fileName());
+    QCOMPARE(test::child<QLineEdit>(w, "E_Zaw_Por")->text().trimmed(), QStringLiteral("7"));
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
     // Opened from the table, the archived files are now recent too, but listed once.
     QCOMPARE(table->model()->rowCount(), 5);
@@ -269,14 +269,14 @@ void WindowFeaturesTest::dropOnLeftHalfLoadsAndOnRightHalfCompares() {
     const std::string other = run.flightFile("right.kes", flightAt(4, 5));
 
     QVERIFY(dropAt(w, flight, 100));
-    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("left.kes"));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("left.kes"));
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
     QCOMPARE(w.chart().pointCount(SeriesId::Series3), 0);
 
     QVERIFY(dropAt(w, other, w.width() - 100));
-    QCOMPARE(w.GroupB_Por->title(), QStringLiteral("right.kes"));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("right.kes"));
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
-    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("left.kes"));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("left.kes"));
 
     // A drag that carries no file is not taken; a missing file is reported as by BOdczyt.
     QMimeData text;
@@ -286,7 +286,7 @@ void WindowFeaturesTest::dropOnLeftHalfLoadsAndOnRightHalfCompares() {
     QVERIFY(!enter.isAccepted());
     QVERIFY(dropAt(w, run.path("missing.kes"), 100));
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
-    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("left.kes"));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("left.kes"));
 }
 
 void WindowFeaturesTest::recentMenuKeepsTheLastEightFilesAcrossRuns() {
@@ -317,7 +317,7 @@ void WindowFeaturesTest::recentMenuKeepsTheLastEightFilesAcrossRuns() {
     QCOMPARE(items.size(), 8);
     QVERIFY(items[1]->text().endsWith(QStringLiteral("f9.kes")));
     items[1]->trigger();
-    QCOMPARE(w.GroupB_Alt->title(), QStringLiteral("f9.kes"));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("f9.kes"));
     QCOMPARE(QFileInfo(features.recentFiles().files()[0]).fileName(), QStringLiteral("f9.kes"));
     QCOMPARE(features.recentMenu()->title(), QStringLiteral("Ostatnie pliki"));
     w.English1Click();
@@ -449,7 +449,7 @@ void WindowFeaturesTest::reportHasAPagePerFlightOnScreen() {
     QCOMPARE(pdfPages(both), 2);
 
     // The comparison switched off is no longer on screen.
-    w.Porownanie1->trigger();
+    test::child<QAction>(w, "Porownanie1")->trigger();
     const QString one = run.dir.filePath(QStringLiteral("one.pdf"));
     run.prompts.fileNames.push_back(one.toStdString());
     features.reportAction()->trigger();
@@ -457,15 +457,16 @@ void WindowFeaturesTest::reportHasAPagePerFlightOnScreen() {
 
     // The recorder flight filtered on screen is filtered on its page: the heading gives the
     // filter's extremes as the panel shows them.
-    w.B_Filtr_Alt->click();
+    test::child<QPushButton>(w, "B_Filtr_Alt")->click();
     const QString filtered = run.dir.filePath(QStringLiteral("filtered.pdf"));
     run.prompts.fileNames.push_back(filtered.toStdString());
     QCOMPARE(features.writeReport(), 1);
     const QString text = pdfText(filtered);
     const QString unfilteredText = pdfText(one);
-    const QRegularExpression filterLine(QStringLiteral("Filtr\\s+Max:\\s+") +
-                                        QRegularExpression::escape(w.E_MaxGl->text()) +
-                                        QStringLiteral(" m"));
+    const QRegularExpression filterLine(
+        QStringLiteral("Filtr\\s+Max:\\s+") +
+        QRegularExpression::escape(test::child<QLineEdit>(w, "E_MaxGl")->text()) +
+        QStringLiteral(" m"));
     QVERIFY2(filterLine.match(text).hasMatch(), qPrintable(text));
     QVERIFY2(!QRegularExpression(QStringLiteral("Filtr\\s+Max:")).match(unfilteredText).hasMatch(),
              qPrintable(unfilteredText));

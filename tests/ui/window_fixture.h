@@ -4,7 +4,9 @@
 // prompts. Flights are made by the generator and loaded through the window's own buttons.
 
 #include "tests/support/fake_prompts.h"
+#include "tests/support/window_controls.h"
 
+#include "app/program.h"
 #include "device/simulated_bus.h"
 #include "files/measurement_file.h"
 #include "flight/generator.h"
@@ -25,8 +27,9 @@ struct WindowRun {
     std::unique_ptr<ui::TKestrom_BMP> window;
 
     ui::TKestrom_BMP& open() {
-        window = std::make_unique<ui::TKestrom_BMP>(
-            bus, prompts, dir.filePath(QStringLiteral("kestrom")).toStdString());
+        const std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
+        window = std::make_unique<ui::TKestrom_BMP>(bus, prompts, app::loadWindowConfig(program),
+                                                    program);
         prompts.languageSource = [w = window.get()] { return w->CurrentLanguage(); };
         return *window;
     }
