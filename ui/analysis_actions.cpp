@@ -58,13 +58,12 @@ bool TKestrom_BMP::loadCompareFile(const std::string& name) {
 }
 
 void TKestrom_BMP::Porownanie1Click() {
-    // The menu has already toggled the mark: put back on, nothing else happens.
+    // The menu has already toggled the mark.
     if (Porownanie1->isChecked()) {
-        return;
+        flows_->showComparison();
+    } else {
+        flows_->hideComparison();
     }
-    GroupB_Por->clear(caption(Caption::File));
-    Chart1->clearSeries(SeriesId::Series3);
-    Chart1->refresh();
 }
 
 // ---- Curves, labels and zoom --------------------------------------------------------------------
@@ -123,15 +122,7 @@ void TKestrom_BMP::E_TempGlKeyPress() {
     if (entry != TemperatureEntry::Evaluated) {
         return;
     }
-    // Nothing of the old evaluation stays: a filtered flight is filtered again with the same
-    // parameters, and the axis keeps the comparison in view.
-    Chart1->fixLeftAxis(0.0, std::nullopt);
-    flows_->drawRecorderFlight();
-    if (state_.recorderFilter) {
-        flows_->drawRecorderFiltered(*state_.recorderFilter);
-    }
-    flows_->coverShownCurves();
-    Chart1->refresh();
+    flows_->redrawRecorderFlight();
 }
 
 void TKestrom_BMP::E_TempPorKeyPress() {
@@ -143,12 +134,7 @@ void TKestrom_BMP::E_TempPorKeyPress() {
         return;
     }
     if (entry == TemperatureEntry::Evaluated) {
-        flows_->drawCompareFlight();
-        if (state_.compareFilter) {
-            flows_->drawCompareFiltered(*state_.compareFilter);
-        }
-        flows_->coverShownCurves();
-        Chart1->refresh();
+        flows_->redrawCompareFlight();
     }
 }
 

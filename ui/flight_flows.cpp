@@ -83,11 +83,21 @@ void FlightFlows::setAccelerationView(bool on) {
     }
     chart.fixLeftAxis(0.0, std::nullopt);
     if (evaluateRecord(rec, true)) {
-        drawRecorderFlight();
+        redrawRecorderFlight();
     } else {
         chart.clearSeries(SeriesId::Series1);
         chart.clearSeries(SeriesId::Series2);
     }
+}
+
+void FlightFlows::redrawRecorderFlight() {
+    ui_.chart.fixLeftAxis(0.0, std::nullopt);
+    drawRecorderFlight();
+    if (state_.recorderFilter) {
+        drawRecorderFiltered(*state_.recorderFilter);
+    }
+    coverShownCurves();
+    ui_.chart.refresh();
 }
 
 bool FlightFlows::download() {
@@ -316,6 +326,7 @@ bool FlightFlows::loadComparison(const std::string& name) {
     }
     // Nothing of an earlier comparison's filtering belongs to this flight.
     state_.compareFilter.reset();
+    state_.hiddenComparison.reset();
     ui_.chart.clearSeries(SeriesId::Series6);
     ui_.comparison.setTitle(baseName(name));
     ui_.compareMark.setChecked(true);
@@ -331,6 +342,43 @@ bool FlightFlows::loadComparison(const std::string& name) {
         prompts_.showMessage(Message::NotAFlight, Message::ProblemCaption, Buttons::Ok);
     }
     return true;
+}
+
+void FlightFlows::redrawCompareFlight() {
+    // A comparison drawn again is shown, whatever took it off before.
+    state_.hiddenComparison.reset();
+    ui_.compareMark.setChecked(true);
+    drawCompareFlight();
+    if (state_.compareFilter) {
+        drawCompareFiltered(*state_.compareFilter);
+    }
+    coverShownCurves();
+    ui_.chart.refresh();
+}
+
+void FlightFlows::hideComparison() {
+    Chart& chart = ui_.chart;
+    // Only a comparison on the chart comes back with the mark; its file name and temperature are
+    // in the panel alone.
+    if (chart.pointCount(SeriesId::Series3) > 0) {
+        state_.hiddenComparison = WindowState::HiddenComparison{
+            ui_.comparison.title(), ui_.comparison.temperatureField().text()};
+    }
+    ui_.comparison.clear(caption(Caption::File));
+    chart.clearSeries(SeriesId::Series3);
+    chart.clearSeries(SeriesId::Series6);
+    chart.refresh();
+}
+
+void FlightFlows::showComparison() {
+    if (!state_.hiddenComparison || !state_.comparison.evaluated) {
+        return;
+    }
+    const WindowState::HiddenComparison hidden = *state_.hiddenComparison;
+    ui_.comparison.setTitle(hidden.title);
+    ui_.comparison.showHeader(state_.comparison.record.header, state_.samplingList);
+    ui_.comparison.temperatureField().setText(hidden.temperature);
+    redrawCompareFlight();
 }
 
 } // namespace kestrom::ui

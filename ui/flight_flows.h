@@ -64,6 +64,15 @@ public:
     bool drawCompareFiltered(const FilterParams& params);
     // Turns the dh/dt curve on (the recorder flight evaluated again with it) or off.
     void setAccelerationView(bool on);
+    // Draws a flight's new evaluation so that nothing of the old one stays: a flight its Filter
+    // button filtered is filtered again with the same parameters, and the left axis covers
+    // every curve shown. Drawing the comparison sets its menu mark.
+    void redrawRecorderFlight();
+    void redrawCompareFlight();
+    // The comparison's menu mark taken off: its panel emptied, its curves off the chart. Set
+    // again, the mark brings back what was shown, filtered or not.
+    void hideComparison();
+    void showComparison();
     // Raises the left axis' maximum so that no curve shown on it is cut off.
     void coverShownCurves();
 

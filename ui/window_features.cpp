@@ -101,6 +101,12 @@ WindowFeatures::WindowFeatures(TKestrom_BMP& window)
 
     window.setAcceptDrops(true);
     window.installEventFilter(this);
+    // The fields take drops of their own and would take a file's name as text.
+    for (QWidget* child : window.findChildren<QWidget*>()) {
+        if (child->acceptDrops() && child->window() == &window) {
+            child->installEventFilter(this);
+        }
+    }
 
     connect(&window, &TKestrom_BMP::languageApplied, this, &WindowFeatures::retranslate);
     connect(&window, &TKestrom_BMP::flightFileOpened, this, [this](const QString& path, bool) {
@@ -241,37 +247,45 @@ void WindowFeatures::dropFile(const QString& path, bool rightHalf) {
     }
 }
 
-bool WindowFeatures::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != &window_) {
-        return false;
-    }
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (droppedFile(drag->mimeData()).isEmpty()) {
-            return false;
-        }
-        drag->acceptProposedAction();
-        return true;
-    }
-    case QEvent::KeyPress:
-        // Esc that no control took (the chart takes its own while it has the focus).
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && measure_->isShown()) {
-            measure_->clear();
-            return true;
-        }
-        return false;
-    case QEvent::Drop: {
+bool WindowFeatures::takeFileDrag(QWidget& receiver, QEvent* event) {
+    if (event->type() == QEvent::Drop) {
         auto* drop = static_cast<QDropEvent*>(event);
         const QString file = droppedFile(drop->mimeData());
         if (file.isEmpty()) {
             return false;
         }
         drop->acceptProposedAction();
-        dropFile(file, drop->position().x() >= window_.width() / 2.0);
+        const QPointF at = receiver.mapTo(&window_, drop->position());
+        dropFile(file, at.x() >= window_.width() / 2.0);
         return true;
     }
+    auto* drag = static_cast<QDragMoveEvent*>(event);
+    if (droppedFile(drag->mimeData()).isEmpty()) {
+        return false;
+    }
+    drag->acceptProposedAction();
+    return true;
+}
+
+bool WindowFeatures::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr) {
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        // On a field as on the window: what the drop point's half of the window says.
+        return takeFileDrag(*widget, event);
+    case QEvent::KeyPress:
+        // Esc that no control took (the chart takes its own while it has the focus).
+        if (widget == &window_ && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+            measure_->isShown()) {
+            measure_->clear();
+            return true;
+        }
+        return false;
     default:
         return false;
     }

@@ -11,7 +11,9 @@
 #include <memory>
 
 class QAction;
+class QEvent;
 class QMenu;
+class QWidget;
 
 namespace kestrom::ui {
 
@@ -63,6 +65,9 @@ private:
     void archiveDownload();
     void setArchiving(bool on);
     void reloadFlightsWindow();
+    // A drag of a local file on the window or one of its fields: taken, and dropped where the
+    // point lies in the window. Any other drag is left to the receiver.
+    bool takeFileDrag(QWidget& receiver, QEvent* event);
 
     TKestrom_BMP& window_;
     QString settingsPath_;

@@ -80,6 +80,8 @@ private slots:
     void temperatureEntryRefusesWhatIsNoNumber();
     void temperatureEntryFiltersAFilteredFlightAgainWithItsParameters();
     void temperatureEntryKeepsTheOtherFlightInView();
+    void accelerationSwitchFiltersAFilteredFlightAgain();
+    void comparisonMarkTakesOffAndBringsBackTheFilteredCurves();
     void comparisonFlattenedByAnEntryLeavesItsExtremeTextsUnwritten();
     void comparisonLiesOnTheRecorderTimeAxis_data();
     void comparisonLiesOnTheRecorderTimeAxis();
@@ -295,15 +297,19 @@ void AnalysisActionsTest::comparisonRemovedByTheMenuMark() {
     QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("File"));
     QVERIFY(test::child<QLineEdit>(w, "E_Max_Por")->text().isEmpty());
     QVERIFY(test::child<QLineEdit>(w, "E_TempPor")->text().isEmpty());
-    test::child<QAction>(w, "Porownanie1")->trigger(); // mark on: nothing else
+    test::child<QAction>(w, "Porownanie1")->trigger(); // mark on: the comparison comes back
     QVERIFY(test::child<QAction>(w, "Porownanie1")->isChecked());
+    QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("c.kes"));
+    test::child<QAction>(w, "Porownanie1")->trigger();
     QCOMPARE(w.chart().pointCount(SeriesId::Series3), 0);
-    // The flight is still kept: a temperature entry draws it again.
+    // The flight is still kept: a temperature entry draws it again and sets the mark.
     QVERIFY(!test::child<QLineEdit>(w, "E_TempPor")->isReadOnly());
     QTest::keyClicks(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("15"));
     QTest::keyClick(test::child<QLineEdit>(w, "E_TempPor"), Qt::Key_Return);
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
     QVERIFY(!test::child<QLineEdit>(w, "E_Max_Por")->text().isEmpty());
+    QVERIFY(test::child<QAction>(w, "Porownanie1")->isChecked());
 
     // A file that cannot be read changes nothing.
     const QString title = test::child<QGroupBox>(w, "GroupB_Por")->title();
@@ -650,6 +656,75 @@ void AnalysisActionsTest::temperatureEntryKeepsTheOtherFlightInView() {
     enterTemperature(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("-20"));
     QVERIFY(chart.leftRange().upper >= maxOf(seriesValues(chart, SeriesId::Series3)));
     QVERIFY(chart.leftRange().upper >= maxOf(seriesValues(chart, SeriesId::Series1)));
+}
+
+void AnalysisActionsTest::accelerationSwitchFiltersAFilteredFlightAgain() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    if (w.state().config.accelView != 0) {
+        test::child<QAction>(w, "Przyspieszenie1")->trigger(); // start with the dh/dt curve off
+    }
+    GeneratorOptions spiky = flightAt(0);
+    spiky.spikes = 6;
+    run.load(run.flightFile("r.kes", spiky));
+    test::child<QPushButton>(w, "B_Filtr_Alt")->click();
+    const FilterParams pressed{w.state().config.PreCutCm, w.state().config.FinalCutCm,
+                               w.state().config.PrefilterWidth, w.state().config.FinalFilterWidth};
+    w.state().config.PreCutCm = 100000; // changed afterwards: not for the flight filtered before
+    ui::Chart& chart = w.chart();
+    QCOMPARE(chart.pointCount(SeriesId::Series2), 0);
+
+    test::child<QAction>(w, "Przyspieszenie1")->trigger();
+    QVERIFY(chart.pointCount(SeriesId::Series2) > 0);
+    const FlightRecord& rec = w.state().recorder;
+    FilterWork work;
+    const std::optional<FilterPlot> plot = filterRecorderFlight(
+        work, rec.evaluation.altitudeCm, pressed, rec.wordCount, rec.rateTimes10);
+    QVERIFY(plot.has_value());
+    std::vector<double> filtered;
+    for (const Series1Point& p : plot->filteredPoints) {
+        filtered.push_back(static_cast<double>(p.value));
+    }
+    // Solid: filtered again; dashed: the new raw curve; the panel: the filtered extremes.
+    QCOMPARE(seriesValues(chart, SeriesId::Series1), filtered);
+    QCOMPARE(seriesValues(chart, SeriesId::Series5),
+             std::vector<double>(plot->rawPoints.begin(), plot->rawPoints.end()));
+    QVERIFY(maxOf(filtered) < maxOf(seriesValues(chart, SeriesId::Series5)) - 5.0);
+    QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text(),
+             QString::fromStdString(centimetresText(plot->maxCm)));
+    QCOMPARE(test::child<QLineEdit>(w, "EMinimum")->text(),
+             QString::fromStdString(centimetresText(plot->minCm)));
+}
+
+void AnalysisActionsTest::comparisonMarkTakesOffAndBringsBackTheFilteredCurves() {
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    GeneratorOptions spiky = flightAt(0);
+    spiky.spikes = 6;
+    run.compare(run.flightFile("c.kes", spiky));
+    test::child<QPushButton>(w, "B_Filtr_por")->click();
+    ui::Chart& chart = w.chart();
+    const std::vector<double> filtered = seriesValues(chart, SeriesId::Series3);
+    const std::vector<double> raw = seriesValues(chart, SeriesId::Series6);
+    QVERIFY(!raw.empty());
+    auto* mark = test::child<QAction>(w, "Porownanie1");
+    auto* maximum = test::child<QLineEdit>(w, "E_Max_Por");
+    auto* temperature = test::child<QLineEdit>(w, "E_TempPor");
+    const QString maximumText = maximum->text();
+    const QString temperatureText = temperature->text();
+
+    mark->trigger(); // off: nothing of the comparison stays on the chart
+    QCOMPARE(chart.pointCount(SeriesId::Series3), 0);
+    QCOMPARE(chart.pointCount(SeriesId::Series6), 0);
+    QVERIFY(maximum->text().isEmpty());
+
+    mark->trigger(); // on: filtered as it was, with its panel
+    QVERIFY(mark->isChecked());
+    QCOMPARE(seriesValues(chart, SeriesId::Series3), filtered);
+    QCOMPARE(seriesValues(chart, SeriesId::Series6), raw);
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("c.kes"));
+    QCOMPARE(maximum->text(), maximumText);
+    QCOMPARE(temperature->text(), temperatureText);
 }
 
 void AnalysisActionsTest::comparisonFlattenedByAnEntryLeavesItsExtremeTextsUnwritten() {

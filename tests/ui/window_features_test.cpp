@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
@@ -24,6 +25,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <memory>
 
 using namespace kestrom;
 using kestrom::test::flightAt;
@@ -68,6 +70,7 @@ class WindowFeaturesTest : public QObject {
     Q_OBJECT
 private slots:
     void dropOnLeftHalfLoadsAndOnRightHalfCompares();
+    void fileDroppedOnAFieldIsLoadedOrComparedNotTyped();
     void recentMenuKeepsTheLastEightFilesAcrossRuns();
     void shiftDragMeasuresTheKnownGlideAndClimb();
     void bracketGoesOnEscPlainClickAndNewFlight();
@@ -286,6 +289,62 @@ void WindowFeaturesTest::dropOnLeftHalfLoadsAndOnRightHalfCompares() {
     QVERIFY(!enter.isAccepted());
     QVERIFY(dropAt(w, run.path("missing.kes"), 100));
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("left.kes"));
+}
+
+namespace {
+
+// Drags mime data onto a control and drops it at its middle; returns whether the drop was taken.
+bool dropOn(QWidget& control, QMimeData& mime) {
+    const QPoint at = control.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&control, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&control, &drop);
+    return drop.isAccepted();
+}
+
+} // namespace
+
+void WindowFeaturesTest::fileDroppedOnAFieldIsLoadedOrComparedNotTyped() {
+    WindowRun run;
+    ui::TKestrom_BMP& w = run.open();
+    ui::attachWindowFeatures(w);
+    run.load(run.flightFile("first.kes", flightAt(2, 3))); // the temperature fields are editable
+    run.compare(run.flightFile("second.kes", flightAt(2, 4)));
+    auto* recorderField = test::child<QLineEdit>(w, "E_TempGl");
+    auto* compareField = test::child<QLineEdit>(w, "E_TempPor");
+    QVERIFY(!recorderField->isReadOnly() && !compareField->isReadOnly());
+
+    // A file manager's drag carries the file's address as text as well.
+    auto fileDrag = [](const std::string& file) {
+        auto mime = std::make_unique<QMimeData>();
+        const QUrl url = QUrl::fromLocalFile(QString::fromStdString(file));
+        mime->setUrls({url});
+        mime->setText(url.toString());
+        return mime;
+    };
+    const std::string left = run.flightFile("left.kes", flightAt(2, 5));
+    QVERIFY(dropOn(*recorderField, *fileDrag(left)));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("left.kes"));
+    QVERIFY(!recorderField->text().contains(QStringLiteral("file:")));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("second.kes"));
+
+    const std::string right = run.flightFile("right.kes", flightAt(4, 6));
+    QVERIFY(dropOn(*compareField, *fileDrag(right)));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("right.kes"));
+    QVERIFY(!compareField->text().contains(QStringLiteral("file:")));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("left.kes"));
+
+    // Plain text is still the field's own.
+    QMimeData text;
+    text.setText(QStringLiteral("7"));
+    recorderField->clear();
+    QVERIFY(dropOn(*recorderField, text));
+    QCOMPARE(recorderField->text(), QStringLiteral("7"));
     QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("left.kes"));
 }
 
