@@ -58,10 +58,9 @@ bool TKestrom_BMP::loadCompareFile(const std::string& name) {
 }
 
 void TKestrom_BMP::Porownanie1Click() {
-    // The menu has already toggled the mark.
-    if (Porownanie1->isChecked()) {
-        flows_->showComparison();
-    } else {
+    // The menu has already toggled the mark; setting it again changes nothing else (a
+    // temperature entry or a new comparison draws the flight again).
+    if (!Porownanie1->isChecked()) {
         flows_->hideComparison();
     }
 }

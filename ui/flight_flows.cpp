@@ -326,7 +326,6 @@ bool FlightFlows::loadComparison(const std::string& name) {
     }
     // Nothing of an earlier comparison's filtering belongs to this flight.
     state_.compareFilter.reset();
-    state_.hiddenComparison.reset();
     ui_.chart.clearSeries(SeriesId::Series6);
     ui_.comparison.setTitle(baseName(name));
     ui_.compareMark.setChecked(true);
@@ -346,7 +345,6 @@ bool FlightFlows::loadComparison(const std::string& name) {
 
 void FlightFlows::redrawCompareFlight() {
     // A comparison drawn again is shown, whatever took it off before.
-    state_.hiddenComparison.reset();
     ui_.compareMark.setChecked(true);
     drawCompareFlight();
     if (state_.compareFilter) {
@@ -358,27 +356,10 @@ void FlightFlows::redrawCompareFlight() {
 
 void FlightFlows::hideComparison() {
     Chart& chart = ui_.chart;
-    // Only a comparison on the chart comes back with the mark; its file name and temperature are
-    // in the panel alone.
-    if (chart.pointCount(SeriesId::Series3) > 0) {
-        state_.hiddenComparison = WindowState::HiddenComparison{
-            ui_.comparison.title(), ui_.comparison.temperatureField().text()};
-    }
     ui_.comparison.clear(caption(Caption::File));
     chart.clearSeries(SeriesId::Series3);
     chart.clearSeries(SeriesId::Series6);
     chart.refresh();
-}
-
-void FlightFlows::showComparison() {
-    if (!state_.hiddenComparison || !state_.comparison.evaluated) {
-        return;
-    }
-    const WindowState::HiddenComparison hidden = *state_.hiddenComparison;
-    ui_.comparison.setTitle(hidden.title);
-    ui_.comparison.showHeader(state_.comparison.record.header, state_.samplingList);
-    ui_.comparison.temperatureField().setText(hidden.temperature);
-    redrawCompareFlight();
 }
 
 } // namespace kestrom::ui

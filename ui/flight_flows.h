@@ -69,10 +69,9 @@ public:
     // every curve shown. Drawing the comparison sets its menu mark.
     void redrawRecorderFlight();
     void redrawCompareFlight();
-    // The comparison's menu mark taken off: its panel emptied, its curves off the chart. Set
-    // again, the mark brings back what was shown, filtered or not.
+    // The comparison's menu mark taken off: its panel emptied and its curves, the dashed one
+    // too, off the chart. The flight stays kept for a later temperature entry.
     void hideComparison();
-    void showComparison();
     // Raises the left axis' maximum so that no curve shown on it is cut off.
     void coverShownCurves();
 

@@ -61,13 +61,6 @@ struct WindowState {
     // entry filters the new evaluation again with them. Cleared when a new flight is shown.
     std::optional<FilterParams> recorderFilter;
     std::optional<FilterParams> compareFilter;
-    // The comparison's panel title (its file) and temperature while its menu mark has taken it
-    // off the chart; set again, the mark draws it back under them.
-    struct HiddenComparison {
-        QString title;
-        QString temperature;
-    };
-    std::optional<HiddenComparison> hiddenComparison;
     // What the settings dialog's sampling list reads now; the panels show its items.
     SamplingList samplingList = SamplingList::DesignItems;
 };

@@ -81,7 +81,7 @@ private slots:
     void temperatureEntryFiltersAFilteredFlightAgainWithItsParameters();
     void temperatureEntryKeepsTheOtherFlightInView();
     void accelerationSwitchFiltersAFilteredFlightAgain();
-    void comparisonMarkTakesOffAndBringsBackTheFilteredCurves();
+    void comparisonMarkTakesOffTheDashedCurveToo();
     void comparisonFlattenedByAnEntryLeavesItsExtremeTextsUnwritten();
     void comparisonLiesOnTheRecorderTimeAxis_data();
     void comparisonLiesOnTheRecorderTimeAxis();
@@ -297,12 +297,10 @@ void AnalysisActionsTest::comparisonRemovedByTheMenuMark() {
     QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("File"));
     QVERIFY(test::child<QLineEdit>(w, "E_Max_Por")->text().isEmpty());
     QVERIFY(test::child<QLineEdit>(w, "E_TempPor")->text().isEmpty());
-    test::child<QAction>(w, "Porownanie1")->trigger(); // mark on: the comparison comes back
+    test::child<QAction>(w, "Porownanie1")->trigger(); // mark on: nothing else
     QVERIFY(test::child<QAction>(w, "Porownanie1")->isChecked());
-    QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("c.kes"));
-    test::child<QAction>(w, "Porownanie1")->trigger();
     QCOMPARE(w.chart().pointCount(SeriesId::Series3), 0);
+    test::child<QAction>(w, "Porownanie1")->trigger();
     // The flight is still kept: a temperature entry draws it again and sets the mark.
     QVERIFY(!test::child<QLineEdit>(w, "E_TempPor")->isReadOnly());
     QTest::keyClicks(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("15"));
@@ -692,7 +690,7 @@ void AnalysisActionsTest::accelerationSwitchFiltersAFilteredFlightAgain() {
              QString::fromStdString(centimetresText(plot->maxCm)));
 }
 
-void AnalysisActionsTest::comparisonMarkTakesOffAndBringsBackTheFilteredCurves() {
+void AnalysisActionsTest::comparisonMarkTakesOffTheDashedCurveToo() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
     GeneratorOptions spiky = flightAt(0);
@@ -713,13 +711,17 @@ void AnalysisActionsTest::comparisonMarkTakesOffAndBringsBackTheFilteredCurves()
     QCOMPARE(chart.pointCount(SeriesId::Series6), 0);
     QVERIFY(maximum->text().isEmpty());
 
-    mark->trigger(); // on: filtered as it was, with its panel
+    mark->trigger(); // on: nothing else
     QVERIFY(mark->isChecked());
+    QCOMPARE(chart.pointCount(SeriesId::Series3), 0);
+    QCOMPARE(chart.pointCount(SeriesId::Series6), 0);
+
+    // The flight is kept: the same temperature entered again draws it filtered as it was.
+    QTest::keyClicks(temperature, temperatureText);
+    QTest::keyClick(temperature, Qt::Key_Return);
     QCOMPARE(seriesValues(chart, SeriesId::Series3), filtered);
     QCOMPARE(seriesValues(chart, SeriesId::Series6), raw);
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("c.kes"));
     QCOMPARE(maximum->text(), maximumText);
-    QCOMPARE(temperature->text(), temperatureText);
 }
 
 void AnalysisActionsTest::comparisonFlattenedByAnEntryLeavesItsExtremeTextsUnwritten() {
