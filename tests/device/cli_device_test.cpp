@@ -5,6 +5,7 @@
 #include "flight/flight_record.h"
 #include "flight/generator.h"
 #include "tests/cli/cli_runner.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -59,22 +60,10 @@ test::CliRun runAll(std::vector<std::string> args) {
     return run;
 }
 
-std::vector<std::uint8_t> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
 class CliDevice : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("kestrom_cli_device_" + std::to_string(getpid()));
-        fs::create_directories(dir_);
+        dir_ = test::freshTestDir("kestrom-cli-device-");
         // Downloads are archived: keep them out of the user's own archive.
         ::setenv("KESTROM_ARCHIVE_DIR", (dir_ / "archive").c_str(), 1);
     }
@@ -94,7 +83,7 @@ TEST_P(CliDownload, WritesTheFlightWithOnlyBytes8And9Replaced) {
     options.seed = 7;
     options.deviceFactor = GetParam().stored;
     const std::vector<std::uint8_t> flight = generateFlight(options);
-    writeFile(dir_ / "flight.kes", flight);
+    test::writeBytes(dir_ / "flight.kes", flight);
 
     ASSERT_EQ(run({"download", "-o", (dir_ / "out.kes").string(), "--simulate",
                    (dir_ / "flight.kes").string()}),
@@ -102,7 +91,7 @@ TEST_P(CliDownload, WritesTheFlightWithOnlyBytes8And9Replaced) {
     std::vector<std::uint8_t> expected = flight;
     expected[8] = static_cast<std::uint8_t>(GetParam().written & 0xFF);
     expected[9] = static_cast<std::uint8_t>(GetParam().written >> 8);
-    EXPECT_EQ(readFile(dir_ / "out.kes"), expected);
+    EXPECT_EQ(test::readBytes(dir_ / "out.kes"), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Factors, CliDownload,
@@ -111,15 +100,15 @@ INSTANTIATE_TEST_SUITE_P(Factors, CliDownload,
 
 TEST_F(CliDevice, DownloadRefusesToOverwriteWithoutForce) {
     const fs::path out = dir_ / "out.kes";
-    writeFile(out, {1, 2, 3});
+    test::writeBytes(out, {1, 2, 3});
     EXPECT_EQ(run({"download", "-o", out.string(), "--simulate"}), cli::kFailureExit);
-    EXPECT_EQ(readFile(out), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(test::readBytes(out), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_EQ(run({"download", "-o", out.string(), "--simulate", "--force"}), 0);
-    EXPECT_GT(readFile(out).size(), 64u);
+    EXPECT_GT(test::readBytes(out).size(), 64u);
 }
 
 TEST_F(CliDevice, DownloadOfAFileWithoutSamplesWritesNothing) {
-    writeFile(dir_ / "short.kes", std::vector<std::uint8_t>(40, 0xFF));
+    test::writeBytes(dir_ / "short.kes", std::vector<std::uint8_t>(40, 0xFF));
     EXPECT_EQ(run({"download", "-o", (dir_ / "out.kes").string(), "--simulate",
                    (dir_ / "short.kes").string()}),
               cli::kFailureExit);
@@ -136,7 +125,7 @@ TEST_F(CliDevice, JsonOfASavedLongFlightShowsTheDownloadsCurve) {
     options.maxSamples = 19991;
     const std::vector<std::uint8_t> flight = generateFlight(options);
     ASSERT_EQ(flight.size(), 80000U);
-    writeFile(dir_ / "recorder.kes", flight);
+    test::writeBytes(dir_ / "recorder.kes", flight);
 
     const std::string saved = (dir_ / "saved.kes").string();
     const test::CliRun download =
@@ -144,7 +133,7 @@ TEST_F(CliDevice, JsonOfASavedLongFlightShowsTheDownloadsCurve) {
     ASSERT_EQ(download.code, 0) << download.err;
     // What the download evaluated: every byte it received.
     FlightRecord downloaded;
-    setFlightImage(downloaded, FlightImage(readFile(saved)));
+    setFlightImage(downloaded, FlightImage(test::readBytes(saved)));
     ASSERT_EQ(downloaded.image.size(), 80000U);
     ASSERT_TRUE(evaluateRecord(downloaded, true));
     const FlightEvaluation& e = downloaded.evaluation;
@@ -173,11 +162,11 @@ TEST_F(CliDevice, DownloadInputsAndOutputsAreCheckedBeforeTheTransfer) {
 
     // The input as output: refused even with --force, the input untouched.
     const std::vector<std::uint8_t> flight = generateFlight({});
-    writeFile(dir_ / "flight.kes", flight);
+    test::writeBytes(dir_ / "flight.kes", flight);
     const test::CliRun over = runAll({"download", "-o", (dir_ / "flight.kes").string(), "--force",
                                       "--simulate", (dir_ / "flight.kes").string()});
     EXPECT_EQ(over.code, cli::kFailureExit);
-    EXPECT_EQ(readFile(dir_ / "flight.kes"), flight);
+    EXPECT_EQ(test::readBytes(dir_ / "flight.kes"), flight);
 
     // An output that cannot be written stops the command before the recorder is read.
     const test::CliRun nowhere =
