@@ -29,27 +29,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-test::CliRun run(std::vector<std::string> args) {
-    test::CliRun result;
-    test::Capture out(std::cout);
-    test::Capture err(std::cerr);
-    CLI::App app;
-    app.require_subcommand(1);
-    cli::addFlightCommands(app);
-    cli::addDeviceCommands(app);
-    cli::addArchiveCommand(app);
-    cli::addTableCommand(app);
-    std::reverse(args.begin(), args.end()); // CLI11 takes the arguments in reverse order
-    try {
-        app.parse(args);
-    } catch (const CLI::RuntimeError& e) {
-        result.code = e.get_exit_code();
-    } catch (const CLI::ParseError& e) {
-        result.code = e.get_exit_code() == 0 ? 0 : cli::kFailureExit;
-    }
-    result.out = out.text();
-    result.err = err.text();
-    return result;
+test::CliRun run(const std::vector<std::string>& args) {
+    return test::runCliWith({cli::addFlightCommands, cli::addDeviceCommands, cli::addArchiveCommand,
+                             cli::addTableCommand},
+                            args);
 }
 
 std::vector<std::string> lines(const std::string& text) {

@@ -22,42 +22,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Runs the command line; returns the exit status as kestrom-cli would.
-int run(std::vector<std::string> args) {
-    CLI::App app;
-    app.require_subcommand(1);
-    cli::addDeviceCommands(app);
-    std::reverse(args.begin(), args.end()); // CLI11 takes the arguments in reverse order
-    try {
-        app.parse(args);
-    } catch (const CLI::RuntimeError& e) {
-        return e.get_exit_code();
-    } catch (const CLI::ParseError& e) {
-        return e.get_exit_code() == 0 ? 0 : cli::kFailureExit;
-    }
-    return 0;
+// Runs the device verbs, capturing what they print.
+test::CliRun runDevice(const std::vector<std::string>& args) {
+    return test::runCliWith({cli::addDeviceCommands}, args);
 }
 
+// Runs the command line; returns the exit status as kestrom-cli would.
+int run(const std::vector<std::string>& args) { return runDevice(args).code; }
+
 // Runs every verb, capturing what it prints.
-test::CliRun runAll(std::vector<std::string> args) {
-    test::CliRun run;
-    test::Capture out(std::cout);
-    test::Capture err(std::cerr);
-    CLI::App app;
-    app.require_subcommand(1);
-    cli::addFlightCommands(app);
-    cli::addDeviceCommands(app);
-    std::reverse(args.begin(), args.end());
-    try {
-        app.parse(args);
-    } catch (const CLI::RuntimeError& e) {
-        run.code = e.get_exit_code();
-    } catch (const CLI::ParseError& e) {
-        run.code = e.get_exit_code() == 0 ? 0 : cli::kFailureExit;
-    }
-    run.out = out.text();
-    run.err = err.text();
-    return run;
+test::CliRun runAll(const std::vector<std::string>& args) {
+    return test::runCliWith({cli::addFlightCommands, cli::addDeviceCommands}, args);
 }
 
 class CliDevice : public ::testing::Test {
@@ -199,9 +174,9 @@ TEST_F(CliDevice, ZeroAndSettings) {
 
 TEST_F(CliDevice, SettingsOfTheSimulatedRecorderAreThoseOfItsFlight) {
     const GeneratorOptions flight; // what the simulated recorder holds
-    testing::internal::CaptureStdout();
-    const int status = run({"settings", "--simulate"});
-    const std::string out = testing::internal::GetCapturedStdout();
+    const test::CliRun settings = runDevice({"settings", "--simulate"});
+    const int status = settings.code;
+    const std::string& out = settings.out;
     EXPECT_EQ(status, 0);
     EXPECT_NE(out.find("competitor=" + std::to_string(flight.competitor) + "\n"), std::string::npos)
         << out;
@@ -210,10 +185,10 @@ TEST_F(CliDevice, SettingsOfTheSimulatedRecorderAreThoseOfItsFlight) {
 
 TEST_F(CliDevice, SettingsWithARefusedDelayWriteNothing) {
     // Only the limit message: no write was attempted, so neither "Setup OK" nor a failure.
-    testing::internal::CaptureStderr();
-    const int status =
-        run({"settings", "--simulate", "--set", "trigger=150,competitor=5,delay=301"});
-    const std::string err = testing::internal::GetCapturedStderr();
+    const test::CliRun refused =
+        runDevice({"settings", "--simulate", "--set", "trigger=150,competitor=5,delay=301"});
+    const int status = refused.code;
+    const std::string& err = refused.err;
     EXPECT_EQ(status, cli::kFailureExit);
     EXPECT_NE(err.find("Too large value"), std::string::npos) << err;
     EXPECT_EQ(err.find("Setup"), std::string::npos) << err;
