@@ -38,7 +38,7 @@ std::shared_ptr<AnalysisJsonOptions> addAnalysisJsonOptions(CLI::App& json) {
 void addRecorderFilterJson(nlohmann::ordered_json& j, const FlightRecord& record,
                            const AnalysisJsonOptions& options) {
     if (options.filter) {
-        putFilterPlot(j, filterRecorder(record, options.params()));
+        putFilterPlot(j, filterRecorderFlight(record, options.params()));
     }
 }
 

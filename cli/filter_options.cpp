@@ -18,13 +18,4 @@ void addFilterOptions(CLI::App& cmd, FilterOptions& options, const std::string& 
         ->needs(filter);
 }
 
-std::optional<FilterPlot> filterRecorder(const FlightRecord& record, const FilterParams& params) {
-    if (!record.evaluated) {
-        return std::nullopt;
-    }
-    FilterWork work;
-    return filterRecorderFlight(work, record.evaluation.altitudeCm, params, record.wordCount,
-                                record.rateTimes10);
-}
-
 } // namespace kestrom::cli

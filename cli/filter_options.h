@@ -1,14 +1,11 @@
 #pragma once
 // --filter [--filter-params PRE,FINAL,W1,W2]: the options of every verb that can filter a curve as
-// a Filter button does, and the recorder flight's filtered curve they ask for.
+// a Filter button does.
 
 #include "analysis/filter.h"
-#include "analysis/filter_plot.h"
-#include "flight/flight_record.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,9 +21,5 @@ struct FilterOptions {
 // Adds --filter, described by filterHelp, and --filter-params, which needs it, to cmd. options
 // must outlive the parse.
 void addFilterOptions(CLI::App& cmd, FilterOptions& options, const std::string& filterHelp);
-
-// The recorder flight's curve filtered as its Filter button filters it; nothing for a flight that
-// was not evaluated or that the filter leaves alone.
-std::optional<FilterPlot> filterRecorder(const FlightRecord& record, const FilterParams& params);
 
 } // namespace kestrom::cli

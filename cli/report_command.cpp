@@ -42,20 +42,11 @@ std::unique_ptr<QApplication> makeApplication() {
 // input), or a page that says why it could not be. Returns whether it was read.
 bool addFlightPage(ui::FlightReport& report, const std::string& path,
                    const std::optional<FilterParams>& filter) {
-    const QString name = QString::fromStdString(std::filesystem::path(path).filename().string());
     const Result<FlightRecord> loaded = loadFlightRecord(path, true);
-    if (!loaded) {
-        report.addError(name, QString::fromStdString(loaded.status.error));
-        return false;
+    if (loaded) {
+        warnIfNoFlight(path, loaded.value->image);
     }
-    const FlightRecord& record = *loaded.value;
-    warnIfNoFlight(path, record.image);
-    std::optional<FilterPlot> plot;
-    if (filter) {
-        plot = filterRecorder(record, *filter);
-    }
-    report.addFlight(name, record, plot ? &*plot : nullptr);
-    return true;
+    return ui::addFlightPage(report, path, loaded, filter);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "cli/table_command.h"
 
+#include "analysis/filter_plot.h"
 #include "cli/commands.h"
 #include "cli/filter_options.h"
 #include "cli/flight_json.h"
@@ -36,7 +37,7 @@ void addTableCommand(CLI::App& app) {
         warnIfNoFlight(o->file, record.image);
         std::optional<FilterPlot> plot;
         if (o->filter) {
-            plot = filterRecorder(record, o->params());
+            plot = filterRecorderFlight(record, o->params());
         }
         std::optional<std::span<const std::int32_t>> filtered;
         if (o->filter) {
