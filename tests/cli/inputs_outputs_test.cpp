@@ -5,6 +5,7 @@
 #include "cli_runner.h"
 #include "flight/flight_record.h"
 #include "flight/generator.h"
+#include "tests/support/long_flight.h"
 #include "tests/support/test_files.h"
 
 #include <filesystem>
@@ -34,18 +35,8 @@ protected:
     fs::path dir_;
 };
 
-// 19,991 samples and the end marker at 20 a second: 80,000 bytes, longer than the curves.
-Bytes flightOf80000Bytes() {
-    GeneratorOptions o;
-    o.rateCode = 0;
-    o.glideSeconds = 1100.0;
-    o.glideSinkMps = 0.05;
-    o.maxSamples = 19991;
-    return generateFlight(o);
-}
-
 TEST_F(CliInputsOutputs, LongFlightIsReadWholeAndCutToTheCurvesAsADownloadIs) {
-    const Bytes bytes = flightOf80000Bytes();
+    const Bytes bytes = test::flightOf80000Bytes();
     ASSERT_EQ(bytes.size(), 80000U);
     const std::string file = put("long.kes", bytes);
     // The download evaluates everything it received.

@@ -5,6 +5,7 @@
 #include "flight/flight_record.h"
 #include "flight/generator.h"
 #include "tests/cli/cli_runner.h"
+#include "tests/support/long_flight.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -93,12 +94,7 @@ TEST_F(CliDevice, DownloadOfAFileWithoutSamplesWritesNothing) {
 // Download, save, then read back: the same curve as the download's, for a flight longer than
 // the curves (80,000 bytes, 19,992 samples).
 TEST_F(CliDevice, JsonOfASavedLongFlightShowsTheDownloadsCurve) {
-    GeneratorOptions options;
-    options.rateCode = 0;
-    options.glideSeconds = 1100.0;
-    options.glideSinkMps = 0.05;
-    options.maxSamples = 19991;
-    const std::vector<std::uint8_t> flight = generateFlight(options);
+    const std::vector<std::uint8_t> flight = test::flightOf80000Bytes();
     ASSERT_EQ(flight.size(), 80000U);
     test::writeBytes(dir_ / "recorder.kes", flight);
 
