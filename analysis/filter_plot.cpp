@@ -55,6 +55,16 @@ std::optional<FilterPlot> filterRecorderFlight(FilterWork& work,
     return filterCurve(work, altitudeCm, params, true, rateTimes10);
 }
 
+std::optional<FilterPlot> filterRecorderFlight(const FlightRecord& record,
+                                               const FilterParams& params) {
+    if (!record.evaluated) {
+        return std::nullopt;
+    }
+    FilterWork work;
+    return filterRecorderFlight(work, record.evaluation.altitudeCm, params, record.wordCount,
+                                record.rateTimes10);
+}
+
 std::optional<FilterPlot> filterCompareFlight(FilterWork& work,
                                               std::span<const std::int32_t> compareAltitudeCm,
                                               const FilterParams& params,

@@ -5,6 +5,7 @@
 
 #include "analysis/filter.h"
 #include "flight/evaluation.h"
+#include "flight/flight_record.h"
 
 #include <cstdint>
 #include <optional>
@@ -48,6 +49,10 @@ std::optional<FilterPlot> filterRecorderFlight(FilterWork& work,
                                                std::span<const std::int32_t> altitudeCm,
                                                const FilterParams& params, std::uint32_t wordCount,
                                                std::uint32_t rateTimes10);
+
+// The same for a whole record; nothing also for a record that was not evaluated.
+std::optional<FilterPlot> filterRecorderFlight(const FlightRecord& record,
+                                               const FilterParams& params);
 
 // B_Filtr_porClick: the comparison flight's curve, every label empty; nothing when
 // compareSampleBytes < 32.

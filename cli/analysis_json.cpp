@@ -27,22 +27,9 @@ void putFilterPlot(nlohmann::ordered_json& j, const std::optional<FilterPlot>& p
 
 } // namespace
 
-FilterParams AnalysisJsonOptions::params() const {
-    if (filterParams.size() != 4) {
-        return FilterParams{};
-    }
-    return {filterParams[0], filterParams[1], filterParams[2], filterParams[3]};
-}
-
 std::shared_ptr<AnalysisJsonOptions> addAnalysisJsonOptions(CLI::App& json) {
     auto o = std::make_shared<AnalysisJsonOptions>();
-    CLI::Option* filter =
-        json.add_flag("--filter", o->filter, "filter the curve as the Filter button does");
-    json.add_option("--filter-params", o->filterParams,
-                    "filter parameters PRE,FINAL,W1,W2 (default 350,250,8,12)")
-        ->delimiter(',')
-        ->expected(4)
-        ->needs(filter);
+    addFilterOptions(json, *o, "filter the curve as the Filter button does");
     json.add_flag("--as-comparison", o->asComparison,
                   "load FILE as the comparison flight instead of the recorder flight");
     return o;
@@ -50,12 +37,9 @@ std::shared_ptr<AnalysisJsonOptions> addAnalysisJsonOptions(CLI::App& json) {
 
 void addRecorderFilterJson(nlohmann::ordered_json& j, const FlightRecord& record,
                            const AnalysisJsonOptions& options) {
-    if (!options.filter || !record.evaluated) {
-        return;
+    if (options.filter) {
+        putFilterPlot(j, filterRecorderFlight(record, options.params()));
     }
-    FilterWork work;
-    putFilterPlot(j, filterRecorderFlight(work, record.evaluation.altitudeCm, options.params(),
-                                          record.wordCount, record.rateTimes10));
 }
 
 Result<nlohmann::ordered_json> comparisonJson(const std::filesystem::path& path,

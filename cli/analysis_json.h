@@ -3,6 +3,7 @@
 // curve as a Filter button does, --as-comparison loads the file as the comparison flight.
 
 #include "analysis/filter.h"
+#include "cli/filter_options.h"
 #include "core/status.h"
 #include "flight/flight_record.h"
 
@@ -15,12 +16,8 @@
 
 namespace kestrom::cli {
 
-struct AnalysisJsonOptions {
-    bool filter = false;
-    std::vector<std::int32_t> filterParams; // PRE,FINAL,W1,W2; empty: the start-up defaults
+struct AnalysisJsonOptions : FilterOptions {
     bool asComparison = false;
-
-    FilterParams params() const;
 };
 
 // Adds --filter, --filter-params and --as-comparison to the json subcommand.

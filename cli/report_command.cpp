@@ -3,6 +3,7 @@
 #include "cli/report_command.h"
 
 #include "cli/commands.h"
+#include "cli/filter_options.h"
 #include "cli/flight_json.h"
 #include "cli/io.h"
 #include "ui/flight_report.h"
@@ -41,32 +42,19 @@ std::unique_ptr<QApplication> makeApplication() {
 // input), or a page that says why it could not be. Returns whether it was read.
 bool addFlightPage(ui::FlightReport& report, const std::string& path,
                    const std::optional<FilterParams>& filter) {
-    const QString name = QString::fromStdString(std::filesystem::path(path).filename().string());
     const Result<FlightRecord> loaded = loadFlightRecord(path, true);
-    if (!loaded) {
-        report.addError(name, QString::fromStdString(loaded.status.error));
-        return false;
+    if (loaded) {
+        warnIfNoFlight(path, loaded.value->image);
     }
-    const FlightRecord& record = *loaded.value;
-    warnIfNoFlight(path, record.image);
-    std::optional<FilterPlot> plot;
-    if (filter && record.evaluated) {
-        FilterWork work;
-        plot = filterRecorderFlight(work, record.evaluation.altitudeCm, *filter, record.wordCount,
-                                    record.rateTimes10);
-    }
-    report.addFlight(name, record, plot ? &*plot : nullptr);
-    return true;
+    return ui::addFlightPage(report, path, loaded, filter);
 }
 
 } // namespace
 
 void addReportCommand(CLI::App& app) {
-    struct Options {
+    struct Options : FilterOptions {
         std::vector<std::string> files;
         std::string out;
-        bool filter = false;
-        std::vector<std::int32_t> filterParams;
     };
     auto o = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand(
@@ -74,23 +62,13 @@ void addReportCommand(CLI::App& app) {
     cmd->add_option("FILE", o->files, "measurement files, one page each (- for standard input)")
         ->required();
     cmd->add_option("-o,--output", o->out, "PDF file to write (- for standard output)")->required();
-    CLI::Option* filter =
-        cmd->add_flag("--filter", o->filter,
-                      "draw the filtered curve and give its extremes, as the Filter "
-                      "button does");
-    cmd->add_option("--filter-params", o->filterParams,
-                    "filter parameters PRE,FINAL,W1,W2 (default 350,250,8,12)")
-        ->delimiter(',')
-        ->expected(4)
-        ->needs(filter);
+    addFilterOptions(*cmd, *o,
+                     "draw the filtered curve and give its extremes, as the Filter button does");
     cmd->callback([o] {
         const std::unique_ptr<QApplication> application = makeApplication();
         std::optional<FilterParams> params;
         if (o->filter) {
-            params = o->filterParams.size() == 4
-                         ? FilterParams{o->filterParams[0], o->filterParams[1], o->filterParams[2],
-                                        o->filterParams[3]}
-                         : FilterParams{};
+            params = o->params();
         }
         for (const std::string& input : o->files) {
             refuseOutputOverInput(o->out, input);

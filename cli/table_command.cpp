@@ -4,6 +4,7 @@
 
 #include "analysis/filter_plot.h"
 #include "cli/commands.h"
+#include "cli/filter_options.h"
 #include "cli/flight_json.h"
 #include "cli/io.h"
 #include "files/flight_table.h"
@@ -16,24 +17,16 @@
 namespace kestrom::cli {
 
 void addTableCommand(CLI::App& app) {
-    struct Options {
+    struct Options : FilterOptions {
         std::string file;
         std::string out;
-        bool filter = false;
-        std::vector<std::int32_t> filterParams;
     };
     auto o = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand(
         "table", "Write a flight as a comma-separated table: time, altitude, vertical speed");
     cmd->add_option("FILE", o->file, "measurement file (- for standard input)")->required();
     cmd->add_option("-o,--output", o->out, "output file (standard output when absent or -)");
-    CLI::Option* filter = cmd->add_flag(
-        "--filter", o->filter, "add the filtered altitude as the Filter button computes it");
-    cmd->add_option("--filter-params", o->filterParams,
-                    "filter parameters PRE,FINAL,W1,W2 (default 350,250,8,12)")
-        ->delimiter(',')
-        ->expected(4)
-        ->needs(filter);
+    addFilterOptions(*cmd, *o, "add the filtered altitude as the Filter button computes it");
     cmd->callback([o] {
         refuseOutputOverInput(o->out, o->file);
         const Result<FlightRecord> loaded = loadFlightRecord(o->file, true);
@@ -43,14 +36,8 @@ void addTableCommand(CLI::App& app) {
         const FlightRecord& record = *loaded.value;
         warnIfNoFlight(o->file, record.image);
         std::optional<FilterPlot> plot;
-        if (o->filter && record.evaluated) {
-            const FilterParams params = o->filterParams.size() == 4
-                                            ? FilterParams{o->filterParams[0], o->filterParams[1],
-                                                           o->filterParams[2], o->filterParams[3]}
-                                            : FilterParams{};
-            FilterWork work;
-            plot = filterRecorderFlight(work, record.evaluation.altitudeCm, params,
-                                        record.wordCount, record.rateTimes10);
+        if (o->filter) {
+            plot = filterRecorderFlight(record, o->params());
         }
         std::optional<std::span<const std::int32_t>> filtered;
         if (o->filter) {

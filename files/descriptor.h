@@ -1,6 +1,12 @@
 #pragma once
-// A file descriptor closed when it goes out of scope; for the file code of this folder only.
+// File descriptors for the file code of this folder only: one closed when it goes out of scope,
+// and a whole buffer written to one.
 
+#include "core/status.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
 #include <unistd.h>
 
 namespace kestrom::files_detail {
@@ -28,5 +34,8 @@ public:
 private:
     int fd_;
 };
+
+// Writes all of bytes to fd, again after interrupted writes. Fails with WriteFailed naming shown.
+Status writeAll(int fd, std::span<const std::uint8_t> bytes, const std::filesystem::path& shown);
 
 } // namespace kestrom::files_detail

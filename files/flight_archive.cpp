@@ -1,5 +1,6 @@
 #include "files/flight_archive.h"
 
+#include "files/descriptor.h"
 #include "files/measurement_file.h"
 #include "flight/flight_record.h"
 
@@ -42,25 +43,18 @@ Status createNew(const fs::path& path, const std::vector<std::uint8_t>& bytes, b
         ::unlink(path.c_str());
         return Status::failure(ErrorKind::WriteFailed, "Cannot write " + describe(path, error));
     };
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int error = errno;
-            ::close(fd);
-            return fail(error);
-        }
-        done += static_cast<std::size_t>(n);
+    files_detail::Descriptor file(fd);
+    if (Status written = files_detail::writeAll(file.get(), bytes, path); !written) {
+        file.reset();
+        ::unlink(path.c_str());
+        return written;
     }
-    if (::fsync(fd) != 0) {
+    if (::fsync(file.get()) != 0) {
         const int error = errno;
-        ::close(fd);
+        file.reset();
         return fail(error);
     }
-    if (::close(fd) != 0) {
+    if (!file.closeNow()) {
         return fail(errno);
     }
     return Status::success();
@@ -101,15 +95,7 @@ void summarise(const fs::path& path, FlightSummary& out, FlightRecord& scratch) 
     out.serial = scratch.header.serial;
     out.rateCode = scratch.header.rateCode;
     out.rateTimes10 = scratch.header.rateTimes10;
-    if (scratch.wordCount >= kMinEvaluatedWords) {
-        EvaluationInput input;
-        input.image = &scratch.image;
-        input.words = scratch.wordCount;
-        input.rateTimes10 = scratch.rateTimes10;
-        input.calibration = scratch.calibration;
-        input.groundTemp = scratch.groundTemp;
-        input.accelView = false;
-        evaluateFlightInto(input, scratch.evaluation);
+    if (evaluateRecord(scratch, false)) {
         out.evaluated = true;
         out.maxAltitude = scratch.evaluation.maxAltitude;
         out.minAltitude = scratch.evaluation.minAltitude;

@@ -17,6 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using files_detail::Descriptor;
+using files_detail::writeAll;
 
 std::string describe(const fs::path& path, int error) {
     return path.string() + ": " + std::strerror(error);
@@ -92,21 +93,6 @@ fs::path temporaryName(const fs::path& folder) {
     std::snprintf(name, sizeof name, ".kestrom-%x-%x-%x", static_cast<unsigned>(::getpid()), seed,
                   counter.fetch_add(1));
     return folder / name;
-}
-
-Status writeAll(int fd, std::span<const std::uint8_t> bytes, const fs::path& shown) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return writeFailed(shown, errno);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return Status::success();
 }
 
 // A FIFO, a device or a file reached through /proc: written as the stream it is. A regular file
@@ -309,5 +295,24 @@ bool sameFile(const fs::path& a, const fs::path& b) {
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
 }
+
+namespace files_detail {
+
+Status writeAll(int fd, std::span<const std::uint8_t> bytes, const fs::path& shown) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return writeFailed(shown, errno);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return Status::success();
+}
+
+} // namespace files_detail
 
 } // namespace kestrom

@@ -175,25 +175,32 @@ void FlightReport::addError(const QString& name, const QString& reason) {
     painter_->restore();
 }
 
+bool addFlightPage(FlightReport& report, const std::string& path,
+                   const Result<FlightRecord>& loaded, const std::optional<FilterParams>& filter) {
+    const QString name = QString::fromStdString(std::filesystem::path(path).filename().string());
+    if (!loaded) {
+        report.addError(name, QString::fromStdString(loaded.status.error));
+        return false;
+    }
+    const FlightRecord& record = *loaded.value;
+    const std::optional<FilterPlot> plot =
+        filter ? filterRecorderFlight(record, *filter) : std::nullopt;
+    report.addFlight(name, record, plot ? &*plot : nullptr);
+    return true;
+}
+
 bool addFlightFile(FlightReport& report, const std::string& path,
                    const std::optional<FilterParams>& filter) {
-    const QString name = QString::fromStdString(std::filesystem::path(path).filename().string());
     Result<FlightImage> read = readMeasurementFile(path);
     if (!read) {
-        report.addError(name, QString::fromStdString(read.status.error));
-        return false;
+        return addFlightPage(report, path,
+                             Result<FlightRecord>::failure(read.status.kind, read.status.error),
+                             filter);
     }
     FlightRecord record;
     setFlightImage(record, std::move(*read.value));
     evaluateRecord(record, true);
-    std::optional<FilterPlot> plot;
-    if (filter && record.evaluated) {
-        FilterWork work;
-        plot = filterRecorderFlight(work, record.evaluation.altitudeCm, *filter, record.wordCount,
-                                    record.rateTimes10);
-    }
-    report.addFlight(name, record, plot ? &*plot : nullptr);
-    return true;
+    return addFlightPage(report, path, Result<FlightRecord>::success(std::move(record)), filter);
 }
 
 } // namespace kestrom::ui

@@ -5,6 +5,7 @@
 
 #include "analysis/filter.h"
 #include "analysis/filter_plot.h"
+#include "core/status.h"
 #include "core/texts.h"
 #include "flight/flight_record.h"
 
@@ -65,6 +66,12 @@ private:
     int pages_ = 0;
     bool finished_ = false;
 };
+
+// Adds the page of the flight loaded from path (named by its file name), or an error page saying
+// why it could not be loaded; with filter, filters it as the recorder flight's Filter button does.
+// Returns whether the flight was loaded.
+bool addFlightPage(FlightReport& report, const std::string& path,
+                   const Result<FlightRecord>& loaded, const std::optional<FilterParams>& filter);
 
 // Loads path as the window's Load does and evaluates it with the dh/dt view on; with filter,
 // also filters it as the recorder flight's Filter button does. Adds the flight's page, or an

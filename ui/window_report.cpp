@@ -43,9 +43,7 @@ WindowReportResult writeWindowReport(const TKestrom_BMP& window, const QString& 
                               config.FinalFilterWidth};
     for (Page& page : pages) {
         if (evaluateRecord(page.record, true) && page.filtered) {
-            FilterWork work;
-            page.plot = filterRecorderFlight(work, page.record.evaluation.altitudeCm, params,
-                                             page.record.wordCount, page.record.rateTimes10);
+            page.plot = filterRecorderFlight(page.record, params);
         }
     }
     // Written beside the target and renamed over it at the end, as kestrom-cli report does.

@@ -1,5 +1,6 @@
 #include "flight/generator.h"
 #include "tests/cli/cli_runner.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -17,20 +18,12 @@ using test::runCli;
 
 class AnalysisCliTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("kestrom-analysis-cli-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
+    void SetUp() override { dir_ = test::freshTestDir("kestrom-analysis-cli-"); }
     void TearDown() override { fs::remove_all(dir_); }
 
     std::string put(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
         const std::string p = (dir_ / name).string();
-        std::ofstream out(p, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
+        test::writeBytes(p, bytes);
         return p;
     }
 

@@ -12,6 +12,7 @@
 #include "flight/generator.h"
 #include "flight/number_format.h"
 #include "settings/settings_texts.h"
+#include "tests/support/test_files.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -28,27 +29,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-test::CliRun run(std::vector<std::string> args) {
-    test::CliRun result;
-    test::Capture out(std::cout);
-    test::Capture err(std::cerr);
-    CLI::App app;
-    app.require_subcommand(1);
-    cli::addFlightCommands(app);
-    cli::addDeviceCommands(app);
-    cli::addArchiveCommand(app);
-    cli::addTableCommand(app);
-    std::reverse(args.begin(), args.end()); // CLI11 takes the arguments in reverse order
-    try {
-        app.parse(args);
-    } catch (const CLI::RuntimeError& e) {
-        result.code = e.get_exit_code();
-    } catch (const CLI::ParseError& e) {
-        result.code = e.get_exit_code() == 0 ? 0 : cli::kFailureExit;
-    }
-    result.out = out.text();
-    result.err = err.text();
-    return result;
+test::CliRun run(const std::vector<std::string>& args) {
+    return test::runCliWith({cli::addFlightCommands, cli::addDeviceCommands, cli::addArchiveCommand,
+                             cli::addTableCommand},
+                            args);
 }
 
 std::vector<std::string> lines(const std::string& text) {
@@ -84,11 +68,7 @@ std::vector<std::string> words(const std::string& line) {
 class StoreCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("kestrom-store-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = test::freshTestDir("kestrom-store-");
         archive_ = dir_ / "archive";
         ::setenv("KESTROM_ARCHIVE_DIR", archive_.c_str(), 1);
         // The window's settings of whoever runs the tests must not switch archiving off.
@@ -100,10 +80,6 @@ protected:
         fs::remove_all(dir_);
     }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    static std::string slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     std::vector<fs::path> archived() const {
         std::vector<fs::path> out;
         if (fs::exists(archive_)) {
@@ -145,9 +121,9 @@ TEST_F(StoreCli, EveryDownloadIsArchivedAsSaved) {
     cli::setArchiveClock(wallClock);
     EXPECT_EQ(archived(), (std::vector<fs::path>{archive_ / name, archive_ / (stem + "_2.kes"),
                                                  archive_ / (stem + "_3.kes")}));
-    EXPECT_EQ(slurp(archive_ / name), slurp(path("a.kes")));
-    EXPECT_EQ(slurp(archive_ / (stem + "_2.kes")), "not ours");
-    EXPECT_EQ(slurp(archive_ / (stem + "_3.kes")), slurp(path("b.kes")));
+    EXPECT_EQ(test::readText(archive_ / name), test::readText(path("a.kes")));
+    EXPECT_EQ(test::readText(archive_ / (stem + "_2.kes")), "not ours");
+    EXPECT_EQ(test::readText(archive_ / (stem + "_3.kes")), test::readText(path("b.kes")));
 
     // Off switch.
     ASSERT_EQ(run({"download", "-o", path("c.kes"), "--simulate", flight, "--no-archive"}).code, 0);
@@ -239,7 +215,7 @@ TEST_F(StoreCli, TableRowsAreTheExportPointsWithTimeAndVerticalSpeed) {
             gen("t.kes", {"--rate", std::to_string(c.rateCode), "--seed", "5", "--spikes", "6"});
         const test::CliRun r = run({"table", file, "-o", path("t.csv")});
         ASSERT_EQ(r.code, 0) << r.err;
-        const std::string text = slurp(path("t.csv"));
+        const std::string text = test::readText(path("t.csv"));
         EXPECT_EQ(text.find('\r'), std::string::npos);
         const std::vector<std::string> rows = lines(text);
         EXPECT_EQ(rows[0], "time_s,altitude_m,vertical_speed_m_s");
@@ -326,7 +302,7 @@ TEST_F(StoreCli, TableOfAFlightWithoutPointsFails) {
 // The verbs of the flight archive read and write as json and csv do.
 TEST_F(StoreCli, TableRefusesAnOutputNamingItsInputAndWritesDashToStandardOutput) {
     const std::string file = gen("f.kes", {});
-    const std::string before = slurp(file);
+    const std::string before = test::readText(file);
     fs::create_symlink(file, path("link.kes"));
     fs::create_hard_link(file, path("hard.kes"));
     for (const std::string& out : {file, path("link.kes"), path("hard.kes")}) {
@@ -334,7 +310,7 @@ TEST_F(StoreCli, TableRefusesAnOutputNamingItsInputAndWritesDashToStandardOutput
         EXPECT_EQ(r.code, cli::kFailureExit) << out;
         EXPECT_NE(r.err.find("is the input file"), std::string::npos) << out << ": " << r.err;
     }
-    EXPECT_EQ(slurp(file), before);
+    EXPECT_EQ(test::readText(file), before);
 
     const test::CliRun plain = run({"table", file});
     const test::CliRun dash = run({"table", file, "-o", "-"});

@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 
+#include <initializer_list>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -31,14 +32,17 @@ private:
     std::streambuf* old_;
 };
 
-// Same handling of outcomes as the program's main().
-inline CliRun runCli(std::vector<std::string> args) {
+// Same handling of outcomes as the program's main(), with the commands the adders put on it.
+inline CliRun runCliWith(std::initializer_list<void (*)(CLI::App&)> adders,
+                         const std::vector<std::string>& args) {
     CliRun run;
     Capture out(std::cout);
     Capture err(std::cerr);
     CLI::App app{"kestrom-cli"};
     app.require_subcommand(1);
-    cli::addFlightCommands(app);
+    for (void (*add)(CLI::App&) : adders) {
+        add(app);
+    }
     std::vector<const char*> argv{"kestrom-cli"};
     for (const std::string& a : args) {
         argv.push_back(a.c_str());
@@ -53,6 +57,11 @@ inline CliRun runCli(std::vector<std::string> args) {
     run.out = out.text();
     run.err = err.text();
     return run;
+}
+
+// The flight commands only.
+inline CliRun runCli(const std::vector<std::string>& args) {
+    return runCliWith({cli::addFlightCommands}, args);
 }
 
 } // namespace kestrom::test

@@ -2,6 +2,7 @@
 #include "cli_runner.h"
 #include "files/text_export.h"
 #include "flight/generator.h"
+#include "tests/support/test_files.h"
 
 #include <filesystem>
 #include <fstream>
@@ -19,23 +20,11 @@ using namespace std::string_literals;
 
 class CliTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("kestrom-cli-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
+    void SetUp() override { dir_ = test::freshTestDir("kestrom-cli-"); }
     void TearDown() override { fs::remove_all(dir_); }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    static std::string slurp(const std::string& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     void put(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-        std::ofstream out(path(name), std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
+        test::writeBytes(path(name), bytes);
     }
     fs::path dir_;
 };
@@ -134,7 +123,7 @@ TEST_F(CliTest, CsvToAFileMatchesStandardOutput) {
     put("flight.bin", generateFlight({}));
     const test::CliRun toStdout = runCli({"csv", path("flight.bin"), "--temp", "-12"});
     ASSERT_EQ(runCli({"csv", path("flight.bin"), "--temp", "-12", "-o", path("f.csv")}).code, 0);
-    EXPECT_EQ(slurp(path("f.csv")), toStdout.out);
+    EXPECT_EQ(test::readText(path("f.csv")), toStdout.out);
     EXPECT_EQ(toStdout.out.find('\r'), toStdout.out.find('\n') + 1);
 }
 

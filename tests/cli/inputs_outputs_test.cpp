@@ -5,6 +5,8 @@
 #include "cli_runner.h"
 #include "flight/flight_record.h"
 #include "flight/generator.h"
+#include "tests/support/long_flight.h"
+#include "tests/support/test_files.h"
 
 #include <filesystem>
 #include <fstream>
@@ -23,40 +25,18 @@ using Bytes = std::vector<std::uint8_t>;
 
 class CliInputsOutputs : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("kestrom-cli-io-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
+    void SetUp() override { dir_ = test::freshTestDir("kestrom-cli-io-"); }
     void TearDown() override { fs::remove_all(dir_); }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    static std::string slurp(const std::string& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     std::string put(const std::string& name, const Bytes& bytes) const {
-        std::ofstream out(path(name), std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
+        test::writeBytes(path(name), bytes);
         return path(name);
     }
     fs::path dir_;
 };
 
-// 19,991 samples and the end marker at 20 a second: 80,000 bytes, longer than the curves.
-Bytes flightOf80000Bytes() {
-    GeneratorOptions o;
-    o.rateCode = 0;
-    o.glideSeconds = 1100.0;
-    o.glideSinkMps = 0.05;
-    o.maxSamples = 19991;
-    return generateFlight(o);
-}
-
 TEST_F(CliInputsOutputs, LongFlightIsReadWholeAndCutToTheCurvesAsADownloadIs) {
-    const Bytes bytes = flightOf80000Bytes();
+    const Bytes bytes = test::flightOf80000Bytes();
     ASSERT_EQ(bytes.size(), 80000U);
     const std::string file = put("long.kes", bytes);
     // The download evaluates everything it received.
@@ -143,7 +123,7 @@ TEST_F(CliInputsOutputs, AnOutputNamingTheInputIsRefusedAndTheInputKept) {
         EXPECT_EQ(run.code, 2) << out;
         EXPECT_NE(run.err.find("input"), std::string::npos) << out;
     }
-    EXPECT_EQ(slurp(file), std::string(bytes.begin(), bytes.end()));
+    EXPECT_EQ(test::readText(file), std::string(bytes.begin(), bytes.end()));
     EXPECT_TRUE(fs::is_symlink(path("link.kes")));
 }
 

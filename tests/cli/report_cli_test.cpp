@@ -1,5 +1,7 @@
 // kestrom-cli report, run as the program: pages counted and read back with poppler-utils.
 
+#include "tests/support/test_files.h"
+
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -48,13 +50,7 @@ Ran cli(const std::string& args) {
 
 class ReportCli : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("kestrom-report-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
+    void SetUp() override { dir_ = test::freshTestDir("kestrom-report-"); }
     void TearDown() override { fs::remove_all(dir_); }
 
     fs::path gen(const std::string& name, const std::string& options) const {

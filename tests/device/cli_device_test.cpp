@@ -5,6 +5,8 @@
 #include "flight/flight_record.h"
 #include "flight/generator.h"
 #include "tests/cli/cli_runner.h"
+#include "tests/support/long_flight.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -21,60 +23,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Runs the command line; returns the exit status as kestrom-cli would.
-int run(std::vector<std::string> args) {
-    CLI::App app;
-    app.require_subcommand(1);
-    cli::addDeviceCommands(app);
-    std::reverse(args.begin(), args.end()); // CLI11 takes the arguments in reverse order
-    try {
-        app.parse(args);
-    } catch (const CLI::RuntimeError& e) {
-        return e.get_exit_code();
-    } catch (const CLI::ParseError& e) {
-        return e.get_exit_code() == 0 ? 0 : cli::kFailureExit;
-    }
-    return 0;
+// Runs the device verbs, capturing what they print.
+test::CliRun runDevice(const std::vector<std::string>& args) {
+    return test::runCliWith({cli::addDeviceCommands}, args);
 }
+
+// Runs the command line; returns the exit status as kestrom-cli would.
+int run(const std::vector<std::string>& args) { return runDevice(args).code; }
 
 // Runs every verb, capturing what it prints.
-test::CliRun runAll(std::vector<std::string> args) {
-    test::CliRun run;
-    test::Capture out(std::cout);
-    test::Capture err(std::cerr);
-    CLI::App app;
-    app.require_subcommand(1);
-    cli::addFlightCommands(app);
-    cli::addDeviceCommands(app);
-    std::reverse(args.begin(), args.end());
-    try {
-        app.parse(args);
-    } catch (const CLI::RuntimeError& e) {
-        run.code = e.get_exit_code();
-    } catch (const CLI::ParseError& e) {
-        run.code = e.get_exit_code() == 0 ? 0 : cli::kFailureExit;
-    }
-    run.out = out.text();
-    run.err = err.text();
-    return run;
-}
-
-std::vector<std::uint8_t> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
+test::CliRun runAll(const std::vector<std::string>& args) {
+    return test::runCliWith({cli::addFlightCommands, cli::addDeviceCommands}, args);
 }
 
 class CliDevice : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("kestrom_cli_device_" + std::to_string(getpid()));
-        fs::create_directories(dir_);
+        dir_ = test::freshTestDir("kestrom-cli-device-");
         // Downloads are archived: keep them out of the user's own archive.
         ::setenv("KESTROM_ARCHIVE_DIR", (dir_ / "archive").c_str(), 1);
     }
@@ -94,7 +59,7 @@ TEST_P(CliDownload, WritesTheFlightWithOnlyBytes8And9Replaced) {
     options.seed = 7;
     options.deviceFactor = GetParam().stored;
     const std::vector<std::uint8_t> flight = generateFlight(options);
-    writeFile(dir_ / "flight.kes", flight);
+    test::writeBytes(dir_ / "flight.kes", flight);
 
     ASSERT_EQ(run({"download", "-o", (dir_ / "out.kes").string(), "--simulate",
                    (dir_ / "flight.kes").string()}),
@@ -102,7 +67,7 @@ TEST_P(CliDownload, WritesTheFlightWithOnlyBytes8And9Replaced) {
     std::vector<std::uint8_t> expected = flight;
     expected[8] = static_cast<std::uint8_t>(GetParam().written & 0xFF);
     expected[9] = static_cast<std::uint8_t>(GetParam().written >> 8);
-    EXPECT_EQ(readFile(dir_ / "out.kes"), expected);
+    EXPECT_EQ(test::readBytes(dir_ / "out.kes"), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Factors, CliDownload,
@@ -111,15 +76,15 @@ INSTANTIATE_TEST_SUITE_P(Factors, CliDownload,
 
 TEST_F(CliDevice, DownloadRefusesToOverwriteWithoutForce) {
     const fs::path out = dir_ / "out.kes";
-    writeFile(out, {1, 2, 3});
+    test::writeBytes(out, {1, 2, 3});
     EXPECT_EQ(run({"download", "-o", out.string(), "--simulate"}), cli::kFailureExit);
-    EXPECT_EQ(readFile(out), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(test::readBytes(out), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_EQ(run({"download", "-o", out.string(), "--simulate", "--force"}), 0);
-    EXPECT_GT(readFile(out).size(), 64u);
+    EXPECT_GT(test::readBytes(out).size(), 64u);
 }
 
 TEST_F(CliDevice, DownloadOfAFileWithoutSamplesWritesNothing) {
-    writeFile(dir_ / "short.kes", std::vector<std::uint8_t>(40, 0xFF));
+    test::writeBytes(dir_ / "short.kes", std::vector<std::uint8_t>(40, 0xFF));
     EXPECT_EQ(run({"download", "-o", (dir_ / "out.kes").string(), "--simulate",
                    (dir_ / "short.kes").string()}),
               cli::kFailureExit);
@@ -129,14 +94,9 @@ TEST_F(CliDevice, DownloadOfAFileWithoutSamplesWritesNothing) {
 // Download, save, then read back: the same curve as the download's, for a flight longer than
 // the curves (80,000 bytes, 19,992 samples).
 TEST_F(CliDevice, JsonOfASavedLongFlightShowsTheDownloadsCurve) {
-    GeneratorOptions options;
-    options.rateCode = 0;
-    options.glideSeconds = 1100.0;
-    options.glideSinkMps = 0.05;
-    options.maxSamples = 19991;
-    const std::vector<std::uint8_t> flight = generateFlight(options);
+    const std::vector<std::uint8_t> flight = test::flightOf80000Bytes();
     ASSERT_EQ(flight.size(), 80000U);
-    writeFile(dir_ / "recorder.kes", flight);
+    test::writeBytes(dir_ / "recorder.kes", flight);
 
     const std::string saved = (dir_ / "saved.kes").string();
     const test::CliRun download =
@@ -144,7 +104,7 @@ TEST_F(CliDevice, JsonOfASavedLongFlightShowsTheDownloadsCurve) {
     ASSERT_EQ(download.code, 0) << download.err;
     // What the download evaluated: every byte it received.
     FlightRecord downloaded;
-    setFlightImage(downloaded, FlightImage(readFile(saved)));
+    setFlightImage(downloaded, FlightImage(test::readBytes(saved)));
     ASSERT_EQ(downloaded.image.size(), 80000U);
     ASSERT_TRUE(evaluateRecord(downloaded, true));
     const FlightEvaluation& e = downloaded.evaluation;
@@ -173,11 +133,11 @@ TEST_F(CliDevice, DownloadInputsAndOutputsAreCheckedBeforeTheTransfer) {
 
     // The input as output: refused even with --force, the input untouched.
     const std::vector<std::uint8_t> flight = generateFlight({});
-    writeFile(dir_ / "flight.kes", flight);
+    test::writeBytes(dir_ / "flight.kes", flight);
     const test::CliRun over = runAll({"download", "-o", (dir_ / "flight.kes").string(), "--force",
                                       "--simulate", (dir_ / "flight.kes").string()});
     EXPECT_EQ(over.code, cli::kFailureExit);
-    EXPECT_EQ(readFile(dir_ / "flight.kes"), flight);
+    EXPECT_EQ(test::readBytes(dir_ / "flight.kes"), flight);
 
     // An output that cannot be written stops the command before the recorder is read.
     const test::CliRun nowhere =
@@ -210,9 +170,9 @@ TEST_F(CliDevice, ZeroAndSettings) {
 
 TEST_F(CliDevice, SettingsOfTheSimulatedRecorderAreThoseOfItsFlight) {
     const GeneratorOptions flight; // what the simulated recorder holds
-    testing::internal::CaptureStdout();
-    const int status = run({"settings", "--simulate"});
-    const std::string out = testing::internal::GetCapturedStdout();
+    const test::CliRun settings = runDevice({"settings", "--simulate"});
+    const int status = settings.code;
+    const std::string& out = settings.out;
     EXPECT_EQ(status, 0);
     EXPECT_NE(out.find("competitor=" + std::to_string(flight.competitor) + "\n"), std::string::npos)
         << out;
@@ -221,10 +181,10 @@ TEST_F(CliDevice, SettingsOfTheSimulatedRecorderAreThoseOfItsFlight) {
 
 TEST_F(CliDevice, SettingsWithARefusedDelayWriteNothing) {
     // Only the limit message: no write was attempted, so neither "Setup OK" nor a failure.
-    testing::internal::CaptureStderr();
-    const int status =
-        run({"settings", "--simulate", "--set", "trigger=150,competitor=5,delay=301"});
-    const std::string err = testing::internal::GetCapturedStderr();
+    const test::CliRun refused =
+        runDevice({"settings", "--simulate", "--set", "trigger=150,competitor=5,delay=301"});
+    const int status = refused.code;
+    const std::string& err = refused.err;
     EXPECT_EQ(status, cli::kFailureExit);
     EXPECT_NE(err.find("Too large value"), std::string::npos) << err;
     EXPECT_EQ(err.find("Setup"), std::string::npos) << err;

@@ -1,6 +1,7 @@
 #include "files/flight_archive.h"
 #include "flight/flight_record.h"
 #include "flight/generator.h"
+#include "tests/support/test_files.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -27,23 +28,9 @@ protected:
     void SetUp() override {
         ::setenv("TZ", "UTC", 1);
         ::tzset();
-        dir_ = fs::temp_directory_path() /
-               ("kestrom-archive-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = test::freshTestDir("kestrom-archive-");
     }
     void TearDown() override { fs::remove_all(dir_); }
-
-    static std::vector<std::uint8_t> slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    static void put(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
-        std::ofstream out(p, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
 
     fs::path dir_;
 };
@@ -98,14 +85,14 @@ TEST_F(ArchiveTest, StoresTheImageByteForByteAndNeverOverwrites) {
     EXPECT_EQ(*a.value, folder / "2026-12-08_143012_c17_s1001.kes");
     EXPECT_EQ(*b.value, folder / "2026-12-08_143012_c17_s1001_2.kes");
     EXPECT_EQ(*c.value, folder / "2026-12-08_143012_c17_s1001_3.kes");
-    EXPECT_EQ(slurp(*a.value), first);
-    EXPECT_EQ(slurp(*b.value), second);
-    EXPECT_EQ(slurp(*c.value), first);
+    EXPECT_EQ(test::readBytes(*a.value), first);
+    EXPECT_EQ(test::readBytes(*b.value), second);
+    EXPECT_EQ(test::readBytes(*c.value), first);
 }
 
 TEST_F(ArchiveTest, FailedWritesSayWhyAndLeaveNothingBehind) {
     const FlightImage image(generateFlight(GeneratorOptions{}));
-    put(dir_ / "plain-file", {1, 2, 3});
+    test::writeBytes(dir_ / "plain-file", {1, 2, 3});
 
     // The folder cannot be made: a file stands where it would go.
     const Result<fs::path> noFolder = archiveFlight(dir_ / "plain-file" / "sub", image, {});
@@ -148,11 +135,12 @@ TEST_F(ArchiveTest, ListingGivesWhatTheTableShows) {
         ASSERT_TRUE(archiveFlight(dir_, FlightImage(generateFlight(o)),
                                   kDownloadTime + std::chrono::seconds(i)));
     }
-    put(dir_ / "zz-short.kes", std::vector<std::uint8_t>(20, 0));  // listed, with the reason
-    put(dir_ / "notes.txt", {1, 2});                               // not a flight file
-    put(dir_ / ".hidden.kes", generateFlight(GeneratorOptions{})); // hidden: skipped
-    fs::create_directory(dir_ / "folder.kes");                     // no regular file
-    ASSERT_EQ(::mkfifo((dir_ / "pipe.kes").c_str(), 0600), 0);     // must not block the listing
+    test::writeBytes(dir_ / "zz-short.kes",
+                     std::vector<std::uint8_t>(20, 0)); // listed, with the reason
+    test::writeBytes(dir_ / "notes.txt", {1, 2});       // not a flight file
+    test::writeBytes(dir_ / ".hidden.kes", generateFlight(GeneratorOptions{})); // hidden: skipped
+    fs::create_directory(dir_ / "folder.kes");                                  // no regular file
+    ASSERT_EQ(::mkfifo((dir_ / "pipe.kes").c_str(), 0600), 0); // must not block the listing
 
     const Result<std::vector<FlightSummary>> listed = listArchive(dir_);
     ASSERT_TRUE(listed) << listed.status.error;
@@ -169,7 +157,7 @@ TEST_F(ArchiveTest, ListingGivesWhatTheTableShows) {
 
         // The same numbers the window shows after loading the file.
         FlightRecord record;
-        setFlightImage(record, FlightImage(slurp(s.path)));
+        setFlightImage(record, FlightImage(test::readBytes(s.path)));
         ASSERT_TRUE(evaluateRecord(record, true));
         EXPECT_TRUE(s.evaluated);
         EXPECT_EQ(s.maxAltitude, record.evaluation.maxAltitude);
@@ -195,12 +183,12 @@ TEST_F(ArchiveTest, MissingFolderListsNothingAndUnlistableFolderFails) {
     const Result<std::vector<FlightSummary>> missing = listArchive(dir_ / "nothing-here");
     ASSERT_TRUE(missing);
     EXPECT_TRUE(missing.value->empty());
-    put(dir_ / "file", {1});
+    test::writeBytes(dir_ / "file", {1});
     EXPECT_EQ(listArchive(dir_ / "file").status.kind, ErrorKind::OpenFailed);
 }
 
 TEST_F(ArchiveTest, SummaryOfAnyFileUsesItsModificationTime) {
-    put(dir_ / "mine.bin", generateFlight(GeneratorOptions{}));
+    test::writeBytes(dir_ / "mine.bin", generateFlight(GeneratorOptions{}));
     const FlightSummary s = readFlightSummary(dir_ / "mine.bin");
     ASSERT_TRUE(s.status);
     struct stat info {};

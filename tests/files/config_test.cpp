@@ -1,4 +1,5 @@
 #include "files/config.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -14,17 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::uint8_t> readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeAll(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
 std::int32_t int32At(const std::vector<std::uint8_t>& b, std::size_t offset) {
     return static_cast<std::int32_t>(b[offset] | (b[offset + 1] << 8) | (b[offset + 2] << 16) |
                                      (static_cast<std::uint32_t>(b[offset + 3]) << 24));
@@ -33,12 +23,7 @@ std::int32_t int32At(const std::vector<std::uint8_t>& b, std::size_t offset) {
 class ConfigFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir =
-            fs::temp_directory_path() /
-            ("kestrom_config_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        dir = test::freshTestDir("kestrom-config-");
         path = (dir / "kestpar").string();
     }
     void TearDown() override { fs::remove_all(dir); }
@@ -114,13 +99,13 @@ TEST_F(ConfigFileTest, LongerFileIsReadOnlyToTheRecordAndSavedAsFortyFourBytes) 
     std::vector<std::uint8_t> bytes(100, 0);
     bytes[16] = 1;    // English
     bytes[44] = 0x5A; // beyond the record
-    writeAll(path, bytes);
+    test::writeBytes(path, bytes);
     const ConfigLoadResult loaded = LoadConfig(path);
     ASSERT_EQ(loaded.status, ConfigLoad::Loaded);
     EXPECT_EQ(loaded.record.Language, 1);
     EXPECT_EQ(loaded.record.ReservedA, 0);
     ASSERT_FALSE(SaveConfig(path, loaded.record).has_value());
-    const auto saved = readAll(path);
+    const auto saved = test::readBytes(path);
     ASSERT_EQ(saved.size(), kConfigRecordBytes);
     EXPECT_TRUE(std::equal(saved.begin(), saved.end(), bytes.begin()));
 }
@@ -150,7 +135,7 @@ TEST_F(ConfigFileTest, APathThatIsNoRegularFileGivesTheDefaultsWithoutWaiting) {
 
 TEST_F(ConfigFileTest, SaveReplacesTheFileAsAWholeAndLeavesNothingBeside) {
     std::vector<std::uint8_t> old(kConfigRecordBytes, 0x11);
-    writeAll(path, old);
+    test::writeBytes(path, old);
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     // A reader that opened the old file keeps seeing the old bytes: the new ones went to another
     // file that took the old one's name, instead of being written over it.

@@ -3,6 +3,7 @@
 #include "flight/evaluation.h"
 #include "flight/flight_header.h"
 #include "flight/generator.h"
+#include "tests/support/test_files.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -20,26 +21,11 @@ namespace fs = std::filesystem;
 // A fresh folder per test, removed afterwards.
 class FilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("kestrom-files-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
+    void SetUp() override { dir_ = test::freshTestDir("kestrom-files-"); }
     void TearDown() override { fs::remove_all(dir_); }
 
     fs::path file(const std::string& name) const { return dir_ / name; }
 
-    static void put(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
-        std::ofstream out(p, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
-    static std::string slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     std::size_t entries() const {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
     }
@@ -61,7 +47,7 @@ TEST_F(FilesTest, ReadsAtMostTheFirst90000Bytes) {
         for (std::size_t i = 0; i < bytes.size(); ++i) {
             bytes[i] = static_cast<std::uint8_t>(i * 7);
         }
-        put(file("f.bin"), bytes);
+        test::writeBytes(file("f.bin"), bytes);
         const Result<FlightImage> r = readMeasurementFile(file("f.bin"));
         ASSERT_TRUE(r) << c.size << ": " << r.status.error;
         EXPECT_EQ(r.value->size(), c.kept);
@@ -71,8 +57,8 @@ TEST_F(FilesTest, ReadsAtMostTheFirst90000Bytes) {
 }
 
 TEST_F(FilesTest, RefusesWhatIsNoFlightImage) {
-    put(file("short.bin"), std::vector<std::uint8_t>(31, 1));
-    put(file("empty.bin"), {});
+    test::writeBytes(file("short.bin"), std::vector<std::uint8_t>(31, 1));
+    test::writeBytes(file("empty.bin"), {});
     const Result<FlightImage> shortFile = readMeasurementFile(file("short.bin"));
     EXPECT_EQ(shortFile.status.kind, ErrorKind::TooShort);
     EXPECT_NE(shortFile.status.error.find("short.bin"), std::string::npos);
@@ -113,7 +99,7 @@ TEST_F(FilesTest, SaveReplacesOnlyAsAWholeAndRoundTrips) {
     ::chmod(file("flight.bin").c_str(), 0640);
     const FlightImage smaller(std::vector<std::uint8_t>(40, 9));
     ASSERT_TRUE(writeMeasurementFile(file("flight.bin"), smaller));
-    EXPECT_EQ(slurp(file("flight.bin")), std::string(40, '\x09'));
+    EXPECT_EQ(test::readText(file("flight.bin")), std::string(40, '\x09'));
     struct stat st {};
     ::stat(file("flight.bin").c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640U);
@@ -123,7 +109,7 @@ TEST_F(FilesTest, SaveReplacesOnlyAsAWholeAndRoundTrips) {
 TEST_F(FilesTest, FailedSaveLeavesEverythingAsItWas) {
     // The target is a folder holding a file: the rename fails, the folder stays, no temporary.
     fs::create_directories(file("taken"));
-    put(file("taken") / "inside", {1, 2, 3});
+    test::writeBytes(file("taken") / "inside", {1, 2, 3});
     const Status s = writeMeasurementFile(file("taken"), FlightImage({1, 2}));
     EXPECT_EQ(s.kind, ErrorKind::WriteFailed);
     EXPECT_NE(s.error.find("taken"), std::string::npos);
@@ -165,7 +151,7 @@ TEST_F(FilesTest, TextExportOfAnEvaluatedFlight) {
         {&image, image.wordCount(), h.rateTimes10, h.calibration, h.groundTemp, false});
     ASSERT_EQ(e.lastPointIndex, 100);
     ASSERT_TRUE(writeTextExport(file("out.csv"), e.altitudeCm, e.lastPointIndex, '.'));
-    const std::string text = slurp(file("out.csv"));
+    const std::string text = test::readText(file("out.csv"));
     std::size_t lines = 0;
     for (std::size_t at = text.find("\n\r"); at != std::string::npos;
          at = text.find("\n\r", at + 2)) {
@@ -176,9 +162,9 @@ TEST_F(FilesTest, TextExportOfAnEvaluatedFlight) {
     EXPECT_EQ(text.find("2147"), std::string::npos); // no end mark as a bogus value
 
     // Nothing to export: an existing file is left untouched.
-    put(file("keep.csv"), {'x'});
+    test::writeBytes(file("keep.csv"), {'x'});
     EXPECT_EQ(writeTextExport(file("keep.csv"), e.altitudeCm, 2, '.').kind, ErrorKind::NoData);
-    EXPECT_EQ(slurp(file("keep.csv")), "x");
+    EXPECT_EQ(test::readText(file("keep.csv")), "x");
 }
 
 TEST(TextExportName, CsvIsAppendedUnlessPresentCaseSensitive) {

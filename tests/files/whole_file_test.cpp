@@ -2,6 +2,7 @@
 // and what it leaves behind when things go wrong.
 
 #include "files/whole_file.h"
+#include "tests/support/test_files.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -33,12 +34,7 @@ const WriterCase kWriters[] = {{"unnamed", writeWholeFile},
 
 class WholeFileTest : public ::testing::TestWithParam<WriterCase> {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("kestrom-whole-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
+    void SetUp() override { dir_ = test::freshTestDir("kestrom-whole-"); }
     void TearDown() override { fs::remove_all(dir_); }
 
     fs::path file(const std::string& name) const { return dir_ / name; }
@@ -48,10 +44,6 @@ protected:
     static Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
     static void put(const fs::path& p, const std::string& text) {
         std::ofstream(p, std::ios::binary) << text;
-    }
-    static std::string slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
     }
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
@@ -63,7 +55,6 @@ protected:
     }
 
     fs::path dir_;
-    static inline int counter_ = 0;
 };
 
 TEST_P(WholeFileTest, ThroughSymbolicLinksTheFileIsReplacedAndTheLinksKept) {
@@ -92,7 +83,7 @@ TEST_P(WholeFileTest, ThroughSymbolicLinksTheFileIsReplacedAndTheLinksKept) {
             fs::create_symlink(target, file(link));
         }
         ASSERT_TRUE(write(file(c.written), "new")) << c.name;
-        EXPECT_EQ(slurp(file("real")), "new") << c.name;
+        EXPECT_EQ(test::readText(file("real")), "new") << c.name;
         for (const auto& [link, to] : c.links) {
             EXPECT_TRUE(fs::is_symlink(file(link))) << c.name << ": " << link;
         }
@@ -129,10 +120,10 @@ TEST_P(WholeFileTest, EveryLegalNameCanBeWritten) {
         const fs::path target = file(std::string(length, 'n'));
         put(target, "old");
         ASSERT_TRUE(write(target, "replaced")) << length;
-        EXPECT_EQ(slurp(target), "replaced") << length;
+        EXPECT_EQ(test::readText(target), "replaced") << length;
         fs::remove(target);
         ASSERT_TRUE(write(target, "created")) << length;
-        EXPECT_EQ(slurp(target), "created") << length;
+        EXPECT_EQ(test::readText(target), "created") << length;
         EXPECT_EQ(entries().size(), 1U) << length;
         fs::remove(target);
     }
@@ -167,7 +158,7 @@ TEST_P(WholeFileTest, AFailureLeavesTheOldFileAndNothingBeside) {
     const Status noFolder = write(file("missing") / "f", "x");
     EXPECT_EQ(noFolder.kind, ErrorKind::CreateFailed);
     EXPECT_NE(noFolder.error.find("missing"), std::string::npos);
-    EXPECT_EQ(slurp(file("old")), "kept");
+    EXPECT_EQ(test::readText(file("old")), "kept");
     EXPECT_EQ(entries(), (std::vector<std::string>{"folder", "old"}));
 }
 
@@ -191,7 +182,7 @@ TEST_P(WholeFileKilledTest, KilledWhileWritingLeavesNothingBehind) {
     GTEST_FLAG_SET(death_test_style, "fast");
     put(file("flight.kes"), "old");
     EXPECT_EXIT(writeUntilKilled(file("flight.kes")), ::testing::KilledBySignal(SIGXFSZ), "");
-    EXPECT_EQ(slurp(file("flight.kes")), "old");
+    EXPECT_EQ(test::readText(file("flight.kes")), "old");
     EXPECT_EQ(entries(), std::vector<std::string>{"flight.kes"});
 }
 

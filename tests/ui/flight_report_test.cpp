@@ -3,6 +3,7 @@
 
 #include "flight/generator.h"
 #include "flight/number_format.h"
+#include "tests/support/qt_files.h"
 #include "ui/flight_report.h"
 
 #include <QFile>
@@ -15,13 +16,7 @@ using namespace kestrom;
 
 namespace {
 
-// pdftotext's text of the whole document.
-QString pdfText(const QString& path) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
+using test::pdfText;
 
 int pdfPages(const QString& path) {
     QProcess p;

@@ -3,6 +3,8 @@
 
 #include "window_fixture.h"
 
+#include "tests/support/qt_files.h"
+
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
@@ -21,8 +23,7 @@ using kestrom::ui::TKestrom_BMP;
 namespace {
 
 QByteArray readFile(const std::string& path) {
-    QFile f(QString::fromStdString(path));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return test::fileBytes(QString::fromStdString(path));
 }
 
 void writeText(const std::string& path, const QByteArray& bytes) {

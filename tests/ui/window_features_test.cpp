@@ -4,6 +4,7 @@
 #include "window_fixture.h"
 
 #include "files/flight_archive.h"
+#include "tests/support/qt_files.h"
 #include "ui/flights_window.h"
 #include "ui/measure_bracket.h"
 #include "ui/recent_files.h"
@@ -82,10 +83,8 @@ private slots:
 
 namespace {
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using test::fileBytes;
+using test::pdfText;
 
 QStringList archived(const QString& folder) {
     return QDir(folder).entryList({QStringLiteral("*.kes")}, QDir::Files, QDir::Name);
@@ -461,14 +460,6 @@ void WindowFeaturesTest::bracketGoesOnEscPlainClickAndNewFlight() {
 }
 
 namespace {
-
-// The text of a PDF file as pdftotext gives it.
-QString pdfText(const QString& path) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 // Pages of a PDF file, by its page objects.
 int pdfPages(const QString& path) {
