@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace kestrom::ui {
 
@@ -406,17 +407,44 @@ void Chart::rebuildBottomMarks() {
         bottomTicker_->setSubTickCount(0);
         return;
     }
-    const QCPRange range = xAxis->range();
+    struct Mark {
+        double x;
+        QString text;
+    };
+    std::vector<Mark> marks;
     const auto& idx = source->labelledIndices;
-    const auto first = std::lower_bound(
-        idx.begin(), idx.end(), static_cast<int>(std::ceil(range.lower / source->timeScale)));
-    const auto last = std::upper_bound(
-        idx.begin(), idx.end(), static_cast<int>(std::floor(range.upper / source->timeScale)));
+    for (const int i : idx) {
+        marks.push_back({static_cast<double>(i) * source->timeScale, source->labels[i]});
+    }
+    double labelledEnd = static_cast<double>(source->labels.size() - 1) * source->timeScale;
+    // A longer flight of another series (a comparison, whose points carry no labels) extends the
+    // axis: the whole-second marks carry on there with the spacing and step of the last two.
+    double dataEnd = labelledEnd;
+    for (const Series& s : series_) {
+        const int n = s.graph->dataCount();
+        if (n > 0) {
+            dataEnd = std::max(dataEnd, static_cast<double>(n - 1) * s.timeScale);
+        }
+    }
+    bool numbers = idx.size() >= 2;
+    const long long a = numbers ? source->labels[idx[idx.size() - 2]].toLongLong(&numbers) : 0;
+    const long long b = numbers ? source->labels[idx.back()].toLongLong(&numbers) : 0;
+    if (numbers && dataEnd > labelledEnd) {
+        const double spacing = marks.back().x - marks[marks.size() - 2].x;
+        for (long long k = 1; spacing > 0.0 && marks.back().x + spacing <= dataEnd; ++k) {
+            marks.push_back({marks.back().x + spacing, QString::number(b + k * (b - a))});
+        }
+        labelledEnd = dataEnd;
+    }
+    const QCPRange range = xAxis->range();
+    const auto first = std::lower_bound(marks.begin(), marks.end(), range.lower,
+                                        [](const Mark& m, double x) { return m.x < x; });
+    const auto last = std::upper_bound(marks.begin(), marks.end(), range.upper,
+                                       [](double x, const Mark& m) { return x < m.x; });
     const auto visible = static_cast<int>(last - first);
     // Upright text needs about one line height per mark to stay readable. The marks share only
-    // the part of the axis their series covers (a longer flight of another series extends it).
+    // the part of the axis they cover.
     int pixels = std::max(1, axisRect()->width());
-    const double labelledEnd = static_cast<double>(source->labels.size() - 1) * source->timeScale;
     if (labelledEnd < range.upper) {
         const double share = std::max(0.0, labelledEnd - range.lower) / range.size();
         pixels = std::max(1, static_cast<int>(pixels * share));
@@ -425,7 +453,7 @@ void Chart::rebuildBottomMarks() {
     const int fit = std::max(1, pixels / lineHeight);
     const int step = std::max(1, (visible + fit - 1) / fit);
     for (auto it = first; it < last; it += step) {
-        bottomTicker_->addTick(*it * source->timeScale, source->labels[*it]);
+        bottomTicker_->addTick(it->x, it->text);
         if (last - it <= step) {
             break;
         }

@@ -808,6 +808,11 @@ void AnalysisActionsTest::comparisonLiesOnTheRecorderTimeAxis() {
         QVERIFY2(at - previous >= lineHeight, qPrintable(it.value()));
         previous = at;
     }
+    // Where the comparison runs on past the recorder flight, the time marks run on with it.
+    const double lastMark = marks.lastKey();
+    const double longer = std::max((points - 1) * scale, static_cast<double>(r.size() - 1));
+    QVERIFY2(longer - lastMark <= (longer / 4.0),
+             qPrintable(QStringLiteral("%1 %2").arg(lastMark).arg(longer)));
 }
 
 void AnalysisActionsTest::comparisonFollowsANewRecorderRate() {
