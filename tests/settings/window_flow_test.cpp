@@ -49,20 +49,32 @@ void whileShown(QDialog* dialog, std::function<void()> inside) {
     });
 }
 
-} // namespace
-
-void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
+// A window with the settings dialog as the start-up wires it, against one simulated recorder.
+struct SettingsRig {
     QTemporaryDir dir;
     SimulatedBus bus;
     SimulatedRecorder& recorder = bus.addRecorder();
+    test::FakePrompts prompts;
+    std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
+    ui::TKestrom_BMP window{bus, prompts, app::loadWindowConfig(program), program};
+    QDialog* dialog = app::makeSettingsDialog(window);
+
+    SettingsRig() {
+        prompts.languageSource = [this] { return window.CurrentLanguage(); };
+        window.setSettingsDialog(dialog);
+    }
+};
+
+} // namespace
+
+void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
+    SettingsRig rig;
+    SimulatedRecorder& recorder = rig.recorder;
     recorder.state.rateCode = 3;
     recorder.state.flight = makeSimpleFlight(200, 3);
-    test::FakePrompts prompts;
-    const std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
-    ui::TKestrom_BMP window(bus, prompts, app::loadWindowConfig(program), program);
-    prompts.languageSource = [&window] { return window.CurrentLanguage(); };
-    QDialog* dialog = app::makeSettingsDialog(window);
-    window.setSettingsDialog(dialog);
+    test::FakePrompts& prompts = rig.prompts;
+    ui::TKestrom_BMP& window = rig.window;
+    QDialog* dialog = rig.dialog;
 
     auto* download = window.findChild<QPushButton*>(QStringLiteral("B_Odczyt_Kestromu"));
     auto* rateField = window.findChild<QLineEdit*>(QStringLiteral("E_probkGl"));
@@ -111,16 +123,12 @@ void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
 }
 
 void SettingsWindowFlowTest::saveWithTheDelayRefusedSaysSetupFailedAndCloses() {
-    QTemporaryDir dir;
-    SimulatedBus bus;
-    SimulatedRecorder& recorder = bus.addRecorder();
+    SettingsRig rig;
+    SimulatedRecorder& recorder = rig.recorder;
     recorder.faults.replyOverride[command::kWriteDelay] = std::vector<std::uint8_t>{0x00, 0x00};
-    test::FakePrompts prompts;
-    const std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
-    ui::TKestrom_BMP window(bus, prompts, app::loadWindowConfig(program), program);
-    prompts.languageSource = [&window] { return window.CurrentLanguage(); };
-    QDialog* dialog = app::makeSettingsDialog(window);
-    window.setSettingsDialog(dialog);
+    test::FakePrompts& prompts = rig.prompts;
+    ui::TKestrom_BMP& window = rig.window;
+    QDialog* dialog = rig.dialog;
 
     bool inside = false;
     whileShown(dialog, [&] {
