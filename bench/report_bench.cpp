@@ -36,7 +36,8 @@ void reportOfHundredFlights(benchmark::State& state) {
         o.maxSamples = 16999;
         o.spikes = 20;
         const std::vector<std::uint8_t> bytes = generateFlight(o);
-        files.push_back((folder / ("f" + std::to_string(i) + ".kes")).string());
+        files.push_back(
+            (folder / std::string("f").append(std::to_string(i)).append(".kes")).string());
         QFile out(QString::fromStdString(files.back()));
         if (!out.open(QIODevice::WriteOnly) ||
             out.write(reinterpret_cast<const char*>(bytes.data()),

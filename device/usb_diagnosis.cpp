@@ -129,7 +129,9 @@ void examine(libusb_device* device, const libusb_device_descriptor& descriptor,
 std::string BridgeReport::place() const {
     std::string text = std::to_string(busNumber);
     for (std::size_t i = 0; i < portPath.size(); ++i) {
-        text += (i == 0 ? "-" : ".") + std::to_string(portPath[i]);
+        // Appended piece by piece: g++ 12 at -O3 warns falsely about a literal + string.
+        text += i == 0 ? '-' : '.';
+        text += std::to_string(portPath[i]);
     }
     return text;
 }

@@ -40,7 +40,7 @@ Ran shell(const std::string& command) {
     return ran;
 }
 
-std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+std::string quoted(const fs::path& p) { return std::string("'").append(p.string()).append("'"); }
 
 // The report runs without a display: no DISPLAY, no platform chosen.
 Ran cli(const std::string& args) {

@@ -349,7 +349,7 @@ void WindowFeaturesTest::recentMenuKeepsTheLastEightFilesAcrossRuns() {
         ui::TKestrom_BMP& w = run.open();
         ui::WindowFeatures& features = ui::attachWindowFeatures(w);
         for (int i = 0; i < 10; ++i) {
-            const std::string name = "f" + std::to_string(i) + ".kes";
+            const std::string name = std::string("f").append(std::to_string(i)).append(".kes");
             run.load(run.flightFile(name.c_str(), flightAt(2, static_cast<std::uint32_t>(i))));
         }
         run.compare(run.flightFile("f3.kes", flightAt(3))); // opened again: moves to the top
