@@ -2,6 +2,8 @@
 // against the simulated recorder, with dialogs answered by fake prompts.
 
 #include "tests/support/fake_prompts.h"
+#include "tests/support/long_flight.h"
+#include "tests/support/qt_files.h"
 #include "tests/support/window_controls.h"
 
 #include "app/program.h"
@@ -35,11 +37,6 @@ using kestrom::ui::SeriesId;
 using kestrom::ui::TKestrom_BMP;
 
 namespace {
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
@@ -315,7 +312,7 @@ void MainWindowTest::firstRunWritesTheDefaultRecordAtClose() {
     QVERIFY(!QFile::exists(run.configPath()));
     w.show();
     QVERIFY(w.close());
-    const QByteArray saved = readFile(run.configPath());
+    const QByteArray saved = test::fileBytes(run.configPath());
     QCOMPARE(saved.size(), 44);
     QCOMPARE(saved.left(12), QByteArray(12, '\0'));
     QCOMPARE(int32At(saved, 12), 50);
@@ -344,7 +341,7 @@ void MainWindowTest::reservedBytesSurviveARun() {
     QVERIFY(!test::child<QAction>(w, "Przyspieszenie1")->isChecked());
     w.show();
     QVERIFY(w.close());
-    QCOMPARE(readFile(run.configPath()), stored);
+    QCOMPARE(test::fileBytes(run.configPath()), stored);
 }
 
 void MainWindowTest::languageSwitchIsAppliedAndStoredAtOnce() {
@@ -352,7 +349,7 @@ void MainWindowTest::languageSwitchIsAppliedAndStoredAtOnce() {
     {
         TKestrom_BMP& w = run.open();
         test::child<QAction>(w, "English1")->trigger();
-        QCOMPARE(int32At(readFile(run.configPath()), 16), 1); // on disk before any close
+        QCOMPARE(int32At(test::fileBytes(run.configPath()), 16), 1); // on disk before any close
         QCOMPARE(w.windowTitle(),
                  QStringLiteral("Kestrom BMP    Ver. 2018.3 FTDI    BRUX-FAI compliant"));
         QCOMPARE(test::child<QPushButton>(w, "B_Porownanie")->text(), QStringLiteral("Compare   "));
@@ -373,7 +370,7 @@ void MainWindowTest::languageSwitchIsAppliedAndStoredAtOnce() {
                 !test::child<QAction>(w, "Polski1")->isChecked());
         QCOMPARE(test::child<QLabel>(w, "LZaw1")->text(), QStringLiteral("Competitor No."));
         test::child<QAction>(w, "Polski1")->trigger();
-        QCOMPARE(int32At(readFile(run.configPath()), 16), 0);
+        QCOMPARE(int32At(test::fileBytes(run.configPath()), 16), 0);
         QCOMPARE(w.windowTitle(),
                  QStringLiteral("Kestrom BMP    Ver. 2018.3 FTDI    zgodne z BRUX-FAI"));
         QCOMPARE(test::child<QPushButton>(w, "B_Porownanie")->text(), QStringLiteral("Porównanie"));
@@ -541,7 +538,7 @@ void MainWindowTest::shortFlightShowsItsHeaderAndNoCurve() {
     const QString path = run.dir.filePath(QStringLiteral("short.kes"));
     run.prompts.fileNames.push_back(path.toStdString());
     test::child<QPushButton>(w, "BZapisz")->click();
-    QCOMPARE(readFile(path).size(), 60);
+    QCOMPARE(test::fileBytes(path).size(), 60);
 }
 
 void MainWindowTest::missingRecorderChangesNothing() {
@@ -570,12 +567,7 @@ void MainWindowTest::saveThenLoadGivesTheSameFlight() {
     QFETCH(bool, long80000);
     Run run;
     if (long80000) {
-        GeneratorOptions options;
-        options.rateCode = 0;
-        options.glideSeconds = 1100.0;
-        options.glideSinkMps = 0.05;
-        options.maxSamples = 19991;
-        run.flight = generateFlight(options);
+        run.flight = test::flightOf80000Bytes();
         QCOMPARE(run.flight.size(), std::size_t{80000});
         run.recorder->state.flight = run.flight;
     }
@@ -594,8 +586,8 @@ void MainWindowTest::saveThenLoadGivesTheSameFlight() {
     const QString path = run.dir.filePath(QStringLiteral("lot\\zawody.kes"));
     run.prompts.fileNames.push_back(path.toStdString());
     test::child<QPushButton>(w, "BZapisz")->click();
-    QCOMPARE(readFile(path), QByteArray(reinterpret_cast<const char*>(run.flight.data()),
-                                        static_cast<qsizetype>(run.flight.size())));
+    QCOMPARE(test::fileBytes(path), QByteArray(reinterpret_cast<const char*>(run.flight.data()),
+                                               static_cast<qsizetype>(run.flight.size())));
 
     w.chart().clearSeries(SeriesId::Series1);
     test::child<QLineEdit>(w, "E_MaxGl")->clear();
@@ -643,10 +635,10 @@ void MainWindowTest::saveAsksBeforeOverwriting() {
     QCOMPARE(run.prompts.shown[0].text, Message::FileExists);
     QCOMPARE(run.prompts.shown[0].caption, Message::SaveCaption);
     QCOMPARE(run.prompts.shown[0].buttons, Buttons::OkCancel);
-    QCOMPARE(readFile(path).size(),
+    QCOMPARE(test::fileBytes(path).size(),
              confirm ? static_cast<qsizetype>(run.flight.size()) : old.size());
     if (!confirm) {
-        QCOMPARE(readFile(path), old);
+        QCOMPARE(test::fileBytes(path), old);
     }
 }
 
