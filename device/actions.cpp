@@ -91,6 +91,10 @@ DownloadResult downloadFlight(DeviceLink& link, Prompts& prompts, const Download
     bool endSeen = false;
     bool bufferFull = false;
     while (!endSeen && !bufferFull && readsLeft != 0) {
+        if (view.cancelRequested && view.cancelRequested()) {
+            result.cancelled = true;
+            break;
+        }
         --readsLeft;
         received += static_cast<std::uint32_t>(link.ReadReply());
         call(view.showProgress, progressText(received, expectedBytes));

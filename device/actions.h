@@ -46,6 +46,9 @@ struct DownloadView {
     // The image is complete (deviceFactor already in bytes 8-9); the window applies the header to
     // its recorder panel here, before the no-measurement message can appear.
     std::function<void(std::span<const std::uint8_t> image)> headerReady;
+    // Asked before every read of the transfer; true stops it there, and the download ends as a
+    // stream that broke off does (what arrived is used). Called on the downloading thread.
+    std::function<bool()> cancelRequested;
 };
 
 enum class DownloadOutcome {
@@ -66,6 +69,7 @@ struct DownloadResult {
     std::int32_t deviceFactor = kDeviceFactorDefault;
     bool newFlight = false; // the status said a new measurement was stored
     bool endSeen = false;   // the end marker ended the transfer (else the budget or a full buffer)
+    bool cancelled = false; // cancelRequested stopped the transfer before its end
     int readsUsed = 0;
 };
 
