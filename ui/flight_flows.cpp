@@ -31,7 +31,7 @@ FlightFlows::FlightFlows(WindowState& state, DeviceLink& link, Prompts& prompts,
     : state_(state), link_(link), prompts_(prompts), ui_(controls) {}
 
 QString FlightFlows::caption(Caption key) const {
-    return qs(captionText(key, languageIndex(state_.config.Language)));
+    return qs(captionText(key, languageFromStored(state_.config.Language)));
 }
 
 // ---- Recorder flight -----------------------------------------------------------------------

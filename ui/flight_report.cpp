@@ -1,5 +1,4 @@
 #include "ui/flight_report.h"
-#include "settings/settings_texts.h"
 
 #include "files/measurement_file.h"
 #include "flight/flight_header.h"
@@ -19,9 +18,6 @@ namespace {
 // device's resolution its fonts and lines would come out far too small.
 constexpr double kScreenDpi = 96.0;
 constexpr double kPageMarginMm = 10.0;
-
-// The heading's label for the filter's extremes; the window names the filtered curve so.
-constexpr TextPair kFilterLabel{"Filtr", "Filter", 0};
 
 QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -128,13 +124,13 @@ void FlightReport::addFlight(const QString& name, const FlightRecord& record,
                           headingLine(qs(captionText(Caption::SerialNo, language_)),
                                       QString::fromStdString(record.header.serialText));
     // A flight too short to evaluate says so where the filter's line would go.
-    const QString line2 =
-        !record.evaluated ? eight + qs(messageText(Message::NoData, language_))
-        : filtered == nullptr
-            ? QStringLiteral(" ")
-            : eight + qs(language_ == kPolish ? kFilterLabel.polish : kFilterLabel.english) +
-                  QStringLiteral("    Max: ") + qs(filtered->maxText) +
-                  QStringLiteral(" m    Min: ") + qs(filtered->minText) + QStringLiteral(" m");
+    const QString line2 = !record.evaluated ? eight + qs(messageText(Message::NoData, language_))
+                          : filtered == nullptr
+                              ? QStringLiteral(" ")
+                              : eight + qs(text(Text::FilterLabel, language_)) +
+                                    QStringLiteral("    Max: ") + qs(filtered->maxText) +
+                                    QStringLiteral(" m    Min: ") + qs(filtered->minText) +
+                                    QStringLiteral(" m");
     const QString line3 =
         eight + QStringLiteral("Max: ") + maxText + QStringLiteral(" m    Min: ") + minText +
         QStringLiteral("m    Temp: ") + QString::fromStdString(record.groundTempText) +
