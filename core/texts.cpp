@@ -90,6 +90,16 @@ constexpr std::array<Row, kTextCount> kTable{{
     {Text::SecondsUnit, {"[sek]", "[sek]"}},
     {Text::Wait, {"    Czekaj", "    Czekaj"}},
     {Text::FilterWindowTitle, {"Kestrom-Filtr", "Kestrom-Filtr"}},
+    // The chart's title between outputs, as first shown and as put back after one.
+    {Text::ChartTitle, {"            Wysokosc / Altitude", "            Wysokosc / Altitude"}},
+    {Text::ChartTitleRestored, {"        Wysokosc / Altitude", "        Wysokosc / Altitude"}},
+    // The curves' legend names as designed; the window puts the first three into its language.
+    {Text::SeriesAltitude, {"Wysokosc", "Wysokosc"}},
+    {Text::SeriesAcceleration, {"Przyspieszenie", "Przyspieszenie"}},
+    {Text::SeriesCompare, {"Porownanie", "Porownanie"}},
+    {Text::SeriesFilter, {"Filtr", "Filtr"}},
+    {Text::SeriesFilter1, {"Filtr1", "Filtr1"}},
+    {Text::SeriesFilter2, {"Filtr2", "Filtr2"}},
 
     {Text::DialogTitle, {"Ustawienia", "Setup"}},
     {Text::TriggerLevel, {"Wysokosc Startu Pomiaru", "Setup Heigh Trigger"}},
@@ -143,6 +153,9 @@ constexpr std::array<Row, kTextCount> kTable{{
     {Text::MeanVerticalSpeed, {"średnia prędkość pionowa", "mean vertical speed"}},
 }};
 
+// The Language menu's entries, by column.
+constexpr std::array<std::string_view, kLanguageCount> kLanguageMenuNames{"Polski", "English"};
+
 // Every row sits at its key's place and has a text in every column: a key added without its row,
 // a row out of place or a language column left out does not compile.
 constexpr bool complete() {
@@ -164,6 +177,10 @@ static_assert(complete(), "every text needs its row in key order and a text in e
 
 std::string_view text(Text key, Language language) {
     return kTable.at(static_cast<std::size_t>(key)).column.at(languageColumn(language));
+}
+
+std::string_view languageMenuName(Language language) {
+    return kLanguageMenuNames.at(languageColumn(language));
 }
 
 std::string decimalText(double value, int decimals, char separator) {

@@ -25,10 +25,6 @@ inline constexpr std::array<Language, kLanguageCount> kLanguages{Language::Polis
 inline constexpr Language kPolish = Language::Polish;
 inline constexpr Language kEnglish = Language::English;
 
-// Each language's entry in the Language menu, in its own tongue.
-inline constexpr std::array<std::string_view, kLanguageCount> kLanguageMenuNames{"Polski",
-                                                                                 "English"};
-
 // The language a stored configuration value names. A value that names none counts as English,
 // as every value other than 0 always has (menu marks and texts agree).
 constexpr Language languageFromStored(std::int32_t stored) {
@@ -118,6 +114,14 @@ enum class Text {
     SecondsUnit,
     Wait,
     FilterWindowTitle,
+    ChartTitle,
+    ChartTitleRestored,
+    SeriesAltitude,
+    SeriesAcceleration,
+    SeriesCompare,
+    SeriesFilter,
+    SeriesFilter1,
+    SeriesFilter2,
     // The device settings dialog's own captions and its manual-zeroing list.
     DialogTitle,
     TriggerLevel,
@@ -179,6 +183,8 @@ using Message = Text;
 
 // The text in the given language (UTF-8).
 std::string_view text(Text key, Language language);
+// The language's entry in the Language menu, in its own tongue.
+std::string_view languageMenuName(Language language);
 inline std::string_view captionText(Text key, Language language) { return text(key, language); }
 inline std::string_view messageText(Text key, Language language) { return text(key, language); }
 

@@ -155,7 +155,7 @@ void TKestrom_BMP::buildMenu() {
     for (const Language language : kLanguages) {
         const std::size_t column = languageColumn(language);
         QAction* entry = item(MenuJezyk, kLanguageEntryNames[column],
-                              qs(kLanguageMenuNames[column]), true, false);
+                              qs(languageMenuName(language)), true, false);
         connect(entry, &QAction::triggered, this, [this, language] { switchLanguage(language); });
         languageEntries_[column] = entry;
     }

@@ -46,6 +46,7 @@ TEST(TextTable, EntriesReadAsShown) {
         {Text::HelpFile, "Kes_HELPP.chm", "Kes_HELPA.chm"},
         {Text::LanguageMenu, "Język/Language", "Język/Language"},
         {Text::Wait, "    Czekaj", "    Czekaj"},
+        {Text::ChartTitle, "            Wysokosc / Altitude", "            Wysokosc / Altitude"},
         {Text::ManualZero, "Zerowanie ręczne", "Manual reset"},
         {Text::TriggerLevel, "Wysokosc Startu Pomiaru", "Setup Heigh Trigger"},
         {Text::FinalFilter, "Filtr dokladny [4 - 30]", "Final Filter [6-30]"},
@@ -77,6 +78,8 @@ TEST(TextTable, StoredLanguage) {
     for (const Language language : kLanguages) {
         EXPECT_EQ(languageFromStored(storedLanguage(language)), language);
     }
+    EXPECT_EQ(languageMenuName(kPolish), "Polski");
+    EXPECT_EQ(languageMenuName(kEnglish), "English");
 }
 
 // Numbers the window shows: the separator given, never the process locale's; no "-0".
