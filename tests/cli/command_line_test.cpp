@@ -63,12 +63,6 @@ protected:
     std::string flight_;
 };
 
-TEST_F(CommandLine, AnUnknownVerbIsNamed) {
-    const test::CliRun r = run({"nosuchverb", flight_});
-    EXPECT_EQ(r.code, 2);
-    EXPECT_TRUE(has(r.err, "unknown verb 'nosuchverb'")) << r.err;
-}
-
 // Every path problem is an exit 2 naming the path, said before the recorder is read (so nothing
 // is archived); never an abort.
 TEST_F(CommandLine, DownloadReportsBadOutputPathsBeforeTheTransfer) {
@@ -121,14 +115,6 @@ TEST_F(CommandLine, AFileAppearingDuringTheDownloadIsKept) {
         EXPECT_TRUE(has(r.err, "the flight is kept in " + kept)) << r.err;
         EXPECT_EQ(test::readBytes(kept), test::readBytes(flight_));
     }
-}
-
-// The flight alone goes to standard output; the summary line then goes to stderr.
-TEST_F(CommandLine, DownloadToStandardOutputKeepsTheSummaryOutOfTheFlight) {
-    const test::CliRun r = run({"download", "--simulate", flight_, "--no-archive", "-o", "-"});
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, test::readText(flight_));
-    EXPECT_TRUE(has(r.err, "-  17  1001")) << r.err;
 }
 
 // An output that is the input, standard input included, is refused before anything is written.

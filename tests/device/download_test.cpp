@@ -165,7 +165,6 @@ struct StreamCase {
     std::uint32_t wordCount;
 };
 
-// Named by what the case is about, so test names stay the same from build to build.
 void PrintTo(const StreamCase& c, std::ostream* out) { *out << c.bytes << " bytes"; }
 
 class StreamLength : public ::testing::TestWithParam<StreamCase> {};
@@ -219,7 +218,6 @@ struct TailCase {
     bool endSeen;
 };
 
-// Named by what the case is about, so test names stay the same from build to build.
 void PrintTo(const TailCase& c, std::ostream* out) { *out << c.name; }
 
 class StreamTail : public ::testing::TestWithParam<TailCase> {};

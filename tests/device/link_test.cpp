@@ -54,7 +54,6 @@ struct HandshakeCase {
     bool present;
 };
 
-// Named by what the case is about, so test names stay the same from build to build.
 void PrintTo(const HandshakeCase& c, std::ostream* out) { *out << c.name; }
 
 class Handshake : public ::testing::TestWithParam<HandshakeCase> {};

@@ -182,7 +182,6 @@ struct SaveCase {
     std::size_t framesSent;
 };
 
-// Named by what the case is about, so test names stay the same from build to build.
 void PrintTo(const SaveCase& c, std::ostream* out) { *out << c.name; }
 
 class Save : public ::testing::TestWithParam<SaveCase> {};
@@ -247,7 +246,6 @@ struct SaveReplyCase {
     std::vector<Message> messages;
 };
 
-// Named by what the case is about, so test names stay the same from build to build.
 void PrintTo(const SaveReplyCase& c, std::ostream* out) { *out << c.name; }
 
 class SaveReplies : public ::testing::TestWithParam<SaveReplyCase> {};
@@ -334,7 +332,6 @@ struct DefaultCase {
     std::vector<Message> messages;
 };
 
-// Named by what the case is about, so test names stay the same from build to build.
 void PrintTo(const DefaultCase& c, std::ostream* out) { *out << c.name; }
 
 class SetupDefaultReplies : public ::testing::TestWithParam<DefaultCase> {};

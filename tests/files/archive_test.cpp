@@ -227,29 +227,6 @@ TEST_F(ArchiveTest, MissingFolderListsNothingAndUnlistableFolderFails) {
     ::chmod((dir_ / "locked").c_str(), 0700);
 }
 
-// A file that reads but holds too few samples for a plotted point has no extremes (not 0.0), also
-// after a long flight's evaluation in the same listing; a file that is no flight is marked so.
-TEST_F(ArchiveTest, ShortFlightsHaveNoExtremesAndNonFlightsAreMarked) {
-    GeneratorOptions longFlight;
-    test::writeBytes(dir_ / "a-long.kes", generateFlight(longFlight));
-    GeneratorOptions shortFlight;
-    shortFlight.maxSamples = 12;
-    test::writeBytes(dir_ / "b-short.kes", generateFlight(shortFlight));
-    test::writeBytes(dir_ / "c-text.kes", std::vector<std::uint8_t>(400, '7'));
-    const Result<std::vector<FlightSummary>> listed = listArchive(dir_);
-    ASSERT_TRUE(listed);
-    ASSERT_EQ(listed.value->size(), 3U);
-    const FlightSummary& longOne = (*listed.value)[0];
-    const FlightSummary& shortOne = (*listed.value)[1];
-    EXPECT_TRUE(longOne.evaluated);
-    EXPECT_FALSE(longOne.notAFlight);
-    EXPECT_TRUE(shortOne.status);
-    EXPECT_EQ(shortOne.samples, 12U);
-    EXPECT_FALSE(shortOne.evaluated);
-    EXPECT_FALSE(shortOne.notAFlight);
-    EXPECT_TRUE((*listed.value)[2].notAFlight);
-}
-
 TEST_F(ArchiveTest, SummaryOfAnyFileUsesItsModificationTime) {
     test::writeBytes(dir_ / "mine.bin", generateFlight(GeneratorOptions{}));
     const FlightSummary s = readFlightSummary(dir_ / "mine.bin");

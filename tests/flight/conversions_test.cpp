@@ -123,7 +123,6 @@ struct AltitudeCase {
     std::int32_t cm; // after the evaluation's truncation
 };
 
-// Named by what the case is about, so test names stay the same from build to build.
 void PrintTo(const AltitudeCase& c, std::ostream* out) {
     *out << c.pHpa << " hPa over " << c.refHpa << " hPa at " << c.groundTemp << " C";
 }

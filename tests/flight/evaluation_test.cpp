@@ -165,7 +165,6 @@ struct ShortCase {
     std::size_t points;
 };
 
-// Named by what the case is about, so test names stay the same from build to build.
 void PrintTo(const ShortCase& c, std::ostream* out) { *out << c.words << " words"; }
 
 class ShortFlights : public ::testing::TestWithParam<ShortCase> {};

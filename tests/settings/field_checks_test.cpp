@@ -49,7 +49,6 @@ struct ChangeCase {
     std::string error; // the conversion error expected, empty for none
 };
 
-// Named by what the case is about, so test names stay the same from build to build.
 void PrintTo(const ChangeCase& c, std::ostream* out) {
     *out << ::testing::PrintToString(c.text) << " limit " << c.limit;
 }
@@ -98,7 +97,6 @@ struct EmptyCase {
     bool empty;
 };
 
-// Named by what the case is about, so test names stay the same from build to build.
 void PrintTo(const EmptyCase& c, std::ostream* out) {
     *out << ::testing::PrintToString(c.trigger) << ' ' << ::testing::PrintToString(c.delay) << ' '
          << ::testing::PrintToString(c.competitor);
