@@ -1,5 +1,6 @@
 #include "ui/window_features.h"
 
+#include "files/config.h"
 #include "files/flight_archive.h"
 #include "ui/flights_window.h"
 #include "ui/main_window.h"
@@ -68,8 +69,11 @@ QString droppedFile(const QMimeData* mime) {
 
 WindowFeatures::WindowFeatures(TKestrom_BMP& window)
     : QObject(&window), window_(window),
-      settingsPath_(QFileInfo(QString::fromStdString(window.state().configPath)).absolutePath() +
-                    QStringLiteral("/kestrom-window.ini")),
+      settingsPath_(QString::fromStdString(
+          windowSettingsPath(QFileInfo(QString::fromStdString(window.state().configPath))
+                                 .absoluteFilePath()
+                                 .toStdString())
+              .string())),
       recent_(std::make_unique<RecentFiles>(settingsPath_)) {
     setObjectName(QStringLiteral("WindowFeatures"));
     measure_ = new MeasureBracket(
@@ -145,7 +149,8 @@ void WindowFeatures::retranslate() {
 }
 
 bool WindowFeatures::archiving() const {
-    return QSettings(settingsPath_, QSettings::IniFormat).value(kArchiveKey, true).toBool();
+    // Read by the rule kestrom-cli follows too, so both agree on whether a download is kept.
+    return archivingOn(settingsPath_.toStdString());
 }
 
 void WindowFeatures::setArchiving(bool on) {

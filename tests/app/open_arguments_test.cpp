@@ -3,6 +3,7 @@
 #include "app/open_arguments.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace kestrom::app {
 namespace {
@@ -14,6 +15,14 @@ struct ArgumentsCase {
     bool help;
     bool error;
 };
+
+// Named by what the case is about, so test names stay the same from build to build.
+void PrintTo(const ArgumentsCase& c, std::ostream* out) {
+    *out << "args";
+    for (const std::string& a : c.arguments) {
+        *out << ' ' << ::testing::PrintToString(a);
+    }
+}
 
 class OpenArgumentsTest : public testing::TestWithParam<ArgumentsCase> {};
 
