@@ -138,6 +138,9 @@ constexpr std::array<Row, kTextCount> kTable{{
     {Text::Archiving, {"Archiwizuj pobrane loty", "Archive downloaded flights"}},
     {Text::NotArchived, {"Lotu nie zapisano w archiwum: ", "The flight was not archived: "}},
     {Text::ContestReport, {"Raport zawodów (PDF)...", "Contest report (PDF)..."}},
+    {Text::NotOpened,
+     {"Otwierane są dwa pliki: lot i porównanie. Nie otwarto:",
+      "Two files are opened: a flight and a comparison. Not opened:"}},
     {Text::FlightsTitle, {"Loty", "Flights"}},
     {Text::FlightsLoad, {"Odczyt", "Load"}},
     {Text::FlightsCompare, {"Porównanie", "Compare"}},
@@ -148,6 +151,7 @@ constexpr std::array<Row, kTextCount> kTable{{
     {Text::ListDuration, {"Czas lotu [s]", "Duration [s]"}},
     {Text::ListMaximum, {"Maximum [m]", "Maximum [m]"}},
     {Text::ListMinimum, {"Minimum [m]", "Minimum [m]"}},
+    {Text::ListFile, {"Plik", "File"}},
 
     {Text::FilterLabel, {"Filtr", "Filter"}},
     {Text::MeanVerticalSpeed, {"średnia prędkość pionowa", "mean vertical speed"}},

@@ -3,10 +3,10 @@
 // (texts.cpp). Every lookup takes the language at the moment the text is shown; nothing caches a
 // text. A new language is a new column, a new Language value and a new menu name below.
 //
-// The decimal sign follows one rule: a number the user reads in the window (panels, Flights
-// list, measuring bracket, window report) takes the separator of the user's regional settings,
-// whatever the language; files and kestrom-cli write the separator their format names (the text
-// export the regional one or --decimal, everything else '.').
+// The decimal sign follows one rule: a number the user reads (panels, Flights list, measuring
+// bracket, printout and report pages) takes the separator of the user's regional settings,
+// whatever the language; data files and kestrom-cli's text outputs write the separator their
+// format names (the text export the regional one or --decimal, everything else '.').
 
 #include <array>
 #include <cstddef>
@@ -161,6 +161,7 @@ enum class Text {
     Archiving,
     NotArchived,
     ContestReport,
+    NotOpened,
     FlightsTitle,
     FlightsLoad,
     FlightsCompare,
@@ -171,6 +172,7 @@ enum class Text {
     ListDuration,
     ListMaximum,
     ListMinimum,
+    ListFile,
     // The report heading's label of the filtered extremes, and the measuring bracket.
     FilterLabel,
     MeanVerticalSpeed,

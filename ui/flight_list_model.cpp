@@ -15,7 +15,7 @@ namespace {
 
 constexpr std::array<Text, FlightListModel::kColumnCount> kHeaders{
     Text::ListTime,     Text::ListCompetitor, Text::ListSerial,  Text::ListSampling,
-    Text::ListDuration, Text::ListMaximum,    Text::ListMinimum,
+    Text::ListDuration, Text::ListMaximum,    Text::ListMinimum, Text::ListFile,
 };
 
 // Numbers follow the user's regional decimal separator, as the window's panels do.
@@ -47,6 +47,10 @@ std::vector<FlightRow> listFlights(const std::filesystem::path& archiveFolder,
     }
     for (const QString& file : recentFiles) {
         const std::filesystem::path path(file.toStdString());
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec) && !ec) {
+            continue; // deleted or moved away since it was opened
+        }
         if (seen.insert(sameFile(path)).second) {
             rows.push_back({readFlightSummary(path), false});
         }
@@ -107,8 +111,13 @@ QVariant FlightListModel::data(const QModelIndex& index, int role) const {
         return QBrush(QColor(128, 128, 128));
     }
     if (role == Qt::TextAlignmentRole) {
-        return column == Time || column == Sampling ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
-                                                    : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return column == Time || column == Sampling || column == File
+                   ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+                   : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    if (column == File && (role == Qt::DisplayRole || role == kSortRole)) {
+        // Two archived downloads and a saved copy of one flight differ here only.
+        return QFileInfo(QString::fromStdString(s.path.string())).fileName();
     }
     const std::optional<double> duration = s.durationSeconds();
     if (role == kSortRole) {
