@@ -1,5 +1,4 @@
 #include "ui/flight_report.h"
-#include "settings/settings_texts.h"
 
 #include "files/measurement_file.h"
 #include "flight/flight_header.h"
@@ -78,47 +77,58 @@ QString FlightReport::headingLine(const QString& label, const QString& value) co
 
 void FlightReport::addFlight(const QString& name, const FlightRecord& record,
                              const FilterPlot* filtered) {
+    FlightPage page = recorderPage(record, std::nullopt);
+    if (record.evaluated && filtered != nullptr) {
+        page.filtered = *filtered;
+        page.altitude = filtered->filteredPoints;
+        page.raw = filtered->rawPoints;
+    }
+    addPage(name, page);
+}
+
+void FlightReport::addPage(const QString& name, const FlightPage& page) {
     if (!painter_->isActive()) {
         return;
     }
     startPage();
-    const FlightEvaluation& ev = record.evaluation;
+    const FlightRecord& record = page.record;
+    const FilterPlot* filtered = page.filtered ? &*page.filtered : nullptr;
     Chart& chart = *chart_;
+    for (int i = 0; i < kSeriesCount; ++i) {
+        chart.clearSeries(static_cast<SeriesId>(i));
+    }
+    for (const Series1Point& point : page.altitude) {
+        chart.appendPoint(SeriesId::Series1, static_cast<double>(point.value),
+                          QString::fromStdString(point.label));
+    }
+    for (float value : page.raw) {
+        chart.appendPoint(SeriesId::Series5, static_cast<double>(value));
+    }
+    for (float value : page.dhdt) {
+        chart.appendPoint(SeriesId::Series2, static_cast<double>(value));
+    }
+    // The legend names the curves on this page only.
+    for (int i = 0; i < kSeriesCount; ++i) {
+        chart.setInLegend(static_cast<SeriesId>(i), false);
+    }
     for (SeriesId id : {SeriesId::Series1, SeriesId::Series2, SeriesId::Series5}) {
-        chart.clearSeries(id);
+        chart.setInLegend(id, chart.pointCount(id) > 0);
     }
-    if (record.evaluated) {
-        if (filtered != nullptr) {
-            for (const Series1Point& point : filtered->filteredPoints) {
-                chart.appendPoint(SeriesId::Series1, static_cast<double>(point.value),
-                                  QString::fromStdString(point.label));
-            }
-            for (float value : filtered->rawPoints) {
-                chart.appendPoint(SeriesId::Series5, static_cast<double>(value));
-            }
-        } else {
-            for (const Series1Point& point : ev.series1) {
-                chart.appendPoint(SeriesId::Series1, static_cast<double>(point.value),
-                                  QString::fromStdString(point.label));
-            }
-        }
-        for (float value : ev.series2) {
-            chart.appendPoint(SeriesId::Series2, static_cast<double>(value));
-        }
-    }
-    // The window's axis rules for a recorder flight.
+    chart.setSeriesTitle(
+        SeriesId::Series1,
+        qs(captionText(page.side == FlightSide::Recorder ? Caption::Altitude : Caption::Compare,
+                       language_)));
+    // The window's axis rules for a flight.
     chart.setBottomMinorGridVisible(false);
-    chart.setBottomMinorTickCount(record.evaluated ? ev.bottomMinorTicks : 0);
-    chart.fixLeftAxis(0.0, record.evaluated ? static_cast<double>(ev.leftAxisMax) : 10.0);
+    chart.setBottomMinorTickCount(page.bottomMinorTicks);
+    chart.fixLeftAxis(0.0, page.leftAxisMax);
 
     // The printout's heading, with the file name where the window shows where the flight came
     // from; the filter's extremes on the line the printout leaves empty.
     const QString eight(8, QLatin1Char(' '));
     const QString four(4, QLatin1Char(' '));
-    const QString maxText =
-        record.evaluated ? QString::fromStdString(formatOneDecimal(ev.maxAltitude)) : "-";
-    const QString minText =
-        record.evaluated ? QString::fromStdString(formatOneDecimal(ev.minAltitude)) : "-";
+    const QString maxText = QString::fromStdString(page.maxText);
+    const QString minText = QString::fromStdString(page.minText);
     // "Read from:" runs into the name in English; the Polish text ends with its own space.
     const QString readFrom = qs(captionText(Caption::ReadFrom, language_)).trimmed() + ' ';
     const QString line1 = eight + readFrom + name + four +
@@ -129,7 +139,7 @@ void FlightReport::addFlight(const QString& name, const FlightRecord& record,
                                       QString::fromStdString(record.header.serialText));
     // A flight too short to evaluate says so where the filter's line would go.
     const QString line2 =
-        !record.evaluated ? eight + qs(messageText(Message::NoData, language_))
+        !page.evaluated ? eight + qs(messageText(Message::NoData, language_))
         : filtered == nullptr
             ? QStringLiteral(" ")
             : eight + qs(language_ == kPolish ? kFilterLabel.polish : kFilterLabel.english) +
@@ -144,9 +154,9 @@ void FlightReport::addFlight(const QString& name, const FlightRecord& record,
     chart.setTitleLines({line1, line2, line3});
     chart.refresh(); // applies the axis rules and lays out the marks
 
-    const QRectF page = device_.pageLayout().paintRectPixels(device_.logicalDpiX());
+    const QRectF paper = device_.pageLayout().paintRectPixels(device_.logicalDpiX());
     painter_->save();
-    painter_->scale(page.width() / chart.width(), page.height() / chart.height());
+    painter_->scale(paper.width() / chart.width(), paper.height() / chart.height());
     chart.toPainter(painter_.get(), chart.width(), chart.height());
     painter_->restore();
 }
@@ -182,10 +192,7 @@ bool addFlightPage(FlightReport& report, const std::string& path,
         report.addError(name, QString::fromStdString(loaded.status.error));
         return false;
     }
-    const FlightRecord& record = *loaded.value;
-    const std::optional<FilterPlot> plot =
-        filter ? filterRecorderFlight(record, *filter) : std::nullopt;
-    report.addFlight(name, record, plot ? &*plot : nullptr);
+    report.addPage(name, recorderPage(*loaded.value, filter));
     return true;
 }
 
