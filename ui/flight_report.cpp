@@ -111,9 +111,9 @@ void FlightReport::addPage(const QString& name, const FlightPage& page) {
     for (int i = 0; i < kSeriesCount; ++i) {
         chart.setInLegend(static_cast<SeriesId>(i), false);
     }
-    for (SeriesId id : {SeriesId::Series1, SeriesId::Series2, SeriesId::Series5}) {
-        chart.setInLegend(id, chart.pointCount(id) > 0);
-    }
+    chart.setInLegend(SeriesId::Series1, !page.altitude.empty());
+    chart.setInLegend(SeriesId::Series2, !page.dhdt.empty());
+    chart.setInLegend(SeriesId::Series5, !page.raw.empty());
     chart.setSeriesTitle(
         SeriesId::Series1,
         qs(captionText(page.side == FlightSide::Recorder ? Caption::Altitude : Caption::Compare,
