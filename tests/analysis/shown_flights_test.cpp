@@ -82,7 +82,6 @@ TEST_P(MeasuringAtAnyRates, PicksThePointsUnderThePointerAndGivesSeconds) {
     ASSERT_TRUE(measured && measured->deltaSeconds);
     EXPECT_NEAR(*measured->deltaSeconds, 60.0, 1e-9);
     EXPECT_NEAR(measured->deltaMetres, 30.0, 0.5);
-    EXPECT_NEAR(*measured->metresPerSecond, 0.5, 0.01);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -177,7 +176,6 @@ TEST(ShownFlightsTest, SelectionClearedWhenItsFlightChangesOrGoes) {
         SCOPED_TRACE(c.name);
         const ShownFlights after = c.apply(selectPoints(both, c.side, 10, 200));
         EXPECT_EQ(after.selection.has_value(), c.kept);
-        EXPECT_EQ(measuredSelection(after).has_value(), c.kept);
     }
     // A download leaves nothing of the recorder flight to measure on until it is drawn again.
     const ShownFlights downloading = startDownload(both);
