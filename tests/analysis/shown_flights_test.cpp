@@ -330,7 +330,7 @@ TEST(ShownFlightsTest, MarkAndTemperatureEntryKeepTheirRules) {
     // Flights too short for their Filter buttons (30 words, 28 bytes) are left as they were.
     const ShownFlights tiny = withComparison(withRecorder(flightOf(k10PerSecond, 1.5, climb)),
                                              flightOf(k10PerSecond, 0.7, climb));
-    ASSERT_TRUE(short.recorder.evaluated&& short.comparison.evaluated);
+    ASSERT_TRUE(tiny.recorder.evaluated && tiny.comparison.evaluated);
     EXPECT_FALSE(filterRecorder(tiny, FilterParams{}, work).recorderFilter);
     EXPECT_FALSE(filterComparison(tiny, FilterParams{}, work).compareFiltered);
 }
