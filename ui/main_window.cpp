@@ -38,12 +38,15 @@ TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, WindowConfig config
     state_.config = config.record;
     state_.configPath = std::move(config.path);
     state_.configKept = config.kept;
+    state_.shown.accelView = state_.config.accelView != 0;
+    state_.shown.language = languageIndex(state_.config.Language);
     buildControls();
     buildMenu();
     flows_ =
         std::make_unique<FlightFlows>(state_, link_, prompts_,
                                       FlightFlows::Controls{*Chart1, *GroupB_Alt, *GroupB_Por,
                                                             *E_PobDan, *ECzekaj, *Porownanie1});
+    flows_->shownChanged = [this] { emit shownChanged(); };
     connectHandlers();
     connectAnalysisActions();
     openDocument_ = [](const QString& path) {
@@ -62,7 +65,7 @@ TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, WindowConfig config
                            "\n" + config.error);
     }
     Chart1->clearSeries(SeriesId::Series1);
-    state_.recorder.groundTemp = 20.0f;
+    state_.shown.recorder.groundTemp = 20.0f;
     resize(1300, 834);
 }
 
@@ -304,6 +307,7 @@ void TKestrom_BMP::switchLanguage(Language language) {
     Polski1->setChecked(language == kPolish);
     English1->setChecked(language != kPolish);
     state_.config.Language = language;
+    state_.shown = setLanguage(std::move(state_.shown), language);
     ApplyLanguage();
     saveConfiguration();
 }
