@@ -3,7 +3,6 @@
 // analysis core; these handlers only put them on the chart and panels.
 
 #include "analysis/filter_dialog.h"
-#include "analysis/temperature_entry.h"
 #include "ui/flight_flows.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
@@ -25,19 +24,9 @@ void TKestrom_BMP::connectAnalysisActions() {
 
 // ---- Filter buttons ----------------------------------------------------------------------------
 
-void TKestrom_BMP::B_Filtr_AltClick() {
-    const FilterParams params = filterParamsOf(state_.config);
-    if (flows_->drawRecorderFiltered(params)) {
-        state_.recorderFilter = params;
-    }
-}
+void TKestrom_BMP::B_Filtr_AltClick() { flows_->filterRecorder(filterParamsOf(state_.config)); }
 
-void TKestrom_BMP::B_Filtr_porClick() {
-    const FilterParams params = filterParamsOf(state_.config);
-    if (flows_->drawCompareFiltered(params)) {
-        state_.compareFilter = params;
-    }
-}
+void TKestrom_BMP::B_Filtr_porClick() { flows_->filterComparison(filterParamsOf(state_.config)); }
 
 // ---- Comparison ---------------------------------------------------------------------------------
 
@@ -60,9 +49,7 @@ bool TKestrom_BMP::loadCompareFile(const std::string& name) {
 void TKestrom_BMP::Porownanie1Click() {
     // The menu has already toggled the mark; setting it again changes nothing else (a
     // temperature entry or a new comparison draws the flight again).
-    if (!Porownanie1->isChecked()) {
-        flows_->hideComparison();
-    }
+    flows_->setComparisonMark(Porownanie1->isChecked());
 }
 
 // ---- Curves, labels and zoom --------------------------------------------------------------------
@@ -71,13 +58,7 @@ void TKestrom_BMP::ppp() { Chart1->refresh(); }
 
 void TKestrom_BMP::xxx(SeriesId series) {
     // The flight stays in memory; only its curve (and for an altitude curve its panel) goes.
-    Chart1->clearSeries(series);
-    if (series == SeriesId::Series3) {
-        GroupB_Por->clear(caption(Caption::File));
-    } else if (series == SeriesId::Series1) {
-        GroupB_Alt->clear(caption(Caption::Device));
-    }
-    Chart1->refresh();
+    flows_->takeCurveOff(series);
 }
 
 void TKestrom_BMP::Warto1Click() {
@@ -94,9 +75,10 @@ void TKestrom_BMP::Chart1Zoom() {
     const double span = std::trunc(Chart1->bottomMaximum()) - std::trunc(Chart1->bottomMinimum());
     // The samples the minor ticks stand for are the recorder flight's, whose labels are on the
     // axis; a comparison alone gives its own.
-    const std::uint32_t rate = state_.recorder.evaluated     ? state_.recorder.rateTimes10
-                               : state_.comparison.evaluated ? state_.comparison.record.rateTimes10
-                                                             : 0;
+    const std::uint32_t rate = state_.shown.recorder.evaluated ? state_.shown.recorder.rateTimes10
+                               : state_.shown.comparison.evaluated
+                                   ? state_.shown.comparison.record.rateTimes10
+                                   : 0;
     if (span < 100.0 && rate > 10) {
         Chart1->setBottomMinorTickCount(static_cast<int>(rate / 10 - 1));
         Chart1->setBottomMinorGridVisible(true);
@@ -111,29 +93,14 @@ void TKestrom_BMP::Chart1UndoZoom() { Chart1->setBottomMinorGridVisible(false); 
 // ---- Temperature re-entry -----------------------------------------------------------------------
 
 void TKestrom_BMP::E_TempGlKeyPress() {
-    FlightRecord& rec = state_.recorder;
-    const TemperatureEntry entry = enterRecorderTemperature(
-        rec, GroupB_Alt->temperatureField().text().toStdString(), state_.config.accelView != 0);
-    if (entry == TemperatureEntry::Refused) {
+    if (!flows_->enterRecorderTemperature(GroupB_Alt->temperatureField().text().toStdString())) {
         prompts_.showMessage(Message::WrongTemperature, Message::ProblemCaption, Buttons::Ok);
-        return;
     }
-    if (entry != TemperatureEntry::Evaluated) {
-        return;
-    }
-    flows_->redrawRecorderFlight();
 }
 
 void TKestrom_BMP::E_TempPorKeyPress() {
-    CompareFlight& cmp = state_.comparison;
-    const TemperatureEntry entry = enterCompareTemperature(
-        cmp, GroupB_Por->temperatureField().text().toStdString(), Chart1->leftAxisRule().maximum);
-    if (entry == TemperatureEntry::Refused) {
+    if (!flows_->enterComparisonTemperature(GroupB_Por->temperatureField().text().toStdString())) {
         prompts_.showMessage(Message::WrongTemperature, Message::ProblemCaption, Buttons::Ok);
-        return;
-    }
-    if (entry == TemperatureEntry::Evaluated) {
-        flows_->redrawCompareFlight();
     }
 }
 

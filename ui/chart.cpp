@@ -303,6 +303,19 @@ QString Chart::seriesTitle(SeriesId id) const { return at(id).title; }
 
 bool Chart::inLegend(SeriesId id) const { return at(id).inLegend; }
 
+void Chart::setInLegend(SeriesId id, bool shown) {
+    Series& s = at(id);
+    if (s.inLegend == shown) {
+        return;
+    }
+    s.inLegend = shown;
+    if (shown) {
+        s.graph->addToLegend();
+    } else {
+        s.graph->removeFromLegend();
+    }
+}
+
 void Chart::setValueLabelsVisible(SeriesId id, bool visible) {
     at(id).graph->showValues = visible;
     replot(rpQueuedReplot);

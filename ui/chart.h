@@ -58,6 +58,8 @@ public:
     void setSeriesTitle(SeriesId id, const QString& title);
     QString seriesTitle(SeriesId id) const;
     bool inLegend(SeriesId id) const;
+    // Puts the series into the legend (after those already there) or takes it out.
+    void setInLegend(SeriesId id, bool shown);
 
     // Value labels painted at the visible points of the series, in its value format.
     void setValueLabelsVisible(SeriesId id, bool visible);

@@ -36,68 +36,108 @@ QString FlightFlows::caption(Caption key) const {
 
 // ---- Recorder flight -----------------------------------------------------------------------
 
-void FlightFlows::resetRecorderChart() {
-    Chart& chart = ui_.chart;
-    chart.undoZoom();
-    for (SeriesId id :
-         {SeriesId::Series1, SeriesId::Series2, SeriesId::Series4, SeriesId::Series5}) {
-        chart.clearSeries(id);
-    }
-    chart.fixLeftAxis(0.0, std::nullopt);
-    state_.recorderFilter.reset(); // its dashed curve has just gone
+ShownFlights FlightFlows::current() {
+    // The view switch and the language are kept in the configuration record.
+    state_.shown.accelView = state_.config.accelView != 0;
+    state_.shown.language = languageFromStored(state_.config.Language);
+    return std::move(state_.shown);
 }
 
-void FlightFlows::drawRecorderFlight() {
-    const FlightEvaluation& ev = state_.recorder.evaluation;
+void FlightFlows::drawShown() {
+    const ShownFlights& m = state_.shown;
     Chart& chart = ui_.chart;
-    chart.clearSeries(SeriesId::Series1);
-    chart.clearSeries(SeriesId::Series2);
-    chart.setBottomMinorGridVisible(false);
-    chart.setBottomMinorTickCount(ev.bottomMinorTicks);
-    for (const Series1Point& point : ev.series1) {
-        chart.appendPoint(SeriesId::Series1, static_cast<double>(point.value),
-                          QString::fromStdString(point.label));
+    for (int i = 0; i < kSeriesCount; ++i) {
+        chart.clearSeries(static_cast<SeriesId>(i));
     }
-    for (float value : ev.series2) {
-        chart.appendPoint(SeriesId::Series2, static_cast<double>(value));
+    // The comparison at its own times on the recorder flight's time axis.
+    const double scale = chartUnitsPerPoint(m, FlightSide::Comparison);
+    chart.setSeriesTimeScale(SeriesId::Series3, scale);
+    chart.setSeriesTimeScale(SeriesId::Series6, scale);
+    const auto labelled = [&chart](SeriesId id, const std::vector<Series1Point>& points) {
+        for (const Series1Point& point : points) {
+            chart.appendPoint(id, static_cast<double>(point.value),
+                              QString::fromStdString(point.label));
+        }
+    };
+    const auto plain = [&chart](SeriesId id, const std::vector<float>& values) {
+        for (float value : values) {
+            chart.appendPoint(id, static_cast<double>(value));
+        }
+    };
+    if (m.recorderDrawn.altitude) {
+        labelled(SeriesId::Series1, m.recorderFiltered ? m.recorderFiltered->filteredPoints
+                                                       : m.recorder.evaluation.series1);
+    }
+    if (m.recorderDrawn.dhdt) {
+        plain(SeriesId::Series2, m.recorder.evaluation.series2);
+    }
+    if (m.recorderDrawn.raw && m.recorderFiltered) {
+        plain(SeriesId::Series5, m.recorderFiltered->rawPoints);
+    }
+    if (m.compareDrawn.altitude) {
+        if (m.compareFiltered) {
+            labelled(SeriesId::Series3, m.compareFiltered->filteredPoints);
+        } else {
+            plain(SeriesId::Series3, m.comparison.evaluation.series3);
+        }
+    }
+    if (m.compareDrawn.raw && m.compareFiltered) {
+        plain(SeriesId::Series6, m.compareFiltered->rawPoints);
+    }
+    if (m.leftAxis.set) {
+        chart.fixLeftAxis(m.leftAxis.minimum, m.leftAxis.maximum);
     }
     const char separator = decimalSeparator();
-    ui_.recorder.setMaximum(QString::fromStdString(formatOneDecimal(ev.maxAltitude, separator)));
-    ui_.recorder.setMinimum(QString::fromStdString(formatOneDecimal(ev.minAltitude, separator)));
-    chart.fixLeftAxis(std::nullopt, static_cast<double>(ev.leftAxisMax));
-    // The comparison moves with the recorder flight's rate.
-    placeComparison();
+    ui_.recorder.setMaximum(withSeparator(m.recorderMaxText, separator));
+    ui_.recorder.setMinimum(withSeparator(m.recorderMinText, separator));
+    ui_.comparison.setMaximum(withSeparator(m.compareMaxText, separator));
+    ui_.comparison.setMinimum(withSeparator(m.compareMinText, separator));
+    ui_.compareMark.setChecked(m.comparisonMark);
     chart.refresh();
+    if (shownChanged) {
+        shownChanged();
+    }
+}
+
+void FlightFlows::showRecorderTicks() {
+    ui_.chart.setBottomMinorGridVisible(false);
+    ui_.chart.setBottomMinorTickCount(state_.shown.bottomMinorTicks);
+}
+
+void FlightFlows::showComparisonTicks() {
+    // Only a comparison alone on the chart sets the ticks from its own rate.
+    if (!state_.shown.recorder.evaluated) {
+        ui_.chart.setBottomMinorTickCount(state_.shown.bottomMinorTicks);
+    }
 }
 
 void FlightFlows::setAccelerationView(bool on) {
     state_.config.accelView = on ? 1 : 0;
-    Chart& chart = ui_.chart;
-    if (!on) {
-        chart.clearSeries(SeriesId::Series2);
-        return;
+    state_.shown = kestrom::setAccelView(current(), on, state_.filter);
+    if (on && state_.shown.recorder.wordCount != 0 && state_.shown.recorder.evaluated) {
+        showRecorderTicks();
     }
-    FlightRecord& rec = state_.recorder;
-    if (rec.wordCount == 0) {
-        return;
-    }
-    chart.fixLeftAxis(0.0, std::nullopt);
-    if (evaluateRecord(rec, true)) {
-        redrawRecorderFlight();
-    } else {
-        chart.clearSeries(SeriesId::Series1);
-        chart.clearSeries(SeriesId::Series2);
-    }
+    drawShown();
 }
 
-void FlightFlows::redrawRecorderFlight() {
-    ui_.chart.fixLeftAxis(0.0, std::nullopt);
-    drawRecorderFlight();
-    if (state_.recorderFilter) {
-        drawRecorderFiltered(*state_.recorderFilter);
+bool FlightFlows::enterRecorderTemperature(const std::string& text) {
+    TemperatureResult result = recorderTemperatureEntered(current(), text, state_.filter);
+    state_.shown = std::move(result.model);
+    if (result.entry == TemperatureEntry::Evaluated) {
+        showRecorderTicks();
+        drawShown();
     }
-    coverShownCurves();
-    ui_.chart.refresh();
+    return result.entry != TemperatureEntry::Refused;
+}
+
+bool FlightFlows::enterComparisonTemperature(const std::string& text) {
+    TemperatureResult result = comparisonTemperatureEntered(current(), text, state_.filter);
+    state_.shown = std::move(result.model);
+    if (result.entry == TemperatureEntry::Evaluated) {
+        showComparisonTicks();
+        drawShown();
+    }
+    return result.entry != TemperatureEntry::Refused;
 }
 
 bool FlightFlows::download() {
@@ -110,10 +150,9 @@ bool FlightFlows::download() {
         ui_.busy.repaint();
     };
     view.transferStarting = [this] {
-        resetRecorderChart();
-        ui_.recorder.setMaximum(QStringLiteral("   "));
-        ui_.recorder.setMinimum(QStringLiteral("   "));
-        ui_.chart.refresh();
+        ui_.chart.undoZoom();
+        state_.shown = startDownload(current());
+        drawShown();
     };
     view.showProgress = [this](const std::string& text) {
         ui_.progress.setText(QString::fromStdString(text));
@@ -132,21 +171,18 @@ bool FlightFlows::download() {
     if (result.outcome != DownloadOutcome::Ok && result.outcome != DownloadOutcome::NoFlight) {
         return false;
     }
-    FlightRecord& rec = state_.recorder;
-    setFlightImage(rec, FlightImage(std::move(result.image)));
-    rec.flightBytes = result.flightBytes;
-    if (result.outcome == DownloadOutcome::NoFlight) {
-        rec.wordCount = 0;
-        return false;
+    const bool delivered = result.outcome == DownloadOutcome::Ok;
+    state_.shown = showDownloaded(current(), FlightImage(std::move(result.image)),
+                                  result.flightBytes, delivered);
+    if (state_.shown.recorder.evaluated) {
+        showRecorderTicks();
+        drawShown();
     }
-    if (evaluateRecord(rec, state_.config.accelView != 0)) {
-        drawRecorderFlight();
-    }
-    return true;
+    return delivered;
 }
 
 void FlightFlows::save() {
-    const FlightRecord& rec = state_.recorder;
+    const FlightRecord& rec = state_.shown.recorder;
     if (rec.flightBytes == 0) {
         prompts_.showMessage(Message::NoData, Message::ProblemCaption, Buttons::Ok);
         return;
@@ -186,15 +222,14 @@ bool FlightFlows::loadRecorder(const std::string& name) {
         return false; // nothing of the panel or the chart has changed
     }
     ui_.recorder.setTitle(baseName(name));
-    resetRecorderChart();
-    FlightRecord& rec = state_.recorder;
-    setFlightImage(rec, std::move(*read));
+    ui_.chart.undoZoom();
+    state_.shown = kestrom::loadRecorder(current(), std::move(*read));
+    const FlightRecord& rec = state_.shown.recorder;
     ui_.recorder.showHeader(rec.header, state_.samplingList);
-    if (evaluateRecord(rec, state_.config.accelView != 0)) {
-        drawRecorderFlight();
-    } else {
-        ui_.chart.refresh();
+    if (rec.evaluated) {
+        showRecorderTicks();
     }
+    drawShown();
     // Shown as loaded all the same; the warning comes with the curve already there.
     if (calibrationImpossible(rec.image)) {
         prompts_.showMessage(Message::NotAFlight, Message::ProblemCaption, Buttons::Ok);
@@ -204,162 +239,72 @@ bool FlightFlows::loadRecorder(const std::string& name) {
 
 // ---- Filtering ----------------------------------------------------------------------------------
 
-bool FlightFlows::drawRecorderFiltered(const FilterParams& params) {
-    FlightRecord& rec = state_.recorder;
-    if (!rec.evaluated) {
-        return false; // nothing evaluated: no curve to filter
-    }
-    const std::optional<FilterPlot> plot = filterRecorderFlight(
-        state_.filter, rec.evaluation.altitudeCm, params, rec.wordCount, rec.rateTimes10);
-    if (!plot) {
+bool FlightFlows::filterRecorder(const FilterParams& params) {
+    state_.shown = kestrom::filterRecorder(current(), params, state_.filter);
+    if (!state_.shown.recorderFiltered || state_.shown.recorderFilter != params) {
         return false;
     }
-    Chart& chart = ui_.chart;
-    chart.clearSeries(SeriesId::Series1);
-    chart.clearSeries(SeriesId::Series5);
-    for (const Series1Point& point : plot->filteredPoints) {
-        chart.appendPoint(SeriesId::Series1, static_cast<double>(point.value),
-                          QString::fromStdString(point.label));
-    }
-    for (float value : plot->rawPoints) {
-        chart.appendPoint(SeriesId::Series5, static_cast<double>(value));
-    }
-    const char separator = decimalSeparator();
-    ui_.recorder.setMaximum(QString::fromStdString(centimetresText(plot->maxCm, separator)));
-    ui_.recorder.setMinimum(QString::fromStdString(centimetresText(plot->minCm, separator)));
-    chart.refresh();
+    drawShown();
     return true;
 }
 
-bool FlightFlows::drawCompareFiltered(const FilterParams& params) {
-    CompareFlight& cmp = state_.comparison;
-    if (!cmp.evaluated) {
+bool FlightFlows::filterComparison(const FilterParams& params) {
+    state_.shown = kestrom::filterComparison(current(), params, state_.filter);
+    if (!state_.shown.compareFiltered || state_.shown.compareFilter != params) {
         return false;
     }
-    const std::optional<FilterPlot> plot = filterCompareFlight(
-        state_.filter, cmp.evaluation.compareAltitudeCm, params, cmp.compareSampleBytes);
-    if (!plot) {
-        return false;
-    }
-    placeComparison();
-    Chart& chart = ui_.chart;
-    chart.clearSeries(SeriesId::Series3);
-    chart.clearSeries(SeriesId::Series6);
-    for (float value : plot->rawPoints) {
-        chart.appendPoint(SeriesId::Series6, static_cast<double>(value));
-    }
-    for (const Series1Point& point : plot->filteredPoints) {
-        chart.appendPoint(SeriesId::Series3, static_cast<double>(point.value));
-    }
-    const char separator = decimalSeparator();
-    ui_.comparison.setMaximum(QString::fromStdString(centimetresText(plot->maxCm, separator)));
-    ui_.comparison.setMinimum(QString::fromStdString(centimetresText(plot->minCm, separator)));
-    chart.refresh();
+    drawShown();
     return true;
-}
-
-void FlightFlows::placeComparison() {
-    // Point j of the comparison lies at j x recorder rate / comparison rate on the recorder
-    // flight's axis, so equal times line up; alone on the chart it keeps its own points.
-    const std::uint32_t recorderRate = state_.recorder.evaluated ? state_.recorder.rateTimes10 : 0;
-    const std::uint32_t compareRate = state_.comparison.record.rateTimes10;
-    const double scale = recorderRate > 0 && compareRate > 0
-                             ? static_cast<double>(recorderRate) / static_cast<double>(compareRate)
-                             : 1.0;
-    ui_.chart.setSeriesTimeScale(SeriesId::Series3, scale);
-    ui_.chart.setSeriesTimeScale(SeriesId::Series6, scale);
-}
-
-void FlightFlows::coverShownCurves() {
-    Chart& chart = ui_.chart;
-    double top = 0.0;
-    for (SeriesId id :
-         {SeriesId::Series1, SeriesId::Series3, SeriesId::Series5, SeriesId::Series6}) {
-        for (int i = 0; i < chart.pointCount(id); ++i) {
-            top = std::max(top, chart.pointValue(id, i));
-        }
-    }
-    AxisRule& left = chart.leftAxisRule();
-    if (top > left.maximum) {
-        // The same head room as the evaluation leaves above its own maximum.
-        left.maximum = static_cast<double>(leftAxisMaximum(static_cast<float>(top)));
-    }
 }
 
 // ---- Comparison ---------------------------------------------------------------------------------
-
-void FlightFlows::drawCompareFlight() {
-    const CompareFlight& cmp = state_.comparison;
-    const CompareEvaluation& ev = cmp.evaluation;
-    Chart& chart = ui_.chart;
-    placeComparison();
-    chart.clearSeries(SeriesId::Series3);
-    chart.fixLeftAxis(std::nullopt, ev.leftAxisMax);
-    // The minor ticks mark the samples between the recorder flight's second labels; only a
-    // comparison alone on the chart sets them from its own rate.
-    if (!state_.recorder.evaluated) {
-        chart.setBottomMinorTickCount(ev.bottomMinorTicks);
-    }
-    for (float value : ev.series3) {
-        chart.appendPoint(SeriesId::Series3, static_cast<double>(value));
-    }
-    // A field is written only when the evaluation found a maximum or minimum for it.
-    if (ev.maxText) {
-        ui_.comparison.setMaximum(withSeparator(*ev.maxText, decimalSeparator()));
-    }
-    if (ev.minText) {
-        ui_.comparison.setMinimum(withSeparator(*ev.minText, decimalSeparator()));
-    }
-    chart.refresh();
-}
 
 bool FlightFlows::loadComparison(const std::string& name) {
     std::optional<FlightImage> read = readFlightFile(name);
     if (!read) {
         return false; // nothing of the comparison, its panel or the chart has changed
     }
-    CompareFlight& cmp = state_.comparison;
-    const Status loaded = loadCompareFlight(cmp, read->bytes(), ui_.chart.leftAxisRule().maximum);
-    if (!loaded) {
+    CompareLoad loaded = kestrom::loadComparison(current(), read->bytes());
+    state_.shown = std::move(loaded.model);
+    if (!loaded.status) {
         prompts_.showMessage(Message::FileTooShort, Message::ProblemCaption, Buttons::Ok);
         return false;
     }
-    // Nothing of an earlier comparison's filtering belongs to this flight.
-    state_.compareFilter.reset();
-    ui_.chart.clearSeries(SeriesId::Series6);
+    const CompareFlight& cmp = state_.shown.comparison;
     ui_.comparison.setTitle(baseName(name));
-    ui_.compareMark.setChecked(true);
     ui_.comparison.showHeader(cmp.record.header, state_.samplingList);
     if (cmp.evaluated) {
-        drawCompareFlight();
-    } else {
-        // Too short to evaluate: no curve of an earlier comparison stays under this file's name.
-        ui_.chart.clearSeries(SeriesId::Series3);
-        ui_.chart.refresh();
+        showComparisonTicks();
     }
+    drawShown();
     if (calibrationImpossible(cmp.record.image)) {
         prompts_.showMessage(Message::NotAFlight, Message::ProblemCaption, Buttons::Ok);
     }
     return true;
 }
 
-void FlightFlows::redrawCompareFlight() {
-    // A comparison drawn again is shown, whatever took it off before.
-    ui_.compareMark.setChecked(true);
-    drawCompareFlight();
-    if (state_.compareFilter) {
-        drawCompareFiltered(*state_.compareFilter);
+void FlightFlows::setComparisonMark(bool checked) {
+    state_.shown = kestrom::setComparisonMark(current(), checked);
+    if (!checked) {
+        ui_.comparison.clear(caption(Caption::File));
     }
-    coverShownCurves();
-    ui_.chart.refresh();
+    drawShown();
 }
 
-void FlightFlows::hideComparison() {
-    Chart& chart = ui_.chart;
-    ui_.comparison.clear(caption(Caption::File));
-    chart.clearSeries(SeriesId::Series3);
-    chart.clearSeries(SeriesId::Series6);
-    chart.refresh();
+void FlightFlows::takeCurveOff(SeriesId series) {
+    static constexpr std::optional<ShownCurve> kCurves[kSeriesCount] = {
+        ShownCurve::RecorderAltitude, ShownCurve::RecorderDhdt,
+        ShownCurve::CompareAltitude,  std::nullopt,
+        ShownCurve::RecorderRaw,      ShownCurve::CompareRaw};
+    if (const std::optional<ShownCurve> curve = kCurves[static_cast<std::size_t>(series)]) {
+        state_.shown = kestrom::takeCurveOff(current(), *curve);
+    }
+    if (series == SeriesId::Series3) {
+        ui_.comparison.clear(caption(Caption::File));
+    } else if (series == SeriesId::Series1) {
+        ui_.recorder.clear(caption(Caption::Device));
+    }
+    drawShown();
 }
 
 } // namespace kestrom::ui

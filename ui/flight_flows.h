@@ -5,12 +5,14 @@
 // handlers; it keeps no state of its own beyond what the window hands it.
 
 #include "analysis/filter.h"
+#include "analysis/shown_flights.h"
 #include "core/prompts.h"
 #include "core/texts.h"
 #include "flight/flight_image.h"
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -24,6 +26,7 @@ class DeviceLink;
 namespace kestrom::ui {
 
 class Chart;
+enum class SeriesId;
 class FlightPanel;
 struct WindowState;
 
@@ -50,37 +53,35 @@ public:
     bool loadRecorder(const std::string& name);
     bool loadComparison(const std::string& name);
 
-    // The chart reset before a new recorder flight: undo zoom, clear Series1, 2, 4, 5, left axis
-    // from 0 with an automatic minimum.
-    void resetRecorderChart();
-    // Clears the recorder curves and draws the recorder flight's evaluation with its extremes.
-    void drawRecorderFlight();
-    // Draws the comparison's evaluation; a panel field only when the evaluation found its value.
-    void drawCompareFlight();
-    // The Filter buttons' drawing: filters the flight's current evaluation with these
-    // parameters and shows the filtered curve solid, the raw one dashed and the filtered
-    // extremes. False (nothing changed) for a flight too short to filter.
-    bool drawRecorderFiltered(const FilterParams& params);
-    bool drawCompareFiltered(const FilterParams& params);
+    // The Filter buttons: the flight's current evaluation filtered with these parameters, drawn
+    // solid over the raw curve dashed, with the filtered extremes. False (nothing changed) for a
+    // flight too short to filter.
+    bool filterRecorder(const FilterParams& params);
+    bool filterComparison(const FilterParams& params);
     // Turns the dh/dt curve on (the recorder flight evaluated again with it) or off.
     void setAccelerationView(bool on);
-    // Draws a flight's new evaluation so that nothing of the old one stays: a flight its Filter
-    // button filtered is filtered again with the same parameters, and the left axis covers
-    // every curve shown. Drawing the comparison sets its menu mark.
-    void redrawRecorderFlight();
-    void redrawCompareFlight();
-    // The comparison's menu mark taken off: its panel emptied and its curves, the dashed one
-    // too, off the chart. The flight stays kept for a later temperature entry.
-    void hideComparison();
-    // Raises the left axis' maximum so that no curve shown on it is cut off.
-    void coverShownCurves();
+    // Enter in a temperature field; false when the text is not a temperature (nothing changed).
+    bool enterRecorderTemperature(const std::string& text);
+    bool enterComparisonTemperature(const std::string& text);
+    // The comparison's menu mark set or taken off: off empties its panel and takes its curves,
+    // the dashed one too, off the chart. The flight stays kept for a later temperature entry.
+    void setComparisonMark(bool checked);
+    // A click on a curve takes it off the chart; an altitude curve empties its panel too.
+    void takeCurveOff(SeriesId series);
+    // Draws state.shown on the chart and the panels' extremes, and tells whoever listens.
+    void drawShown();
+    // Called after every drawing of a new state.
+    std::function<void()> shownChanged;
 
 private:
     // Reads a measurement file; a failure is shown (too short, or the error naming the file) and
     // gives nothing.
     std::optional<FlightImage> readFlightFile(const std::string& name);
-    // Puts the comparison's points at its own times on the recorder flight's time axis.
-    void placeComparison();
+    // The shown flights to hand to an action, with the settings it depends on brought in.
+    ShownFlights current();
+    // The chart's minor ticks of the time axis as the flight just drawn sets them.
+    void showRecorderTicks();
+    void showComparisonTicks();
     QString caption(Caption key) const;
 
     WindowState& state_;

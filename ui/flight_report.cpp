@@ -73,38 +73,51 @@ QString FlightReport::headingLine(const QString& label, const QString& value) co
 
 void FlightReport::addFlight(const QString& name, const FlightRecord& record,
                              const FilterPlot* filtered) {
+    FlightPage page = recorderPage(record, std::nullopt);
+    if (record.evaluated && filtered != nullptr) {
+        page.filtered = *filtered;
+        page.altitude = filtered->filteredPoints;
+        page.raw = filtered->rawPoints;
+    }
+    addPage(name, page);
+}
+
+void FlightReport::addPage(const QString& name, const FlightPage& page) {
     if (!painter_->isActive()) {
         return;
     }
     startPage();
-    const FlightEvaluation& ev = record.evaluation;
+    const FlightRecord& record = page.record;
+    const FilterPlot* filtered = page.filtered ? &*page.filtered : nullptr;
     Chart& chart = *chart_;
-    for (SeriesId id : {SeriesId::Series1, SeriesId::Series2, SeriesId::Series5}) {
-        chart.clearSeries(id);
+    for (int i = 0; i < kSeriesCount; ++i) {
+        chart.clearSeries(static_cast<SeriesId>(i));
     }
-    if (record.evaluated) {
-        if (filtered != nullptr) {
-            for (const Series1Point& point : filtered->filteredPoints) {
-                chart.appendPoint(SeriesId::Series1, static_cast<double>(point.value),
-                                  QString::fromStdString(point.label));
-            }
-            for (float value : filtered->rawPoints) {
-                chart.appendPoint(SeriesId::Series5, static_cast<double>(value));
-            }
-        } else {
-            for (const Series1Point& point : ev.series1) {
-                chart.appendPoint(SeriesId::Series1, static_cast<double>(point.value),
-                                  QString::fromStdString(point.label));
-            }
-        }
-        for (float value : ev.series2) {
-            chart.appendPoint(SeriesId::Series2, static_cast<double>(value));
-        }
+    for (const Series1Point& point : page.altitude) {
+        chart.appendPoint(SeriesId::Series1, static_cast<double>(point.value),
+                          QString::fromStdString(point.label));
     }
-    // The window's axis rules for a recorder flight.
+    for (float value : page.raw) {
+        chart.appendPoint(SeriesId::Series5, static_cast<double>(value));
+    }
+    for (float value : page.dhdt) {
+        chart.appendPoint(SeriesId::Series2, static_cast<double>(value));
+    }
+    // The legend names the curves on this page only.
+    for (int i = 0; i < kSeriesCount; ++i) {
+        chart.setInLegend(static_cast<SeriesId>(i), false);
+    }
+    chart.setInLegend(SeriesId::Series1, !page.altitude.empty());
+    chart.setInLegend(SeriesId::Series2, !page.dhdt.empty());
+    chart.setInLegend(SeriesId::Series5, !page.raw.empty());
+    chart.setSeriesTitle(
+        SeriesId::Series1,
+        qs(captionText(page.side == FlightSide::Recorder ? Caption::Altitude : Caption::Compare,
+                       language_)));
+    // The window's axis rules for a flight.
     chart.setBottomMinorGridVisible(false);
-    chart.setBottomMinorTickCount(record.evaluated ? ev.bottomMinorTicks : 0);
-    chart.fixLeftAxis(0.0, record.evaluated ? static_cast<double>(ev.leftAxisMax) : 10.0);
+    chart.setBottomMinorTickCount(page.bottomMinorTicks);
+    chart.fixLeftAxis(0.0, page.leftAxisMax);
 
     // The printout's heading, with the file name where the window shows where the flight came
     // from; the filter's extremes on the line the printout leaves empty.
@@ -112,17 +125,13 @@ void FlightReport::addFlight(const QString& name, const FlightRecord& record,
     const QString four(4, QLatin1Char(' '));
     // Numbers with the user's decimal sign, as the panels and the printout show them.
     const char separator = decimalSeparator();
-    const QString maxText =
-        record.evaluated ? QString::fromStdString(formatOneDecimal(ev.maxAltitude, separator))
-                         : "-";
-    const QString minText =
-        record.evaluated ? QString::fromStdString(formatOneDecimal(ev.minAltitude, separator))
-                         : "-";
     const auto withSign = [separator](const std::string& text) {
         QString shown = QString::fromStdString(text);
         shown.replace(QLatin1Char('.'), QLatin1Char(separator));
         return shown;
     };
+    const QString maxText = withSign(page.maxText);
+    const QString minText = withSign(page.minText);
     // The temperature the curve was computed with, which may hold tenths the file's text lacks.
     const float tempC = record.groundTemp;
     const QString tempText =
@@ -141,7 +150,7 @@ void FlightReport::addFlight(const QString& name, const FlightRecord& record,
     // line would go.
     const QString line2 = calibrationImpossible(record.image)
                               ? eight + qs(messageText(Message::NotAFlight, language_))
-                          : !record.evaluated ? eight + qs(messageText(Message::NoData, language_))
+                          : !page.evaluated ? eight + qs(messageText(Message::NoData, language_))
                           : filtered == nullptr
                               ? QStringLiteral(" ")
                               : eight + qs(text(Text::FilterLabel, language_)) +
@@ -156,9 +165,9 @@ void FlightReport::addFlight(const QString& name, const FlightRecord& record,
     chart.setTitleLines({line1, line2, line3});
     chart.refresh(); // applies the axis rules and lays out the marks
 
-    const QRectF page = device_.pageLayout().paintRectPixels(device_.logicalDpiX());
+    const QRectF paper = device_.pageLayout().paintRectPixels(device_.logicalDpiX());
     painter_->save();
-    painter_->scale(page.width() / chart.width(), page.height() / chart.height());
+    painter_->scale(paper.width() / chart.width(), paper.height() / chart.height());
     chart.toPainter(painter_.get(), chart.width(), chart.height());
     painter_->restore();
 }
@@ -194,10 +203,7 @@ bool addFlightPage(FlightReport& report, const std::string& path,
         report.addError(name, QString::fromStdString(loaded.status.error));
         return false;
     }
-    const FlightRecord& record = *loaded.value;
-    const std::optional<FilterPlot> plot =
-        filter ? filterRecorderFlight(record, *filter) : std::nullopt;
-    report.addFlight(name, record, plot ? &*plot : nullptr);
+    report.addPage(name, recorderPage(*loaded.value, filter));
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "analysis/filter.h"
 #include "analysis/filter_plot.h"
+#include "analysis/shown_flights.h"
 #include "core/status.h"
 #include "core/texts.h"
 #include "flight/flight_record.h"
@@ -44,6 +45,8 @@ public:
     // filtered is given) and the dh/dt curve when the record has one. A record that was not
     // evaluated gets a page with its heading and an empty chart.
     void addFlight(const QString& name, const FlightRecord& record, const FilterPlot* filtered);
+    // A page drawn as page says, the legend naming only the curves on it.
+    void addPage(const QString& name, const FlightPage& page);
 
     // A page that says name could not be reported and why.
     void addError(const QString& name, const QString& reason);

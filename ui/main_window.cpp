@@ -41,12 +41,15 @@ TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, WindowConfig config
     state_.config = config.record;
     state_.configPath = std::move(config.path);
     state_.configKept = config.kept;
+    state_.shown.accelView = state_.config.accelView != 0;
+    state_.shown.language = languageFromStored(state_.config.Language);
     buildControls();
     buildMenu();
     flows_ =
         std::make_unique<FlightFlows>(state_, link_, prompts_,
                                       FlightFlows::Controls{*Chart1, *GroupB_Alt, *GroupB_Por,
                                                             *E_PobDan, *ECzekaj, *Porownanie1});
+    flows_->shownChanged = [this] { emit shownChanged(); };
     connectHandlers();
     connectAnalysisActions();
     openDocument_ = [](const QString& path) {
@@ -63,7 +66,7 @@ TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, WindowConfig config
                            "\n" + config.error);
     }
     Chart1->clearSeries(SeriesId::Series1);
-    state_.recorder.groundTemp = 20.0f;
+    state_.shown.recorder.groundTemp = 20.0f;
     resize(1300, 834);
 }
 
@@ -322,6 +325,7 @@ void TKestrom_BMP::closeEvent(QCloseEvent* event) {
 
 void TKestrom_BMP::switchLanguage(Language language) {
     state_.config.Language = storedLanguage(language);
+    state_.shown = setLanguage(std::move(state_.shown), language);
     ApplyLanguage();
     saveConfiguration();
 }

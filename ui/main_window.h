@@ -7,6 +7,7 @@
 
 #include "analysis/compare_flight.h"
 #include "analysis/filter.h"
+#include "analysis/shown_flights.h"
 #include "core/prompts.h"
 #include "core/texts.h"
 #include "device/link.h"
@@ -55,14 +56,10 @@ struct WindowConfig {
 struct WindowState {
     ConfigRecord config;
     std::string configPath;
-    bool configKept = false;  // the file could not be read: it is never written in this run
-    FlightRecord recorder;    // downloaded or loaded flight, left panel, Series1/Series2
-    CompareFlight comparison; // comparison flight with its own image, right panel, Series3
-    FilterWork filter;        // working curves of the two Filter buttons
-    // The parameters each flight was last filtered with by its Filter button; a temperature
-    // entry filters the new evaluation again with them. Cleared when a new flight is shown.
-    std::optional<FilterParams> recorderFilter;
-    std::optional<FilterParams> compareFilter;
+    bool configKept = false; // the file could not be read: it is never written in this run
+    // The two flights and everything the chart, the panels and the reports show of them.
+    ShownFlights shown;
+    FilterWork filter; // working curves of the two Filter buttons
     // What the settings dialog's sampling list reads now; the panels show its items.
     SamplingList samplingList = SamplingList::DesignItems;
 };
@@ -144,6 +141,8 @@ signals:
     void flightDownloaded();
     // Every caption is now in the current language.
     void languageApplied();
+    // The chart and the panels have drawn a new state of state().shown.
+    void shownChanged();
 
 public slots:
     // Recorder and disk (download, zeroing, save, load).

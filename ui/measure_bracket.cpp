@@ -12,7 +12,16 @@ namespace kestrom::ui {
 namespace {
 
 // The curves a bracket can lie on: both are drawn against the left (altitude) axis.
-constexpr SeriesId kCurves[] = {SeriesId::Series1, SeriesId::Series3};
+constexpr FlightSide kSides[] = {FlightSide::Recorder, FlightSide::Comparison};
+
+SeriesId seriesOf(FlightSide side) {
+    return side == FlightSide::Recorder ? SeriesId::Series1 : SeriesId::Series3;
+}
+
+ShownCurve altitudeOf(FlightSide side) {
+    return side == FlightSide::Recorder ? ShownCurve::RecorderAltitude
+                                        : ShownCurve::CompareAltitude;
+}
 
 // The user's regional decimal separator, whatever the language, as in the panels.
 QString number(double value, int decimals) {
@@ -30,9 +39,8 @@ QString measurementText(const CurveMeasurement& m, Language language) {
         .arg(dt, number(m.deltaMetres, 1), qs(text(Text::MeanVerticalSpeed, language)), speed);
 }
 
-MeasureBracket::MeasureBracket(Chart& chart, std::function<std::uint32_t(SeriesId)> rateOf,
-                               std::function<Language()> language)
-    : QObject(&chart), chart_(chart), rateOf_(std::move(rateOf)), language_(std::move(language)) {
+MeasureBracket::MeasureBracket(Chart& chart, std::function<ShownFlights&()> shown)
+    : QObject(&chart), chart_(chart), shown_(std::move(shown)) {
     // Esc reaches the chart once a press has given it the focus.
     if (chart_.focusPolicy() == Qt::NoFocus) {
         chart_.setFocusPolicy(Qt::ClickFocus);
@@ -42,22 +50,33 @@ MeasureBracket::MeasureBracket(Chart& chart, std::function<std::uint32_t(SeriesI
 
 MeasureBracket::~MeasureBracket() = default;
 
+std::optional<CurveMeasurement> MeasureBracket::measurement() const {
+    return measuredSelection(shown_());
+}
+
+SeriesId MeasureBracket::curve() const {
+    const ShownFlights& m = shown_();
+    return seriesOf(m.selection ? m.selection->side : FlightSide::Recorder);
+}
+
 std::optional<MeasureBracket::Pick> MeasureBracket::pick(QPointF pos,
-                                                         std::optional<SeriesId> only) const {
+                                                         std::optional<FlightSide> only) const {
+    const ShownFlights& m = shown_();
     std::optional<Pick> best;
     double bestDistance = 0.0;
-    for (SeriesId id : kCurves) {
-        const int count = chart_.pointCount(id);
-        if ((only && *only != id) || count == 0) {
+    for (FlightSide side : kSides) {
+        if (only && *only != side) {
             continue;
         }
-        QCPGraph* graph = chart_.graph(static_cast<int>(id));
-        const double key = graph->keyAxis()->pixelToCoord(pos.x());
-        const int index = std::clamp(static_cast<int>(std::lround(key)), 0, count - 1);
-        const double y = graph->valueAxis()->coordToPixel(chart_.pointValue(id, index));
-        const double distance = std::abs(y - pos.y());
+        const double key = chart_.xAxis->pixelToCoord(pos.x());
+        const std::optional<std::size_t> index = nearestPoint(m, side, key);
+        if (!index) {
+            continue;
+        }
+        const double value = curveMetres(m, altitudeOf(side))[*index];
+        const double distance = std::abs(chart_.yAxis->coordToPixel(value) - pos.y());
         if (!best || distance < bestDistance) {
-            best = Pick{id, index};
+            best = Pick{side, *index};
             bestDistance = distance;
         }
     }
@@ -65,24 +84,29 @@ std::optional<MeasureBracket::Pick> MeasureBracket::pick(QPointF pos,
 }
 
 bool MeasureBracket::measure(SeriesId curve, int a, int b) {
-    const int count = chart_.pointCount(curve);
-    if ((curve != SeriesId::Series1 && curve != SeriesId::Series3) || a < 0 || b < 0 ||
-        a >= count || b >= count) {
-        clear();
-        return false;
+    ShownFlights& m = shown_();
+    if ((curve != SeriesId::Series1 && curve != SeriesId::Series3) || a < 0 || b < 0) {
+        m = clearSelection(std::move(m));
+    } else {
+        m = selectPoints(std::move(m),
+                         curve == SeriesId::Series1 ? FlightSide::Recorder : FlightSide::Comparison,
+                         static_cast<std::size_t>(a), static_cast<std::size_t>(b));
     }
-    std::vector<double> values(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        values[static_cast<std::size_t>(i)] = chart_.pointValue(curve, i);
+    update();
+    return isShown();
+}
+
+void MeasureBracket::update() {
+    const ShownFlights& m = shown_();
+    const std::optional<CurveMeasurement> measured = measuredSelection(m);
+    if (!measured) {
+        if (bracket_ != nullptr) {
+            removeItems();
+            chart_.replot(QCustomPlot::rpQueuedReplot);
+        }
+        return;
     }
-    measurement_ = measureCurve(values, rateOf_(curve), static_cast<std::size_t>(a),
-                                static_cast<std::size_t>(b));
-    curve_ = curve;
-    if (!measurement_) {
-        clear();
-        return false;
-    }
-    QCPGraph* graph = chart_.graph(static_cast<int>(curve));
+    QCPGraph* graph = chart_.graph(static_cast<int>(seriesOf(m.selection->side)));
     if (bracket_ == nullptr) {
         bracket_ = new QCPItemBracket(&chart_);
         bracket_->setPen(QPen(Qt::black, 1.5));
@@ -104,29 +128,25 @@ bool MeasureBracket::measure(SeriesId curve, int a, int b) {
             mark->setBrush(Qt::white);
         }
     }
-    // The bracket opens upwards from the earlier point to the later, whichever way it was drawn.
-    const auto& m = *measurement_;
+    // Each point at its own time on the chart's time axis. The bracket opens upwards from the
+    // earlier point to the later, whichever way it was drawn.
+    const double unitsPerPoint = chartUnitsPerPoint(m, m.selection->side);
+    const double fromKey = static_cast<double>(measured->fromIndex) * unitsPerPoint;
+    const double toKey = static_cast<double>(measured->toIndex) * unitsPerPoint;
     for (QCPItemPosition* p : {bracket_->left, bracket_->right}) {
         p->setAxes(graph->keyAxis(), graph->valueAxis());
     }
-    bracket_->left->setCoords(static_cast<double>(m.toIndex), m.toMetres);
-    bracket_->right->setCoords(static_cast<double>(m.fromIndex), m.fromMetres);
+    bracket_->left->setCoords(toKey, measured->toMetres);
+    bracket_->right->setCoords(fromKey, measured->fromMetres);
     marks_[0]->setGraph(graph);
-    marks_[0]->setGraphKey(static_cast<double>(m.fromIndex));
+    marks_[0]->setGraphKey(fromKey);
     marks_[1]->setGraph(graph);
-    marks_[1]->setGraphKey(static_cast<double>(m.toIndex));
-    retranslate();
-    return true;
+    marks_[1]->setGraphKey(toKey);
+    label_->setText(measurementText(*measured, m.language));
+    chart_.replot(QCustomPlot::rpQueuedReplot);
 }
 
 QString MeasureBracket::text() const { return label_ != nullptr ? label_->text() : QString(); }
-
-void MeasureBracket::retranslate() {
-    if (measurement_ && label_ != nullptr) {
-        label_->setText(measurementText(*measurement_, language_()));
-        chart_.replot(QCustomPlot::rpQueuedReplot);
-    }
-}
 
 void MeasureBracket::removeItems() {
     for (QCPAbstractItem* item :
@@ -143,12 +163,9 @@ void MeasureBracket::removeItems() {
 
 void MeasureBracket::clear() {
     dragStart_.reset();
-    const bool shown = measurement_.has_value() || bracket_ != nullptr;
-    measurement_.reset();
-    if (shown) {
-        removeItems();
-        chart_.replot(QCustomPlot::rpQueuedReplot);
-    }
+    ShownFlights& m = shown_();
+    m = clearSelection(std::move(m));
+    update();
 }
 
 bool MeasureBracket::eventFilter(QObject* watched, QEvent* event) {
@@ -169,7 +186,9 @@ bool MeasureBracket::eventFilter(QObject* watched, QEvent* event) {
         chart_.setFocus(Qt::MouseFocusReason);
         dragStart_ = pick(mouse->position(), std::nullopt);
         if (dragStart_) {
-            measure(dragStart_->curve, dragStart_->index, dragStart_->index);
+            shown_() = selectPoints(std::move(shown_()), dragStart_->side, dragStart_->index,
+                                    dragStart_->index);
+            update();
         }
         return true;
     }
@@ -180,13 +199,14 @@ bool MeasureBracket::eventFilter(QObject* watched, QEvent* event) {
         }
         auto* mouse = static_cast<QMouseEvent*>(event);
         const Pick start = *dragStart_;
-        if (const auto end = pick(mouse->position(), start.curve)) {
-            measure(start.curve, start.index, end->index);
+        if (const auto end = pick(mouse->position(), start.side)) {
+            shown_() = selectPoints(std::move(shown_()), start.side, start.index, end->index);
+            update();
         }
         if (event->type() == QEvent::MouseButtonRelease) {
             dragStart_.reset();
         } else {
-            dragStart_ = start; // measure() keeps the drag going
+            dragStart_ = start; // the drag goes on
         }
         return true;
     }

@@ -5,6 +5,7 @@
 // a click without Shift takes the bracket away.
 
 #include "analysis/curve_measure.h"
+#include "analysis/shown_flights.h"
 #include "core/texts.h"
 #include "ui/chart.h"
 
@@ -25,41 +26,39 @@ namespace kestrom::ui {
 class MeasureBracket : public QObject {
     Q_OBJECT
 public:
-    // `rateOf` gives rateTimes10 of the flight drawn as Series1 or Series3; `language` the
-    // language of the bracket's text. The chart must outlive the bracket.
-    MeasureBracket(Chart& chart, std::function<std::uint32_t(SeriesId)> rateOf,
-                   std::function<Language()> language);
+    // `shown` gives the window's shown flights, where the selection is kept; the chart draws
+    // them. The chart must outlive the bracket.
+    MeasureBracket(Chart& chart, std::function<ShownFlights&()> shown);
     ~MeasureBracket() override;
 
     // Measures between points a and b of Series1 or Series3 and shows the bracket; false (and
     // nothing shown) when either point is not on that curve.
     bool measure(SeriesId curve, int a, int b);
     void clear();
-    bool isShown() const { return measurement_.has_value(); }
-    const std::optional<CurveMeasurement>& measurement() const { return measurement_; }
-    SeriesId curve() const { return curve_; }
+    bool isShown() const { return measurement().has_value(); }
+    std::optional<CurveMeasurement> measurement() const;
+    SeriesId curve() const;
     // The bracket's text as drawn.
     QString text() const;
-    // Puts the text into the current language.
-    void retranslate();
+    // Draws the selection of the shown flights as it is now: on its curve as drawn, with its
+    // numbers recomputed, in the current language; nothing when there is none.
+    void update();
+    void retranslate() { update(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Pick {
-        SeriesId curve;
-        int index;
+        FlightSide side;
+        std::size_t index;
     };
-    // The point under pixel position pos: of `only`, or of the nearer of the two curves.
-    std::optional<Pick> pick(QPointF pos, std::optional<SeriesId> only) const;
+    // The point nearest to pixel position pos: of `only`, or of the nearer of the two curves.
+    std::optional<Pick> pick(QPointF pos, std::optional<FlightSide> only) const;
     void removeItems();
 
     Chart& chart_;
-    std::function<std::uint32_t(SeriesId)> rateOf_;
-    std::function<Language()> language_;
-    std::optional<CurveMeasurement> measurement_;
-    SeriesId curve_ = SeriesId::Series1;
+    std::function<ShownFlights&()> shown_;
     std::optional<Pick> dragStart_;
     QCPItemBracket* bracket_ = nullptr;
     QCPItemText* label_ = nullptr;

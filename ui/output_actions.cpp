@@ -48,8 +48,13 @@ void TKestrom_BMP::PrepareOutputTitle() {
                           caption(Caption::CompetitorNo) + QStringLiteral(": ") +
                           panel.competitorField().text() + four + caption(Caption::SerialNo) +
                           QStringLiteral(": ") + panel.serialField().text();
-    const QString line3 = eight + QStringLiteral("Max: ") + panel.maximumField().text() +
-                          QStringLiteral(" m    Min: ") + panel.minimumField().text() +
+    // The extremes as the recorder flight is drawn; the fields the user may type in as shown.
+    const auto extreme = [](const std::string& text) {
+        return QString::fromStdString(text).replace(QLatin1Char('.'),
+                                                    QLatin1Char(decimalSeparator()));
+    };
+    const QString line3 = eight + QStringLiteral("Max: ") + extreme(state_.shown.recorderMaxText) +
+                          QStringLiteral(" m    Min: ") + extreme(state_.shown.recorderMinText) +
                           QStringLiteral("m    Temp: ") + panel.temperatureField().text() +
                           QStringLiteral("°C    ") + caption(Caption::Sampling) +
                           QStringLiteral(": ") + panel.samplingField().text();
@@ -64,7 +69,7 @@ void TKestrom_BMP::RestoreChartTitle() {
 }
 
 void TKestrom_BMP::ZapiszdoExcela1Click() {
-    const FlightRecord& rec = state_.recorder;
+    const FlightRecord& rec = state_.shown.recorder;
     // Nothing plotted (no flight, or one too short to smooth): nothing to write.
     Result<std::string> text = textExportBytes(rec.evaluation.altitudeCm,
                                                rec.evaluation.lastPointIndex, decimalSeparator());

@@ -54,13 +54,8 @@ WindowFeatures::WindowFeatures(TKestrom_BMP& window)
               .string())),
       recent_(std::make_unique<RecentFiles>(settingsPath_)) {
     setObjectName(QStringLiteral("WindowFeatures"));
-    measure_ = new MeasureBracket(
-        window.chart(),
-        [&window](SeriesId curve) {
-            return curve == SeriesId::Series3 ? window.state().comparison.record.rateTimes10
-                                              : window.state().recorder.rateTimes10;
-        },
-        [&window] { return window.CurrentLanguage(); });
+    measure_ = new MeasureBracket(window.chart(),
+                                  [&window]() -> ShownFlights& { return window.state().shown; });
 
     flightsMenu_ = new QMenu(&window);
     flightsMenu_->setObjectName(QStringLiteral("FlightsMenu"));
@@ -96,22 +91,14 @@ WindowFeatures::WindowFeatures(TKestrom_BMP& window)
     }
 
     connect(&window, &TKestrom_BMP::languageApplied, this, &WindowFeatures::retranslate);
+    // The bracket follows its curve, and goes with its flight.
+    connect(&window, &TKestrom_BMP::shownChanged, measure_, &MeasureBracket::update);
     connect(&window, &TKestrom_BMP::flightFileOpened, this, [this](const QString& path, bool) {
-        // A new curve under the bracket would make its numbers wrong.
-        measure_->clear();
         recent_->add(path);
         rebuildRecentMenu();
         reloadFlightsWindow();
     });
-    connect(&window, &TKestrom_BMP::flightDownloaded, this, [this] {
-        measure_->clear();
-        archiveDownload();
-    });
-    connect(&window.comparisonAction(), &QAction::triggered, this, [this] {
-        if (measure_->curve() == SeriesId::Series3) {
-            measure_->clear();
-        }
-    });
+    connect(&window, &TKestrom_BMP::flightDownloaded, this, [this] { archiveDownload(); });
     retranslate();
 }
 
@@ -151,7 +138,7 @@ void WindowFeatures::archiveDownload() {
     }
     // The download itself has succeeded: a failure here is told and nothing else changes.
     const Result<std::filesystem::path> stored = archiveFlight(
-        archiveFolder(), window_.state().recorder.image, std::chrono::system_clock::now());
+        archiveFolder(), window_.state().shown.recorder.image, std::chrono::system_clock::now());
     if (!stored) {
         window_.prompts().showError(
             textOf(Text::NotArchived, window_.CurrentLanguage()).toStdString() +
@@ -220,9 +207,7 @@ void WindowFeatures::rebuildRecentMenu() {
 }
 
 int WindowFeatures::writeReport() {
-    const WindowState& state = window_.state();
-    if (state.recorder.wordCount == 0 &&
-        !(window_.comparisonShown() && state.comparison.compareSampleBytes != 0)) {
+    if (windowReportPages(window_.state().shown).empty()) {
         window_.prompts().showMessage(Message::NoData, Message::ProblemCaption, Buttons::Ok);
         return 0;
     }
@@ -230,7 +215,8 @@ int WindowFeatures::writeReport() {
     if (!name || name->empty()) {
         return 0;
     }
-    const WindowReportResult written = writeWindowReport(window_, QString::fromStdString(*name));
+    const WindowReportResult written =
+        writeWindowReport(window_, reportFileName(QString::fromStdString(*name)));
     if (!written.error.isEmpty()) {
         window_.prompts().showError(written.error.toStdString());
     }

@@ -13,6 +13,9 @@ struct WindowReportResult {
     QString error; // not empty: the report could not be written (the file is left as it was)
 };
 
+// The report's file name: ".pdf" added to a name typed without an extension.
+QString reportFileName(const QString& chosen);
+
 // Writes the report as a PDF file at path, named after the panels' titles. Nothing on screen
 // gives no file and pages = 0.
 WindowReportResult writeWindowReport(const TKestrom_BMP& window, const QString& path);

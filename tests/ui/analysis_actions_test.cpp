@@ -61,12 +61,9 @@ class AnalysisActionsTest : public QObject {
     Q_OBJECT
 private slots:
     void filterButtonsDrawFilteredOverRaw();
-    void filterButtonsIgnoreShortFlights();
     void filterDialogShowsStoresAndWritesAtOnce_data();
     void filterDialogShowsStoresAndWritesAtOnce();
     void filterDialogCaptionsFollowTheLanguage();
-    void sameFileAsComparisonLiesOnTheRecorderCurve();
-    void comparisonLeavesTheRecorderReevaluationAlone();
     void comparisonRemovedByTheMenuMark();
     void curveClickEmptiesTheCurveAndItsPanel_data();
     void curveClickEmptiesTheCurveAndItsPanel();
@@ -76,16 +73,9 @@ private slots:
     void zoomOutAndUndoHideTheMinorGrid();
     void temperatureKeyFilter_data();
     void temperatureKeyFilter();
-    void temperatureEntryRedrawsOnlyItsFlight();
     void temperatureEntryRefusesWhatIsNoNumber();
-    void temperatureEntryFiltersAFilteredFlightAgainWithItsParameters();
-    void temperatureEntryKeepsTheOtherFlightInView();
-    void accelerationSwitchFiltersAFilteredFlightAgain();
-    void comparisonMarkTakesOffTheDashedCurveToo();
-    void comparisonFlattenedByAnEntryLeavesItsExtremeTextsUnwritten();
     void comparisonLiesOnTheRecorderTimeAxis_data();
     void comparisonLiesOnTheRecorderTimeAxis();
-    void comparisonFollowsANewRecorderRate();
 };
 
 void AnalysisActionsTest::filterButtonsDrawFilteredOverRaw() {
@@ -96,7 +86,7 @@ void AnalysisActionsTest::filterButtonsDrawFilteredOverRaw() {
     run.load(run.flightFile("spiky.kes", spiky));
     ui::Chart& chart = w.chart();
     const std::vector<double> raw = seriesValues(chart, SeriesId::Series1);
-    const std::vector<std::int32_t> rawCurve = w.state().recorder.evaluation.altitudeCm;
+    const std::vector<std::int32_t> rawCurve = w.state().shown.recorder.evaluation.altitudeCm;
     QVERIFY(raw.size() > 100);
 
     test::child<QPushButton>(w, "B_Filtr_Alt")->click();
@@ -116,7 +106,7 @@ void AnalysisActionsTest::filterButtonsDrawFilteredOverRaw() {
     QCOMPARE(chart.pointLabel(SeriesId::Series1, 41), QString());
 
     // The flight itself is untouched, so a second press gives the same curve.
-    QVERIFY(w.state().recorder.evaluation.altitudeCm == rawCurve);
+    QVERIFY(w.state().shown.recorder.evaluation.altitudeCm == rawCurve);
     test::child<QPushButton>(w, "B_Filtr_Alt")->click();
     QCOMPARE(seriesValues(chart, SeriesId::Series1), filtered);
 
@@ -129,30 +119,6 @@ void AnalysisActionsTest::filterButtonsDrawFilteredOverRaw() {
     QCOMPARE(chart.pointLabel(SeriesId::Series3, 40), QString());
     QCOMPARE(test::child<QLineEdit>(w, "E_Max_Por")->text(),
              test::child<QLineEdit>(w, "E_MaxGl")->text());
-}
-
-void AnalysisActionsTest::filterButtonsIgnoreShortFlights() {
-    WindowRun run;
-    TKestrom_BMP& w = run.open();
-    test::child<QPushButton>(w, "B_Filtr_Alt")->click(); // nothing loaded
-    test::child<QPushButton>(w, "B_Filtr_por")->click();
-    // 15 samples are 30 words, below the 32 of the recorder's button; 7 samples are 28 bytes,
-    // enough to plot a comparison but below the 32 bytes of its button.
-    GeneratorOptions shortFlight = flightAt(2);
-    shortFlight.endMarker = false;
-    shortFlight.maxSamples = 15;
-    run.load(run.flightFile("short.kes", shortFlight));
-    shortFlight.maxSamples = 7;
-    run.compare(run.flightFile("shorter.kes", shortFlight));
-    QVERIFY(w.state().recorder.evaluated);
-    QVERIFY(w.state().comparison.evaluated);
-    const std::vector<double> compareBefore = seriesValues(w.chart(), SeriesId::Series3);
-    test::child<QPushButton>(w, "B_Filtr_Alt")->click();
-    test::child<QPushButton>(w, "B_Filtr_por")->click();
-    QCOMPARE(w.chart().pointCount(SeriesId::Series5), 0);
-    QCOMPARE(w.chart().pointCount(SeriesId::Series6), 0);
-    QCOMPARE(seriesValues(w.chart(), SeriesId::Series3), compareBefore);
-    QVERIFY(run.prompts.shown.empty());
 }
 
 void AnalysisActionsTest::filterDialogShowsStoresAndWritesAtOnce_data() {
@@ -221,68 +187,6 @@ void AnalysisActionsTest::filterDialogCaptionsFollowTheLanguage() {
     QCOMPARE(dialog->Ed_Filtr1->text(), QStringLiteral("5"));
     dialog->reject(); // the close box stores nothing
     QCOMPARE(w.state().config.PrefilterWidth, 8);
-}
-
-void AnalysisActionsTest::sameFileAsComparisonLiesOnTheRecorderCurve() {
-    WindowRun run;
-    TKestrom_BMP& w = run.open();
-    const std::string file = run.flightFile("same.kes", flightAt(1));
-    run.load(file);
-    const double axisBefore = w.chart().leftAxisRule().maximum;
-    test::child<QAction>(w, "Porownanie1")->setChecked(false);
-    run.compare(file);
-
-    QCOMPARE(seriesValues(w.chart(), SeriesId::Series3),
-             seriesValues(w.chart(), SeriesId::Series1));
-    QCOMPARE(test::child<QLineEdit>(w, "E_Max_Por")->text(),
-             test::child<QLineEdit>(w, "E_MaxGl")->text());
-    QCOMPARE(test::child<QLineEdit>(w, "E_Min_Por")->text(),
-             test::child<QLineEdit>(w, "EMinimum")->text());
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("same.kes"));
-    QCOMPARE(test::child<QLineEdit>(w, "E_Zaw_Por")->text(),
-             test::child<QLineEdit>(w, "E_NrZawodnika")->text());
-    QCOMPARE(test::child<QLineEdit>(w, "E_TempPor")->text(),
-             test::child<QLineEdit>(w, "E_TempGl")->text());
-    QCOMPARE(test::child<QLineEdit>(w, "E_probkPor")->text(),
-             test::child<QLineEdit>(w, "E_probkGl")->text());
-    QVERIFY(!test::child<QLineEdit>(w, "E_TempPor")->isReadOnly());
-    QVERIFY(test::child<QAction>(w, "Porownanie1")->isChecked());
-    // The left axis is raised to 1.1 times the comparison's maximum when that is higher.
-    const double maximum = w.state().comparison.evaluation.maxAltitude;
-    QCOMPARE(w.chart().leftAxisRule().maximum,
-             std::max(axisBefore, std::trunc(maximum + maximum * 0.1)));
-    QVERIFY(run.prompts.shown.empty());
-}
-
-void AnalysisActionsTest::comparisonLeavesTheRecorderReevaluationAlone() {
-    // The recorder flight re-evaluated after a comparison is the same as without one.
-    GeneratorOptions recorder = flightAt(2, 3);
-    GeneratorOptions other = flightAt(4, 9);
-    other.calibration.ac1 = static_cast<std::int16_t>(other.calibration.ac1 + 300);
-    other.groundPressurePa = 91000.0;
-    other.climbRateMps = 30.0;
-
-    WindowRun alone;
-    TKestrom_BMP& a = alone.open();
-    alone.load(alone.flightFile("rec.kes", recorder));
-    test::child<QLineEdit>(a, "E_TempGl")->setText(QStringLiteral("-7"));
-    QTest::keyClick(test::child<QLineEdit>(a, "E_TempGl"), Qt::Key_Return);
-
-    WindowRun run;
-    TKestrom_BMP& w = run.open();
-    run.load(run.flightFile("rec.kes", recorder));
-    run.compare(run.flightFile("other.kes", other));
-    test::child<QLineEdit>(w, "E_TempGl")->setText(QStringLiteral("-7"));
-    QTest::keyClick(test::child<QLineEdit>(w, "E_TempGl"), Qt::Key_Return);
-
-    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1),
-             seriesValues(a.chart(), SeriesId::Series1));
-    QCOMPARE(seriesValues(w.chart(), SeriesId::Series2),
-             seriesValues(a.chart(), SeriesId::Series2));
-    QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text(),
-             test::child<QLineEdit>(a, "E_MaxGl")->text());
-    QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
-    QVERIFY(run.prompts.shown.empty());
 }
 
 void AnalysisActionsTest::comparisonRemovedByTheMenuMark() {
@@ -497,48 +401,6 @@ void AnalysisActionsTest::temperatureKeyFilter() {
     QCOMPARE(test::child<QLineEdit>(w, "E_TempGl")->text(), QStringLiteral("-12"));
 }
 
-void AnalysisActionsTest::temperatureEntryRedrawsOnlyItsFlight() {
-    WindowRun run;
-    TKestrom_BMP& w = run.open();
-    run.load(run.flightFile("r.kes", flightAt(2)));
-    run.compare(run.flightFile("c.kes", flightAt(3)));
-    test::child<QPushButton>(w, "B_Filtr_Alt")->click();
-    const std::vector<double> recorder = seriesValues(w.chart(), SeriesId::Series5);
-    const std::vector<double> filtered = seriesValues(w.chart(), SeriesId::Series1);
-    const std::vector<double> compare = seriesValues(w.chart(), SeriesId::Series3);
-    const QString header = test::child<QLineEdit>(w, "E_TempGl")->text();
-
-    test::child<QLineEdit>(w, "E_TempGl")->clear();
-    QTest::keyClicks(test::child<QLineEdit>(w, "E_TempGl"), QStringLiteral("-5"));
-    QTest::keyClick(test::child<QLineEdit>(w, "E_TempGl"), Qt::Key_Return);
-    QCOMPARE(w.state().recorder.groundTemp, -5.0f);
-    // The filtered flight is filtered again: dashed the new raw curve, solid the new filtered.
-    const std::vector<double> colder = seriesValues(w.chart(), SeriesId::Series5);
-    const std::vector<double> colderFiltered = seriesValues(w.chart(), SeriesId::Series1);
-    QCOMPARE(colder.size(), recorder.size());
-    QCOMPARE(colderFiltered.size(), filtered.size());
-    // Colder air: every height difference shrinks by (t + 273.15) / 288.15 against the header's.
-    const double headerC = header.toDouble();
-    const double shrink = 268.15 / (headerC + 273.15);
-    const std::size_t top = static_cast<std::size_t>(
-        std::max_element(recorder.begin(), recorder.end()) - recorder.begin());
-    QVERIFY(std::abs(colder[top] / recorder[top] - shrink) < 0.01);
-    QVERIFY(std::abs(colderFiltered[top] / filtered[top] - shrink) < 0.01);
-    QCOMPARE(test::child<QLineEdit>(w, "E_TempGl")->text(), QStringLiteral("-5"));
-    // The comparison stays as it was.
-    QCOMPARE(seriesValues(w.chart(), SeriesId::Series3), compare);
-    QCOMPARE(w.state().comparison.record.groundTemp,
-             static_cast<float>(test::child<QLineEdit>(w, "E_TempPor")->text().toInt()));
-
-    test::child<QLineEdit>(w, "E_TempPor")->clear();
-    QTest::keyClicks(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("40"));
-    QTest::keyClick(test::child<QLineEdit>(w, "E_TempPor"), Qt::Key_Return);
-    QCOMPARE(w.state().comparison.record.groundTemp, 40.0f);
-    QVERIFY(seriesValues(w.chart(), SeriesId::Series3) != compare);
-    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), colderFiltered);
-    QVERIFY(run.prompts.shown.empty());
-}
-
 void AnalysisActionsTest::temperatureEntryRefusesWhatIsNoNumber() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
@@ -554,201 +416,14 @@ void AnalysisActionsTest::temperatureEntryRefusesWhatIsNoNumber() {
 
     run.load(run.flightFile("r.kes", flightAt(2)));
     const std::vector<double> before = seriesValues(w.chart(), SeriesId::Series1);
-    const float temperature = w.state().recorder.groundTemp;
+    const float temperature = w.state().shown.recorder.groundTemp;
     for (const char* text : {"", "-", "12-"}) {
         test::child<QLineEdit>(w, "E_TempGl")->setText(QString::fromLatin1(text));
         QTest::keyClick(test::child<QLineEdit>(w, "E_TempGl"), Qt::Key_Return);
     }
     QCOMPARE(run.prompts.shown.size(), std::size_t{4});
-    QCOMPARE(w.state().recorder.groundTemp, temperature);
+    QCOMPARE(w.state().shown.recorder.groundTemp, temperature);
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), before);
-}
-
-// Types a temperature into a panel's field and presses Enter.
-void enterTemperature(QLineEdit* field, const QString& text) {
-    field->clear();
-    QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Return);
-}
-
-void AnalysisActionsTest::temperatureEntryFiltersAFilteredFlightAgainWithItsParameters() {
-    WindowRun run;
-    TKestrom_BMP& w = run.open();
-    GeneratorOptions spiky = flightAt(0);
-    spiky.spikes = 6;
-    run.load(run.flightFile("r.kes", spiky));
-    spiky.seed = 2;
-    run.compare(run.flightFile("c.kes", spiky));
-    test::child<QPushButton>(w, "B_Filtr_Alt")->click();
-    test::child<QPushButton>(w, "B_Filtr_por")->click();
-    const FilterParams pressed{w.state().config.PreCutCm, w.state().config.FinalCutCm,
-                               w.state().config.PrefilterWidth, w.state().config.FinalFilterWidth};
-    // Parameters changed in the dialog afterwards do not apply to the flights filtered before.
-    w.state().config.PreCutCm = 100000;
-    w.state().config.FinalCutCm = 100000;
-    ui::Chart& chart = w.chart();
-
-    enterTemperature(test::child<QLineEdit>(w, "E_TempGl"), QStringLiteral("-5"));
-    const FlightRecord& rec = w.state().recorder;
-    FilterWork work;
-    const std::optional<FilterPlot> recorder = filterRecorderFlight(
-        work, rec.evaluation.altitudeCm, pressed, rec.wordCount, rec.rateTimes10);
-    QVERIFY(recorder.has_value());
-    std::vector<double> expected;
-    for (const Series1Point& p : recorder->filteredPoints) {
-        expected.push_back(static_cast<double>(p.value));
-    }
-    QCOMPARE(seriesValues(chart, SeriesId::Series1), expected);
-    QCOMPARE(seriesValues(chart, SeriesId::Series5),
-             std::vector<double>(recorder->rawPoints.begin(), recorder->rawPoints.end()));
-    QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text(),
-             QString::fromStdString(centimetresText(recorder->maxCm)));
-    QCOMPARE(test::child<QLineEdit>(w, "EMinimum")->text(),
-             QString::fromStdString(centimetresText(recorder->minCm)));
-    // The spikes stay out of the solid curve.
-    QVERIFY(maxOf(seriesValues(chart, SeriesId::Series1)) <
-            maxOf(seriesValues(chart, SeriesId::Series5)) - 5.0);
-
-    enterTemperature(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("35"));
-    const CompareFlight& cmp = w.state().comparison;
-    const std::optional<FilterPlot> compare = filterCompareFlight(
-        work, cmp.evaluation.compareAltitudeCm, pressed, cmp.compareSampleBytes);
-    QVERIFY(compare.has_value());
-    expected.clear();
-    for (const Series1Point& p : compare->filteredPoints) {
-        expected.push_back(static_cast<double>(p.value));
-    }
-    QCOMPARE(seriesValues(chart, SeriesId::Series3), expected);
-    QCOMPARE(seriesValues(chart, SeriesId::Series6),
-             std::vector<double>(compare->rawPoints.begin(), compare->rawPoints.end()));
-    QCOMPARE(test::child<QLineEdit>(w, "E_Max_Por")->text(),
-             QString::fromStdString(centimetresText(compare->maxCm)));
-
-    // A new comparison is not filtered until its button is pressed; its old dashed curve goes.
-    run.compare(run.flightFile("plain.kes", flightAt(0)));
-    QCOMPARE(chart.pointCount(SeriesId::Series6), 0);
-    const std::vector<double> plain = seriesValues(chart, SeriesId::Series3);
-    enterTemperature(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("20"));
-    QCOMPARE(chart.pointCount(SeriesId::Series6), 0);
-    QCOMPARE(seriesValues(chart, SeriesId::Series3).size(), plain.size());
-}
-
-void AnalysisActionsTest::temperatureEntryKeepsTheOtherFlightInView() {
-    WindowRun run;
-    TKestrom_BMP& w = run.open();
-    w.show();
-    GeneratorOptions low = flightAt(2);
-    low.climbRateMps = 3.0;
-    GeneratorOptions high = flightAt(2);
-    high.climbRateMps = 20.0;
-    run.load(run.flightFile("low.kes", low));
-    run.compare(run.flightFile("high.kes", high));
-    ui::Chart& chart = w.chart();
-    const double highest = maxOf(seriesValues(chart, SeriesId::Series3));
-    QVERIFY(highest > 2.0 * maxOf(seriesValues(chart, SeriesId::Series1)));
-    QVERIFY(chart.leftRange().upper >= highest);
-
-    enterTemperature(test::child<QLineEdit>(w, "E_TempGl"), QStringLiteral("10"));
-    QVERIFY(chart.leftRange().upper >= highest);
-    QVERIFY(chart.leftRange().upper >= maxOf(seriesValues(chart, SeriesId::Series1)));
-    enterTemperature(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("-20"));
-    QVERIFY(chart.leftRange().upper >= maxOf(seriesValues(chart, SeriesId::Series3)));
-    QVERIFY(chart.leftRange().upper >= maxOf(seriesValues(chart, SeriesId::Series1)));
-}
-
-void AnalysisActionsTest::accelerationSwitchFiltersAFilteredFlightAgain() {
-    WindowRun run;
-    TKestrom_BMP& w = run.open();
-    if (w.state().config.accelView != 0) {
-        test::child<QAction>(w, "Przyspieszenie1")->trigger(); // start with the dh/dt curve off
-    }
-    GeneratorOptions spiky = flightAt(0);
-    spiky.spikes = 6;
-    run.load(run.flightFile("r.kes", spiky));
-    test::child<QPushButton>(w, "B_Filtr_Alt")->click();
-    const FilterParams pressed{w.state().config.PreCutCm, w.state().config.FinalCutCm,
-                               w.state().config.PrefilterWidth, w.state().config.FinalFilterWidth};
-    w.state().config.PreCutCm = 100000; // changed afterwards: not for the flight filtered before
-    ui::Chart& chart = w.chart();
-
-    test::child<QAction>(w, "Przyspieszenie1")->trigger();
-    QVERIFY(chart.pointCount(SeriesId::Series2) > 0);
-    const FlightRecord& rec = w.state().recorder;
-    FilterWork work;
-    const std::optional<FilterPlot> plot = filterRecorderFlight(
-        work, rec.evaluation.altitudeCm, pressed, rec.wordCount, rec.rateTimes10);
-    QVERIFY(plot.has_value());
-    std::vector<double> filtered;
-    for (const Series1Point& p : plot->filteredPoints) {
-        filtered.push_back(static_cast<double>(p.value));
-    }
-    // Solid: filtered again; dashed: the new raw curve; the panel: the filtered extremes.
-    QCOMPARE(seriesValues(chart, SeriesId::Series1), filtered);
-    QCOMPARE(seriesValues(chart, SeriesId::Series5),
-             std::vector<double>(plot->rawPoints.begin(), plot->rawPoints.end()));
-    QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text(),
-             QString::fromStdString(centimetresText(plot->maxCm)));
-}
-
-void AnalysisActionsTest::comparisonMarkTakesOffTheDashedCurveToo() {
-    WindowRun run;
-    TKestrom_BMP& w = run.open();
-    GeneratorOptions spiky = flightAt(0);
-    spiky.spikes = 6;
-    run.compare(run.flightFile("c.kes", spiky));
-    test::child<QPushButton>(w, "B_Filtr_por")->click();
-    ui::Chart& chart = w.chart();
-    const std::vector<double> filtered = seriesValues(chart, SeriesId::Series3);
-    const std::vector<double> raw = seriesValues(chart, SeriesId::Series6);
-    auto* mark = test::child<QAction>(w, "Porownanie1");
-    auto* maximum = test::child<QLineEdit>(w, "E_Max_Por");
-    auto* temperature = test::child<QLineEdit>(w, "E_TempPor");
-    const QString maximumText = maximum->text();
-    const QString temperatureText = temperature->text();
-
-    mark->trigger(); // off: nothing of the comparison stays on the chart
-    QCOMPARE(chart.pointCount(SeriesId::Series3), 0);
-    QCOMPARE(chart.pointCount(SeriesId::Series6), 0);
-    QVERIFY(maximum->text().isEmpty());
-
-    mark->trigger(); // on: nothing else
-    QVERIFY(mark->isChecked());
-    QCOMPARE(chart.pointCount(SeriesId::Series3), 0);
-    QCOMPARE(chart.pointCount(SeriesId::Series6), 0);
-
-    // The flight is kept: the same temperature entered again draws it filtered as it was.
-    QTest::keyClicks(temperature, temperatureText);
-    QTest::keyClick(temperature, Qt::Key_Return);
-    QCOMPARE(seriesValues(chart, SeriesId::Series3), filtered);
-    QCOMPARE(seriesValues(chart, SeriesId::Series6), raw);
-    QCOMPARE(maximum->text(), maximumText);
-}
-
-void AnalysisActionsTest::comparisonFlattenedByAnEntryLeavesItsExtremeTextsUnwritten() {
-    WindowRun run;
-    TKestrom_BMP& w = run.open();
-    GeneratorOptions steady = flightAt(2);
-    steady.noiseCounts = 0.0; // the ground stays at exactly 0 m
-    run.compare(run.flightFile("c.kes", steady));
-    const QString maxText = test::child<QLineEdit>(w, "E_Max_Por")->text();
-    const QString minText = test::child<QLineEdit>(w, "E_Min_Por")->text();
-    QVERIFY(maxText.toDouble() > 50.0);
-    QVERIFY(!minText.isEmpty());
-    // Below absolute zero every height turns negative: the curve never rises above the ground,
-    // so neither field is written and both keep their texts.
-    // The minus sign goes in front of three digits typed first.
-    test::child<QLineEdit>(w, "E_TempPor")->clear();
-    QTest::keyClicks(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("300"));
-    test::child<QLineEdit>(w, "E_TempPor")->home(false);
-    QTest::keyClicks(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("-"));
-    QTest::keyClick(test::child<QLineEdit>(w, "E_TempPor"), Qt::Key_Return);
-    QCOMPARE(w.state().comparison.record.groundTemp, -300.0f);
-    const CompareEvaluation& ev = w.state().comparison.evaluation;
-    QVERIFY(!ev.maxText.has_value());
-    QVERIFY(!ev.minText.has_value());
-    QVERIFY(maxOf(seriesValues(w.chart(), SeriesId::Series3)) <= 0.0);
-    QCOMPARE(test::child<QLineEdit>(w, "E_Max_Por")->text(), maxText);
-    QCOMPARE(test::child<QLineEdit>(w, "E_Min_Por")->text(), minText);
 }
 
 void AnalysisActionsTest::comparisonLiesOnTheRecorderTimeAxis_data() {
@@ -813,22 +488,6 @@ void AnalysisActionsTest::comparisonLiesOnTheRecorderTimeAxis() {
     const double longer = std::max((points - 1) * scale, static_cast<double>(r.size() - 1));
     QVERIFY2(longer - lastMark <= (longer / 4.0),
              qPrintable(QStringLiteral("%1 %2").arg(lastMark).arg(longer)));
-}
-
-void AnalysisActionsTest::comparisonFollowsANewRecorderRate() {
-    WindowRun run;
-    TKestrom_BMP& w = run.open();
-    // Alone on the chart the comparison keeps its own points.
-    run.compare(run.flightFile("c.kes", flightAt(0)));
-    QCOMPARE(w.chart().pointKey(SeriesId::Series3, 10), 10.0);
-    run.load(run.flightFile("r2.kes", flightAt(2)));
-    QCOMPARE(w.chart().pointKey(SeriesId::Series3, 10), 5.0);
-    run.load(run.flightFile("r4.kes", flightAt(4)));
-    QCOMPARE(w.chart().pointKey(SeriesId::Series3, 10), 0.5);
-    // Filtered, it stays at its times.
-    test::child<QPushButton>(w, "B_Filtr_por")->click();
-    QCOMPARE(w.chart().pointKey(SeriesId::Series3, 10), 0.5);
-    QCOMPARE(w.chart().pointKey(SeriesId::Series6, 10), 0.5);
 }
 
 QTEST_MAIN(AnalysisActionsTest)

@@ -78,6 +78,8 @@ private slots:
                                    "zły.kes", "Pomiary: 10 pom/sek"}) {
             QVERIFY2(text.contains(QString::fromUtf8(wanted)), wanted);
         }
+        // The legend names the curves on the page: no comparison on a recorder flight's page.
+        QVERIFY(!text.contains(QStringLiteral("Porównanie")));
         // The heading's maximum is the evaluation's, as the window's field shows it.
         QVERIFY(text.contains(QStringLiteral("Max: ") + QString::fromStdString(formatOneDecimal(
                                                             flight.evaluation.maxAltitude))));

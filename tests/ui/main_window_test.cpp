@@ -535,7 +535,7 @@ void MainWindowTest::downloadFillsThePanelAndTheCurves() {
     QVERIFY(!chart.bottomMinorGridVisible());
 
     // The panel and the curve show what the evaluation of the received image gives.
-    const FlightEvaluation& ev = w.state().recorder.evaluation;
+    const FlightEvaluation& ev = w.state().shown.recorder.evaluation;
     QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text().toStdString(),
              formatOneDecimal(ev.maxAltitude));
     QCOMPARE(test::child<QLineEdit>(w, "EMinimum")->text().toStdString(),
@@ -544,7 +544,7 @@ void MainWindowTest::downloadFillsThePanelAndTheCurves() {
     QCOMPARE(chart.pointValue(SeriesId::Series1, samples / 3),
              static_cast<double>(ev.series1[static_cast<std::size_t>(samples / 3)].value));
     QCOMPARE(chart.leftAxisRule().maximum, static_cast<double>(ev.leftAxisMax));
-    QCOMPARE(w.state().recorder.flightBytes, static_cast<std::uint32_t>(run.flight.size()));
+    QCOMPARE(w.state().shown.recorder.flightBytes, static_cast<std::uint32_t>(run.flight.size()));
     // The whole flight is on the bottom axis.
     chart.refresh();
     QCOMPARE(chart.bottomMaximum(), static_cast<double>(samples - 6));
@@ -594,7 +594,7 @@ void MainWindowTest::shortFlightShowsItsHeaderAndNoCurve() {
     QCOMPARE(test::child<QLineEdit>(w, "E_probkGl")->text(),
              QStringLiteral("  5 pom/sek")); // the list's design item
     QCOMPARE(w.chart().pointCount(SeriesId::Series1), 0);
-    QCOMPARE(w.state().recorder.wordCount, 0u);
+    QCOMPARE(w.state().shown.recorder.wordCount, 0u);
     // The dh/dt switch has no flight to draw again.
     test::child<QAction>(w, "Przyspieszenie1")->trigger();
     test::child<QAction>(w, "Przyspieszenie1")->trigger();

@@ -84,7 +84,7 @@ void OutputTest::exportWritesThePlottedPoints() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
     run.load(run.flightFile("r.kes", flightOf(103)));
-    QCOMPARE(w.state().recorder.evaluation.lastPointIndex, 100);
+    QCOMPARE(w.state().shown.recorder.evaluation.lastPointIndex, 100);
     const std::vector<double> plotted = seriesValues(w.chart(), SeriesId::Series1);
     QCOMPARE(plotted.size(), std::size_t{98});
 
