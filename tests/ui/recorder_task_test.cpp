@@ -36,10 +36,12 @@ namespace {
 constexpr std::uint32_t kBridgePace = 11'520; // bytes per second of the recorder's stream
 
 // The longest the window's event loop may go without turning. Taking a whole flight into the
-// chart is the longest step on the window's thread; unoptimised (and under the sanitizers) the
-// drawing code is several times slower, so those builds only check that the window is never held
-// for the download (7 s).
-#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
+// chart is the longest step on the window's thread; unoptimised, and more so under the
+// sanitizers, the drawing code is several times slower, so those builds only check that the
+// window is never held for the download (7 s).
+#if defined(__SANITIZE_ADDRESS__)
+constexpr qint64 kStallBoundMs = 3000;
+#elif defined(NDEBUG)
 constexpr qint64 kStallBoundMs = 50;
 #else
 constexpr qint64 kStallBoundMs = 1000;
@@ -154,7 +156,7 @@ void RecorderTaskTest::downloadRunsBesideAnAnsweringWindow() {
     QCOMPARE(w.state().recorder.flightBytes, 80'000u);
     QCOMPARE(w.chart().pointCount(SeriesId::Series1), static_cast<int>(kMaxEvaluatedSamples) - 5);
     QCOMPARE(texts.first(), QStringLiteral("   0 %"));
-    QVERIFY(texts.size() > 100 && texts.last() != texts.first()); // it grew read by read
+    QVERIFY(texts.size() > 20 && texts.last() != texts.first()); // it grew read by read
     QVERIFY(!progress->isVisible() && !test::child<QLineEdit>(w, "E_PobDan")->isVisible());
     QVERIFY(!test::child<QPushButton>(w, "B_Anuluj")->isVisible());
     QVERIFY(test::child<QPushButton>(w, "B_Odczyt_Kestromu")->isEnabled());
@@ -184,7 +186,8 @@ void RecorderTaskTest::cancelStopsTheTransferAndKeepsNothing() {
 
     StallMeter meter;
     test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
-    QTest::qWait(1000);
+    // Past the connection; without its end marker the stream is over long before.
+    QTest::qWait(endMarkerMissing ? 1000 : 500);
     QVERIFY(w.recorderBusy());
     const qint64 reaction = reactionMs(w, [&] {
         if (escape) {
