@@ -7,7 +7,7 @@ namespace kestrom {
 namespace {
 
 // Captions have no fixed width; stride 0 marks that.
-constexpr std::array<TextPair, 24> kCaptions{{
+constexpr std::array<TextPair, 25> kCaptions{{
     {"Zerowanie", "Reset", 0},
     {"Odczyt Kestromu", "Read Altimeter", 0},
     {"Wysokosc", "Altitude", 0},
@@ -33,6 +33,7 @@ constexpr std::array<TextPair, 24> kCaptions{{
     {"Zapisz Obraz", "Save Picture", 0},
     {"Export do Excel", "Export to Excel", 0},
     {"Odczyt z: ", "Read from:", 0},
+    {"Anuluj", "Cancel", 0},
 }};
 
 constexpr std::array<TextPair, 26> kMessages{{

@@ -39,6 +39,7 @@ enum class Caption {
     SavePicture,
     Export,
     ReadFrom,
+    CancelTransfer, // the button that stops a download
 };
 
 enum class Message {
