@@ -35,7 +35,7 @@ constexpr std::array<TextPair, 24> kCaptions{{
     {"Odczyt z: ", "Read from:", 0},
 }};
 
-constexpr std::array<TextPair, 26> kMessages{{
+constexpr std::array<TextPair, 52> kMessages{{
     {"Zerowanie. Czy napewno?", "Reset. Sure?", 30},
     {"ZEROWANIE", "Reset", 20},
     {"Błąd komunikacji z portem ", "Communication Error ", 30},
@@ -66,6 +66,35 @@ constexpr std::array<TextPair, 26> kMessages{{
      "The configuration file cannot be read - defaults in use, changes will not be saved", 0},
     {"To nie jest plik pomiaru: niemożliwe słowa kalibracji czujnika",
      "This is not a measurement file: impossible sensor calibration words", 0},
+    {"czeka", "waiting", 0},
+    {"pobieranie", "downloading", 0},
+    {"gotowe, odłącz", "done, unplug", 0},
+    {"błąd", "failed", 0},
+    {"Pobieranie przerwane", "Download cancelled", 0},
+    {"Transmisja przerwana przed końcem lotu",
+     "The transfer broke off before the end of the flight", 0},
+    {"Nie zapisano w archiwum: ", "Not archived: ", 0},
+    {"Plik w archiwum różni się od odebranych danych - nie wyzerowano",
+     "The archived file differs from the data received - not zeroed", 0},
+    {"Lot zapisany, zerowanie nieudane", "Flight kept, reset failed", 0},
+    {"Wysokościomierz nie odpowiada", "The altimeter does not answer", 0},
+    {"Zawody", "Contest", 0},
+    {"Nowe zawody", "New contest", 0},
+    {"Nazwa", "Name", 0},
+    {"Data", "Date", 0},
+    {"Podłączone wysokościomierze", "Connected altimeters", 0},
+    {"Loty zawodów", "Contest flights", 0},
+    {"Klasyfikacja", "Standings", 0},
+    {"Dodaj loty", "Add flights", 0},
+    {"Usuń lot", "Remove flight", 0},
+    {"Eksport CSV", "Export CSV", 0},
+    {"Eksport PDF", "Export PDF", 0},
+    {"Zerowanie po bezpiecznym odczycie", "Reset after a safe download", 0},
+    {"Każdy wysokościomierz zostanie wyzerowany po zapisaniu i sprawdzeniu lotu. Włączyć?",
+     "Every altimeter will be reset once its flight is kept and checked. Switch on?", 0},
+    {"Brak otwartych zawodów", "No contest open", 0},
+    {"Zawody", "Contest", 0},
+    {"Nie znaleziono wysokościomierza?", "Recorder not found?", 0},
 }};
 
 template <typename Key, std::size_t N>
