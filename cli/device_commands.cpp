@@ -116,8 +116,8 @@ void drawProgress(std::uint32_t received, std::uint32_t expected) {
                  std::string(kWidth - filled, ' ').c_str(), percent, received);
 }
 
-// One line as the summary command prints it: name, competitor, serial, sampling, temperature,
-// maximum, minimum.
+} // namespace
+
 std::string summaryLine(const std::string& path, const FlightRecord& r) {
     const std::string_view sampling =
         samplingText(r.header.rateCode, SamplingList::ActivatedEnglish);
@@ -135,6 +135,8 @@ std::string summaryLine(const std::string& path, const FlightRecord& r) {
     }
     return line;
 }
+
+namespace {
 
 void addDownload(CLI::App& app) {
     struct Options {

@@ -8,6 +8,7 @@
 #include "cli/report_command.h"
 #endif
 #include "cli/devices_command.h"
+#include "cli/station_commands.h"
 #include "cli/table_command.h"
 
 #include <cstdio>
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
     kestrom::cli::addTableCommand(app);
 #ifdef KESTROM_HAS_REPORT
     kestrom::cli::addReportCommand(app);
+    kestrom::cli::addStationCommands(app, kestrom::cli::standingsPdfMaker());
+#else
+    kestrom::cli::addStationCommands(app);
 #endif
     kestrom::cli::addDevicesCommand(app);
     int code = 0;

@@ -35,7 +35,7 @@ constexpr std::array<TextPair, 24> kCaptions{{
     {"Odczyt z: ", "Read from:", 0},
 }};
 
-constexpr std::array<TextPair, 52> kMessages{{
+constexpr std::array<TextPair, 57> kMessages{{
     {"Zerowanie. Czy napewno?", "Reset. Sure?", 30},
     {"ZEROWANIE", "Reset", 20},
     {"Błąd komunikacji z portem ", "Communication Error ", 30},
@@ -95,6 +95,11 @@ constexpr std::array<TextPair, 52> kMessages{{
     {"Brak otwartych zawodów", "No contest open", 0},
     {"Zawody", "Contest", 0},
     {"Nie znaleziono wysokościomierza?", "Recorder not found?", 0},
+    {"Miejsce", "Rank", 0},
+    {"Zawodnik", "Competitor", 0},
+    {"Loty", "Flights", 0},
+    {"Najlepsze maksimum [m]", "Best maximum [m]", 0},
+    {"Maksima lotów [m]", "Flight maxima [m]", 0},
 }};
 
 template <typename Key, std::size_t N>

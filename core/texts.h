@@ -103,6 +103,12 @@ enum class Message {
     ContestNoneOpen,
     ContestMenu,
     RecorderNotFound,
+    // Column heads of the standings (window and printed page).
+    StandingsRank,
+    StandingsCompetitor,
+    StandingsFlights,
+    StandingsBest,
+    StandingsMaxima,
 };
 
 struct TextPair {
