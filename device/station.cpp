@@ -11,6 +11,9 @@
 namespace kestrom {
 namespace {
 
+constexpr int kConnectAttempts = 3;
+constexpr std::chrono::milliseconds kConnectRetryWait{300};
+
 // A worker's prompts: no message box ever opens. A message that ends the download becomes the
 // recorder's failure reason; questions (only the zeroing's "Sure?", asked when zeroing after a
 // safe download was switched on) are answered yes.
@@ -200,7 +203,17 @@ void Station::download(BridgePlace place, int visit) {
         };
         view.cancelRequested = [this] { return cancel_.load(); };
 
-        const DownloadResult result = downloadFlight(link, prompts, view);
+        // A bridge just plugged in may not answer at once (the system is still setting it up,
+        // a hub is busy with its neighbours): a recorder that was not reached is tried again.
+        DownloadResult result;
+        for (int attempt = 1; attempt <= kConnectAttempts && !cancel_; ++attempt) {
+            prompts.reason.clear();
+            result = downloadFlight(link, prompts, view);
+            if (result.outcome != DownloadOutcome::NotConnected) {
+                break;
+            }
+            std::this_thread::sleep_for(kConnectRetryWait);
+        }
         report.newFlight = result.newFlight;
         if (result.image.size() >= kHeaderBytes) {
             report.competitor = readU16le(result.image, kOffsetCompetitor);
