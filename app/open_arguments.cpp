@@ -21,15 +21,14 @@ OpenArguments parseOpenArguments(const std::vector<std::string>& arguments) {
             files.push_back(argument);
         }
     }
-    if (files.size() > 2) {
-        result.error = "at most two files: a flight and a comparison";
-        return result;
-    }
     if (!files.empty()) {
         result.flight = files[0];
     }
-    if (files.size() == 2) {
+    if (files.size() >= 2) {
         result.compare = files[1];
+    }
+    if (files.size() > 2) {
+        result.notOpened.assign(files.begin() + 2, files.end());
     }
     return result;
 }
@@ -37,7 +36,8 @@ OpenArguments parseOpenArguments(const std::vector<std::string>& arguments) {
 std::string openUsage(const std::string& program) {
     return "Usage: " + program +
            " [FILE [COMPARE_FILE]]\n"
-           "Opens FILE as the flight and COMPARE_FILE as the comparison.\n";
+           "Opens FILE as the flight and COMPARE_FILE as the comparison.\n"
+           "Further files are not opened; the window names them.\n";
 }
 
 } // namespace kestrom::app

@@ -1,6 +1,7 @@
 #pragma once
-// The window programs' command line: kestrom [FILE [COMPARE_FILE]]. The first file is opened as
-// the recorder flight, the second as the comparison (a file manager passes the files it opens).
+// The window programs' command line: kestrom [FILE [COMPARE_FILE [FILE...]]]. The first file is
+// opened as the recorder flight, the second as the comparison (a file manager passes every file
+// it opens); the window says why any further ones were not opened.
 
 #include <string>
 #include <vector>
@@ -8,8 +9,9 @@
 namespace kestrom::app {
 
 struct OpenArguments {
-    std::string flight;  // empty: none
-    std::string compare; // empty: none
+    std::string flight;                 // empty: none
+    std::string compare;                // empty: none
+    std::vector<std::string> notOpened; // the files after the second, in the order given
     bool help = false;
     std::string error; // not empty: the command line is wrong; say so and stop
 };

@@ -59,20 +59,25 @@ int runProgram(int argc, char** argv, DeviceBus& bus) {
         ui::TKestrom_BMP window(bus, prompts, loadWindowConfig(programPath), programPath);
         prompts.setLanguageSource([&window] { return window.CurrentLanguage(); });
         createDialogs(window);
-        ui::attachWindowFeatures(window);
+        ui::WindowFeatures& features = ui::attachWindowFeatures(window);
         // Without a window manager (a bare X server) the maximise request has nobody to obey
         // it: the window takes the screen's free area itself first.
         if (const QScreen* screen = window.screen()) {
             window.setGeometry(screen->availableGeometry());
         }
         window.showMaximized();
-        // Opened like BOdczyt and B_Porownanie: a file that does not read is shown and skipped.
-        if (!open.flight.empty()) {
-            window.loadRecorderFile(open.flight);
+        // Opened like BOdczyt and B_Porownanie: a file that does not read is shown and skipped;
+        // files beyond the second are named in the window.
+        QStringList files;
+        for (const std::string* file : {&open.flight, &open.compare}) {
+            if (!file->empty()) {
+                files << QString::fromStdString(*file);
+            }
         }
-        if (!open.compare.empty()) {
-            window.loadCompareFile(open.compare);
+        for (const std::string& file : open.notOpened) {
+            files << QString::fromStdString(file);
         }
+        features.openFiles(files);
         QApplication::exec();
     } catch (const std::exception& error) {
         QMessageBox::critical(nullptr, QApplication::applicationName(),

@@ -1,10 +1,11 @@
 // kestrom-cli archive, and the archive step of download.
 
 #include "cli/archive_commands.h"
-#include "settings/settings_texts.h"
 
 #include "cli/commands.h"
 #include "cli/io.h"
+#include "core/texts.h"
+#include "files/config.h"
 #include "files/flight_archive.h"
 #include "flight/flight_header.h"
 #include "flight/number_format.h"
@@ -30,86 +31,62 @@ namespace {
 
 WallClock archiveClock = [] { return std::chrono::system_clock::now(); };
 
-// The window keeps its archive item in this file beside its configuration file.
-constexpr const char* kWindowSettings = "kestrom-window.ini";
-// More than the window ever writes there; a larger file is not read further.
-constexpr std::size_t kMaxSettingsBytes = 64 * 1024;
-
-// Where the window keeps its settings: beside the program when the window program sits beside
-// this one in a folder that can be written (a program run from its own folder), else in the
-// user's configuration folder, as the window chooses for its configuration file.
+// Where the window keeps its settings, by the window's own rule (see configPathFor): for the
+// window program beside this one when it is there, else for an installed window, whose folder
+// belongs to the system, in the user's configuration folder.
 std::filesystem::path windowSettingsFile() {
+    std::string userFolder;
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (config != nullptr && std::filesystem::path(config).is_absolute()) {
+        userFolder = (std::filesystem::path(config) / "kestrom").string();
+    } else if (home != nullptr && *home != '\0') {
+        userFolder = (std::filesystem::path(home) / ".config" / "kestrom").string();
+    }
     std::error_code ec;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec && std::filesystem::exists(self.parent_path() / "kestrom", ec) &&
-        ::access(self.parent_path().c_str(), W_OK) == 0) {
-        return self.parent_path() / kWindowSettings;
+    const std::filesystem::path window = self.parent_path() / "kestrom";
+    if (!ec && std::filesystem::exists(window, ec)) {
+        return windowSettingsPath(configPathFor(window.string(), userFolder));
     }
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && std::filesystem::path(config).is_absolute()) {
-        return std::filesystem::path(config) / "kestrom" / kWindowSettings;
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && *home != '\0') {
-        return std::filesystem::path(home) / ".config" / "kestrom" / kWindowSettings;
-    }
-    return {};
-}
-
-// The start of a regular file; empty for anything else (a FIFO is never waited on).
-std::string readSmallFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
+    if (userFolder.empty()) {
         return {};
     }
-    std::string text;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        text.resize(kMaxSettingsBytes);
-        const ssize_t n = ::read(fd, text.data(), text.size());
-        text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-    }
-    ::close(fd);
-    return text;
+    return windowSettingsPath((std::filesystem::path(userFolder) / ConfigPath("kestrom")).string());
 }
 
-std::string trimmed(const std::string& text) {
-    const auto first =
-        std::find_if_not(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); });
-    const auto last = std::find_if_not(text.rbegin(), text.rend(),
-                                       [](unsigned char c) { return std::isspace(c); });
-    return first < last.base() ? std::string(first, last.base()) : std::string();
-}
-
-// "enabled" under "[archive]", read as the window reads a true-or-false value: off when empty,
-// 0 or false (any case); on when missing.
-bool archivingOnIn(const std::string& settings) {
-    std::istringstream in(settings);
-    bool inArchive = false;
-    for (std::string line; std::getline(in, line);) {
-        line = trimmed(line);
-        if (line.starts_with('[')) {
-            inArchive = line == "[archive]";
-            continue;
+// A file name as one line of the table: control characters (a newline would start a false row)
+// and the backslash written as escapes.
+std::string shownName(const std::string& name) {
+    std::string shown;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            shown += "\\\\";
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (c == '\r') {
+            shown += "\\r";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0x0F];
+        } else {
+            shown += c;
         }
-        const std::size_t equals = line.find('=');
-        if (!inArchive || equals == std::string::npos ||
-            trimmed(line.substr(0, equals)) != "enabled") {
-            continue;
-        }
-        std::string value = trimmed(line.substr(equals + 1));
-        std::transform(value.begin(), value.end(), value.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        return !(value.empty() || value == "0" || value == "false");
     }
-    return true;
+    return shown;
 }
 
 constexpr std::size_t kColumns = 8;
 using Row = std::array<std::string, kColumns>;
 
 Row rowOf(const FlightSummary& s) {
-    Row row{s.path.filename().string(), localTimeText(s.time), "-", "-", "-", "-", "-", "-"};
+    Row row{
+        shownName(s.path.filename().string()), localTimeText(s.time), "-", "-", "-", "-", "-", "-"};
     if (!s.status) {
         return row;
     }
@@ -144,11 +121,16 @@ void addArchiveCommand(CLI::App& app) {
         std::vector<Row> rows{
             {"file", "time", "competitor", "serial", "sampling", "duration_s", "max_m", "min_m"}};
         bool anyFailed = false;
+        std::vector<bool> notFlights;
         for (const FlightSummary& s : *listed.value) {
             rows.push_back(rowOf(s));
+            notFlights.push_back(s.status && s.notAFlight);
             if (!s.status) {
-                std::cerr << "kestrom-cli: " << s.status.error << '\n';
+                std::cerr << "kestrom-cli: " << shownName(s.status.error) << '\n';
                 anyFailed = true;
+            } else if (s.notAFlight) {
+                std::cerr << "kestrom-cli: warning: " << shownName(s.path.string()) << ": "
+                          << messageText(Message::NotAFlight, kEnglish) << '\n';
             }
         }
         std::array<std::size_t, kColumns> width{};
@@ -158,13 +140,18 @@ void addArchiveCommand(CLI::App& app) {
             }
         }
         std::string out;
-        for (const Row& row : rows) {
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const Row& row = rows[r];
             std::string line;
             for (std::size_t c = 0; c < kColumns; ++c) {
                 // Name and time read left-aligned, the numbers right-aligned.
                 const std::string pad(width[c] - row[c].size(), ' ');
                 line += c < 2 ? row[c] + pad : pad + row[c];
                 line += c + 1 < kColumns ? "  " : "";
+            }
+            // Files that are no flights are marked, as the other verbs warn of them.
+            if (r > 0 && notFlights[r - 1]) {
+                line += "  (" + std::string(messageText(Message::NotAFlight, kEnglish)) + ")";
             }
             while (!line.empty() && line.back() == ' ') {
                 line.pop_back();
@@ -182,21 +169,21 @@ WallClock setArchiveClock(WallClock clock) { return std::exchange(archiveClock, 
 
 std::optional<std::filesystem::path> archivingSwitchedOff() {
     const std::filesystem::path settings = windowSettingsFile();
-    if (settings.empty() || archivingOnIn(readSmallFile(settings))) {
+    if (settings.empty() || archivingOn(settings)) {
         return std::nullopt;
     }
     return settings;
 }
 
-bool archiveDownload(const FlightImage& image) {
+std::optional<std::filesystem::path> archiveDownload(const FlightImage& image) {
     const Result<std::filesystem::path> stored =
         archiveFlight(archiveFolder(), image, archiveClock());
     if (!stored) {
         std::cerr << "kestrom-cli: the flight was not archived: " << stored.status.error << '\n';
-        return false;
+        return std::nullopt;
     }
     std::cerr << "archived as " << stored.value->string() << '\n';
-    return true;
+    return stored.value;
 }
 
 } // namespace kestrom::cli

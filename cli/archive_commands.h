@@ -18,9 +18,9 @@ void addArchiveCommand(CLI::App& app);
 // it is on or was never set (archiving is on by default).
 std::optional<std::filesystem::path> archivingSwitchedOff();
 
-// Stores a downloaded image in the archive folder and says where on stderr. A failure is reported
-// on stderr and returned as false; it never ends the command.
-bool archiveDownload(const FlightImage& image);
+// Stores a downloaded image in the archive folder and says where on stderr; returns where. A
+// failure is reported on stderr and returned as none; it never ends the command.
+std::optional<std::filesystem::path> archiveDownload(const FlightImage& image);
 
 // The clock whose time names an archived download (the wall clock unless set). Returns the one it
 // replaces; tests fix it so that two downloads clash on one name.

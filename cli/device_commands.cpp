@@ -10,6 +10,7 @@
 #include "device/actions.h"
 #include "device/simulated_bus.h"
 #include "files/measurement_file.h"
+#include "files/whole_file.h"
 #include "flight/flight_header.h"
 #include "flight/flight_record.h"
 #include "flight/generator.h"
@@ -24,6 +25,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -138,6 +140,42 @@ std::string summaryLine(const std::string& path, const FlightRecord& r) {
 
 namespace {
 
+// "flight.kes" -> "flight_2.kes", "flight_3.kes", ...: a free name beside a file that is taken.
+std::filesystem::path besideName(const std::filesystem::path& taken, int n) {
+    return taken.parent_path() /
+           (taken.stem().string() + "_" + std::to_string(n) + taken.extension().string());
+}
+
+// Writes the downloaded flight to out. Without force an existing file is never replaced, also
+// one that appeared during the transfer: the command then fails, saying where the flight is
+// kept (its archive copy, else a new file beside out).
+void writeDownload(const std::vector<std::uint8_t>& image, const std::string& out, bool force,
+                   const std::optional<std::filesystem::path>& archived) {
+    const Status written = writeWholeFile(out, image, force ? Replace::Allowed : Replace::Never);
+    if (written) {
+        return;
+    }
+    if (written.kind != ErrorKind::Exists) {
+        fail(written.error + (archived ? "; the flight is kept in " + archived->string() : ""));
+    }
+    const std::string clash = out + " appeared during the download and was not replaced";
+    if (archived) {
+        fail(clash + "; the flight is kept in " + archived->string());
+    }
+    constexpr int kMaxBesideNames = 999;
+    for (int n = 2; n <= kMaxBesideNames; ++n) {
+        const std::filesystem::path beside = besideName(out, n);
+        const Status kept = writeWholeFile(beside, image, Replace::Never);
+        if (kept) {
+            fail(clash + "; the flight is kept in " + beside.string());
+        }
+        if (kept.kind != ErrorKind::Exists) {
+            fail(clash + "; the flight could not be kept beside it: " + kept.error);
+        }
+    }
+    fail(clash + "; no free name beside it to keep the flight");
+}
+
 void addDownload(CLI::App& app) {
     struct Options {
         std::string out;
@@ -162,16 +200,24 @@ void addDownload(CLI::App& app) {
                     "simulated recorder's bytes per second (0: as fast as possible)")
         ->capture_default_str();
     cmd->callback([o] {
-        const bool toStdout = o->out == kStandardStream;
+        if (o->out.empty()) {
+            fail("-o needs a file name (- for standard output)");
+        }
+        // The flight alone goes wherever standard output is; the summary line then goes beside
+        // it on stderr, never into the flight.
+        const bool toStdout = isStandardOutput(o->out);
         if (o->simulate) {
             refuseOutputOverInput(o->out, *o->simulate);
         }
-        // Only a regular file is replaced; a FIFO or a device is written to as it is.
-        if (!toStdout && !o->force && std::filesystem::is_regular_file(o->out)) {
-            fail(o->out + " exists; use --force to replace it");
+        if (!toStdout) {
+            // Before the transfer: a recorder is not read for a path that cannot be written.
+            refuseUnwritableOutput(o->out);
+            // Only a regular file is kept from being replaced; a FIFO or a device is written to.
+            struct stat st {};
+            if (!o->force && ::stat(o->out.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+                fail(o->out + " exists; use --force to replace it");
+            }
         }
-        // Before the transfer: a recorder is not read for a file that cannot be written.
-        refuseUnwritableOutput(o->out);
         Connection c = connectTo(o->simulate.has_value(), o->simulate.value_or(""), o->byteRate);
         ConsolePrompts prompts(false);
         DownloadView view;
@@ -197,19 +243,23 @@ void addDownload(CLI::App& app) {
                      spent.count(), transfer.count(), result.endSeen ? "" : ", no end marker");
         // Kept first, so a flight is not lost when the output file cannot be written.
         // The window's archive item, when off, holds here too.
+        std::optional<std::filesystem::path> archived;
         if (!o->noArchive) {
             if (const std::optional<std::filesystem::path> off = archivingSwitchedOff()) {
                 std::cerr << "not archived: archiving is switched off in " << off->string() << '\n';
             } else {
-                archiveDownload(FlightImage(result.image));
+                archived = archiveDownload(FlightImage(result.image));
             }
         }
-        writeOutput(result.image, o->out);
+        if (toStdout) {
+            writeOutput(result.image, kStandardStream);
+        } else {
+            writeDownload(result.image, o->out, o->force, archived);
+        }
         FlightRecord record;
         record.flightBytes = result.flightBytes;
         setFlightImage(record, FlightImage(result.image));
         evaluateRecord(record, true);
-        // The flight itself may be on standard output: the summary then goes beside it.
         (toStdout ? std::cerr : std::cout) << summaryLine(o->out, record) << '\n';
     });
 }

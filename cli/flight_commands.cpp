@@ -159,30 +159,63 @@ void addGen(CLI::App& app) {
     GeneratorOptions& g = o->gen;
     CLI::App* cmd = app.add_subcommand("gen", "Write a generated flight image");
     cmd->add_option("OUT", o->out, "measurement file to write (- for standard output)")->required();
-    cmd->add_option("--seed", g.seed, "random seed")->capture_default_str();
+    // Every value checked as typed: CLI11 alone would take "0x10", "nan" or "inf", and a value
+    // outside what a flight can hold would make a file no reader takes.
+    const auto whole = [](double min, double max) { return numberIn(min, max, true); };
+    const auto number = [](double min, double max) { return numberIn(min, max, false); };
+    constexpr double kMaxSeconds = 86400;
+    cmd->add_option("--seed", g.seed, "random seed")
+        ->check(whole(0, 4294967295.0))
+        ->capture_default_str();
     cmd->add_option("--rate", g.rateCode, "sampling-rate code 0..15 (0..5 have a rate)")
-        ->check(CLI::Range(0, 15))
+        ->check(whole(0, 15))
         ->capture_default_str();
-    cmd->add_option("--spikes", g.spikes, "single-sample pressure spikes")->capture_default_str();
-    cmd->add_option("--competitor", g.competitor, "competitor number")->capture_default_str();
-    cmd->add_option("--serial", g.serial, "recorder serial number")->capture_default_str();
+    cmd->add_option("--spikes", g.spikes, "single-sample pressure spikes")
+        ->check(whole(0, kMaxGeneratedSamples))
+        ->capture_default_str();
+    cmd->add_option("--competitor", g.competitor, "competitor number")
+        ->check(whole(0, 65535))
+        ->capture_default_str();
+    cmd->add_option("--serial", g.serial, "recorder serial number")
+        ->check(whole(0, 65535))
+        ->capture_default_str();
     cmd->add_option("--device-factor", g.deviceFactor, "stored device value")
+        ->check(whole(0, 65535))
         ->capture_default_str();
-    cmd->add_option("--temp", g.groundTempC, "ground air temperature, C")->capture_default_str();
-    cmd->add_option("--pressure", g.groundPressurePa, "ground pressure, Pa")->capture_default_str();
+    // The sensor's working range: -40 to 85 C, 300 to 1100 hPa.
+    cmd->add_option("--temp", g.groundTempC, "ground air temperature, C (-40 to 85)")
+        ->check(number(-40, 85))
+        ->capture_default_str();
+    cmd->add_option("--pressure", g.groundPressurePa, "ground pressure, Pa (30000 to 110000)")
+        ->check(number(30000, 110000))
+        ->capture_default_str();
     cmd->add_option("--ground", g.groundSeconds, "seconds on the ground before the launch")
+        ->check(number(0, kMaxSeconds))
         ->capture_default_str();
-    cmd->add_option("--climb", g.climbSeconds, "climb duration, s")->capture_default_str();
-    cmd->add_option("--climb-rate", g.climbRateMps, "climb rate, m/s")->capture_default_str();
-    cmd->add_option("--glide", g.glideSeconds, "glide duration, s")->capture_default_str();
-    cmd->add_option("--sink", g.glideSinkMps, "sink rate in the glide, m/s")->capture_default_str();
+    cmd->add_option("--climb", g.climbSeconds, "climb duration, s")
+        ->check(number(0, kMaxSeconds))
+        ->capture_default_str();
+    cmd->add_option("--climb-rate", g.climbRateMps, "climb rate, m/s")
+        ->check(number(0, 100))
+        ->capture_default_str();
+    cmd->add_option("--glide", g.glideSeconds, "glide duration, s")
+        ->check(number(0, kMaxSeconds))
+        ->capture_default_str();
+    cmd->add_option("--sink", g.glideSinkMps, "sink rate in the glide, m/s")
+        ->check(number(0, 100))
+        ->capture_default_str();
     cmd->add_option("--landed", g.landedSeconds, "seconds on the ground after the landing")
+        ->check(number(0, kMaxSeconds))
         ->capture_default_str();
     cmd->add_option("--noise", g.noiseCounts, "raw pressure noise, +- counts")
+        ->check(number(0, 1000))
         ->capture_default_str();
     cmd->add_option("--samples", g.maxSamples, "cut the flight to this many samples (0: no cut)")
+        ->check(whole(0, kMaxGeneratedSamples))
         ->capture_default_str();
-    cmd->add_option("--trailing", g.trailingBytes, "bytes after the end marker")
+    cmd->add_option("--trailing", g.trailingBytes,
+                    "bytes after the end marker (cut so that the file stays within 90,000 bytes)")
+        ->check(whole(0, kMaxGeneratedBytes))
         ->capture_default_str();
     cmd->add_flag("--no-end-marker", o->noEndMarker, "leave out the end-marker sample");
     cmd->callback([o] {

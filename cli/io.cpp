@@ -7,10 +7,28 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <iostream>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kestrom::cli {
+
+namespace {
+
+// A range limit as typed: "0.5", "100".
+std::string formatPlain(double value) {
+    std::string text = std::to_string(value);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') {
+        text.pop_back();
+    }
+    return text;
+}
+
+} // namespace
 
 void fail(const std::string& text) {
     std::cerr << "kestrom-cli: " << text << '\n';
@@ -50,13 +68,40 @@ void writeOutput(const std::string& bytes, const std::string& path) {
     writeOutput(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), path);
 }
 
+namespace {
+
+// What path names, or the standard stream fd for "-" (and for an empty output path).
+std::optional<struct stat> fileBehind(const std::string& path, int standardFd) {
+    struct stat st {};
+    const bool found = path.empty() || path == kStandardStream ? ::fstat(standardFd, &st) == 0
+                                                               : ::stat(path.c_str(), &st) == 0;
+    return found ? std::optional<struct stat>(st) : std::nullopt;
+}
+
+bool sameNode(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+} // namespace
+
 void refuseOutputOverInput(const std::string& output, const std::string& input) {
-    if (output.empty() || output == kStandardStream || input == kStandardStream) {
-        return;
+    const std::optional<struct stat> out = fileBehind(output, STDOUT_FILENO);
+    const std::optional<struct stat> in = fileBehind(input, STDIN_FILENO);
+    // Only a regular file loses its bytes; a terminal may well be both ends.
+    if (out && in && S_ISREG(out->st_mode) && sameNode(*out, *in)) {
+        const std::string shownOutput =
+            output.empty() || output == kStandardStream ? "standard output" : output;
+        fail(shownOutput + " is the input file; give another output");
     }
-    if (sameFile(output, input)) {
-        fail(output + " is the input file; give another output");
+}
+
+bool isStandardOutput(const std::string& output) {
+    if (output == kStandardStream) {
+        return true;
     }
+    const std::optional<struct stat> named = fileBehind(output, STDOUT_FILENO);
+    const std::optional<struct stat> standard = fileBehind(kStandardStream, STDOUT_FILENO);
+    return named && standard && sameNode(*named, *standard);
 }
 
 void refuseUnwritableOutput(const std::string& output) {
@@ -88,6 +133,38 @@ CLI::Validator temperatureText() {
             return {};
         },
         "TEMP");
+}
+
+CLI::Validator numberIn(double min, double max, bool whole) {
+    const std::string range = whole
+                                  ? "a whole number from " + std::to_string(std::llround(min)) +
+                                        " to " + std::to_string(std::llround(max))
+                                  : "a number from " + formatPlain(min) + " to " + formatPlain(max);
+    return CLI::Validator(
+        [range, min, max, whole](const std::string& text) -> std::string {
+            std::size_t at = !text.empty() && text[0] == '-' ? 1 : 0;
+            const std::size_t digitsFrom = at;
+            while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
+                ++at;
+            }
+            bool plain = at > digitsFrom;
+            if (plain && !whole && at < text.size() && text[at] == '.') {
+                const std::size_t fractionFrom = ++at;
+                while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
+                    ++at;
+                }
+                plain = at > fractionFrom;
+            }
+            if (!plain || at != text.size()) {
+                return "'" + text + "' is not " + range;
+            }
+            const double value = std::strtod(text.c_str(), nullptr);
+            if (!std::isfinite(value) || value < min || value > max) {
+                return "'" + text + "' is out of range: " + range + " is expected";
+            }
+            return {};
+        },
+        whole ? "INT" : "NUMBER");
 }
 
 CLI::Validator decimalSeparatorText() {

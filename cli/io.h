@@ -32,9 +32,14 @@ void warnIfNoFlight(const std::string& path, const FlightImage& image);
 void writeOutput(std::span<const std::uint8_t> bytes, const std::string& path);
 void writeOutput(const std::string& bytes, const std::string& path);
 
-// Ends the command with exit status 2, before anything is written, when the output path names
-// the input file (the same file through any link); input and output untouched.
+// Ends the command with exit status 2, before anything is written, when the output is the same
+// regular file as the input (device and inode compared, so through any link or /dev/fd name);
+// "-" is standard output as an output and standard input as an input. Input and output untouched.
 void refuseOutputOverInput(const std::string& output, const std::string& input);
+
+// Whether output sends its bytes to standard output: "-", or a name of the very file standard
+// output is (/dev/stdout, /dev/fd/1, or the file standard output was sent to).
+bool isStandardOutput(const std::string& output);
 
 // Ends the command with exit status 2 when output could not be written (see checkWritable), so
 // that no long work (a transfer, a report) is done for nothing; standard output always passes.
@@ -44,6 +49,11 @@ void refuseUnwritableOutput(const std::string& output);
 // 999. Leading zeros are dropped so that the number reads as decimal ("010" is 10); give it to
 // CLI::Option::transform so that the dropped zeros stay dropped.
 CLI::Validator temperatureText();
+
+// A decimal number written plainly (digits, an optional leading "-" and, unless whole, one
+// decimal point with digits after it) from min to max. Hexadecimal, exponents, "nan", "inf" and
+// empty texts are refused.
+CLI::Validator numberIn(double min, double max, bool whole);
 
 // A decimal separator: "." or "," only.
 CLI::Validator decimalSeparatorText();

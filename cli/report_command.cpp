@@ -47,6 +47,8 @@ bool addFlightPage(ui::FlightReport& report, const std::string& path,
     const Result<FlightRecord> loaded = loadFlightRecord(path, true);
     if (loaded) {
         warnIfNoFlight(path, loaded.value->image);
+    } else {
+        std::cerr << "kestrom-cli: " << loaded.status.error << '\n';
     }
     return ui::addFlightPage(report, path, loaded, filter);
 }
@@ -103,7 +105,7 @@ void addReportCommand(CLI::App& app) {
                               static_cast<std::size_t>(bytes.size())),
                     o->out);
         if (anyUnreadable) {
-            std::cerr << "kestrom-cli: some files could not be read; their pages say why\n";
+            std::cerr << "kestrom-cli: the files above could not be read; their pages say why\n";
             throw CLI::RuntimeError(kFailureExit);
         }
     });

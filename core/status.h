@@ -15,6 +15,7 @@ enum class ErrorKind {
     TooShort,     // a measurement file holds no complete 32-byte header
     CreateFailed, // a file (or its temporary twin) could not be created
     WriteFailed,  // writing or replacing failed; an existing file is left as it was
+    Exists,       // the target exists and was not to be replaced; nothing was written there
     NoData,       // nothing to write (no evaluated flight, no points)
 };
 

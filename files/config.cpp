@@ -2,6 +2,8 @@
 
 #include "files/measurement_file.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -88,16 +90,96 @@ std::string ConfigPath(std::string_view programPath) {
     return std::string(programPath.substr(0, keep)) + "par";
 }
 
-std::string chooseConfigPath(std::string_view programPath, const std::string& userFolder) {
+std::string configPathFor(std::string_view programPath, const std::string& userFolder) {
     const std::filesystem::path beside(ConfigPath(programPath));
     const std::filesystem::path folder =
         beside.has_parent_path() ? beside.parent_path() : std::filesystem::path(".");
     if (userFolder.empty() || ::access(folder.c_str(), W_OK) == 0) {
         return beside.string();
     }
-    std::error_code ignored;
-    std::filesystem::create_directories(userFolder, ignored);
     return (std::filesystem::path(userFolder) / beside.filename()).string();
+}
+
+std::string chooseConfigPath(std::string_view programPath, const std::string& userFolder) {
+    const std::string chosen = configPathFor(programPath, userFolder);
+    if (chosen != ConfigPath(programPath)) {
+        std::error_code ignored;
+        std::filesystem::create_directories(userFolder, ignored);
+    }
+    return chosen;
+}
+
+std::filesystem::path windowSettingsPath(std::string_view configPath) {
+    const std::filesystem::path config(configPath);
+    return (config.has_parent_path() ? config.parent_path() : std::filesystem::path(".")) /
+           "kestrom-window.ini";
+}
+
+namespace {
+
+std::string trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return std::string(text);
+}
+
+// More than the window ever writes there; the rest of a larger file is not read.
+constexpr std::size_t kMaxWindowSettingsBytes = 64 * 1024;
+
+} // namespace
+
+bool archivingOn(const std::filesystem::path& windowSettings) {
+    const int fd = ::open(windowSettings.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return true;
+    }
+    const Descriptor file(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        return true;
+    }
+    std::string text(kMaxWindowSettingsBytes, '\0');
+    std::size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    text.resize(got);
+    bool inArchive = false;
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        const std::size_t end = std::min(text.find('\n', begin), text.size());
+        const std::string line = trimmed(std::string_view(text).substr(begin, end - begin));
+        begin = end + 1;
+        if (line.starts_with('[')) {
+            inArchive = line == "[archive]";
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (!inArchive || equals == std::string::npos ||
+            trimmed(line.substr(0, equals)) != "enabled") {
+            continue;
+        }
+        std::string value = trimmed(line.substr(equals + 1));
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        std::transform(value.begin(), value.end(), value.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return !(value.empty() || value == "0" || value == "false");
+    }
+    return true;
 }
 
 ConfigLoadResult LoadConfig(const std::string& path) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -46,6 +47,19 @@ std::string ConfigPath(std::string_view programPath);
 // which is created when missing (an installed program, whose folder belongs to the system).
 // An empty userFolder keeps ConfigPath.
 std::string chooseConfigPath(std::string_view programPath, const std::string& userFolder);
+
+// The path chooseConfigPath gives, without creating the user folder.
+std::string configPathFor(std::string_view programPath, const std::string& userFolder);
+
+// The window's own settings (its archive switch, its recent files): "kestrom-window.ini" in the
+// folder of the configuration file at configPath.
+std::filesystem::path windowSettingsPath(std::string_view configPath);
+
+// Whether downloaded flights are archived, as the window's settings file at windowSettings says:
+// key "enabled" of section "[archive]", off when its value is empty, 0 or false (any case,
+// quotes removed), on otherwise and when the file, the section or the key is missing. Only a
+// regular file is read (a FIFO is never waited on). The window and kestrom-cli both ask this.
+bool archivingOn(const std::filesystem::path& windowSettings);
 
 enum class ConfigLoad { Loaded, Missing, Unreadable };
 

@@ -2,6 +2,8 @@
 
 #include "files/descriptor.h"
 #include "files/measurement_file.h"
+#include "files/whole_file.h"
+#include "flight/flight_header.h"
 #include "flight/flight_record.h"
 
 #include <algorithm>
@@ -27,37 +29,12 @@ std::string describe(const fs::path& path, int error) {
     return path.string() + ": " + std::strerror(error);
 }
 
-// Creates path only when no file of that name exists and writes bytes into it. EEXIST in
-// *clash (and no file touched) when the name is taken.
+// Creates path only when no file of that name exists, complete or not at all (see
+// writeWholeFile). *clash (and no file touched) when the name is taken.
 Status createNew(const fs::path& path, const std::vector<std::uint8_t>& bytes, bool* clash) {
-    *clash = false;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        if (errno == EEXIST) {
-            *clash = true;
-        }
-        return Status::failure(ErrorKind::CreateFailed, "Cannot create " + describe(path, errno));
-    }
-    // A half-written flight must not stay in the archive looking like a short one.
-    const auto fail = [&](int error) {
-        ::unlink(path.c_str());
-        return Status::failure(ErrorKind::WriteFailed, "Cannot write " + describe(path, error));
-    };
-    files_detail::Descriptor file(fd);
-    if (Status written = files_detail::writeAll(file.get(), bytes, path); !written) {
-        file.reset();
-        ::unlink(path.c_str());
-        return written;
-    }
-    if (::fsync(file.get()) != 0) {
-        const int error = errno;
-        file.reset();
-        return fail(error);
-    }
-    if (!file.closeNow()) {
-        return fail(errno);
-    }
-    return Status::success();
+    const Status written = writeWholeFile(path, bytes, Replace::Never);
+    *clash = written.kind == ErrorKind::Exists;
+    return written;
 }
 
 std::time_t modificationTime(const fs::path& path) {
@@ -95,7 +72,9 @@ void summarise(const fs::path& path, FlightSummary& out, FlightRecord& scratch) 
     out.serial = scratch.header.serial;
     out.rateCode = scratch.header.rateCode;
     out.rateTimes10 = scratch.header.rateTimes10;
-    if (evaluateRecord(scratch, false)) {
+    out.notAFlight = calibrationImpossible(scratch.image);
+    // A flight too short for a single plotted point has no extremes to show.
+    if (evaluateRecord(scratch, false) && scratch.evaluation.pointCount() > 0) {
         out.evaluated = true;
         out.maxAltitude = scratch.evaluation.maxAltitude;
         out.minAltitude = scratch.evaluation.minAltitude;
@@ -227,10 +206,19 @@ std::optional<std::time_t> archiveNameTime(const std::string& fileName) {
 
 Result<std::vector<FlightSummary>> listArchive(const fs::path& folder) {
     using Listing = Result<std::vector<FlightSummary>>;
-    std::error_code ec;
-    if (!fs::exists(folder, ec)) {
-        return Listing::success({});
+    // Only a folder not made yet is an empty archive; a path that runs through a file or cannot
+    // be entered is an error, not an empty list.
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) {
+        if (errno == ENOENT) {
+            return Listing::success({});
+        }
+        return Listing::failure(ErrorKind::OpenFailed, "Cannot list " + describe(folder, errno));
     }
+    if (!S_ISDIR(info.st_mode)) {
+        return Listing::failure(ErrorKind::OpenFailed, "Cannot list " + describe(folder, ENOTDIR));
+    }
+    std::error_code ec;
     std::vector<fs::path> paths;
     fs::directory_iterator it(folder, ec);
     if (ec) {

@@ -37,9 +37,10 @@ std::string archiveFileName(std::chrono::system_clock::time_point when, std::uin
 
 // Stores image byte for byte (as Save writes it) in folder, creating the folder when missing, under
 // archiveFileName(when, competitor and serial from the image's header). An existing file is never
-// replaced: on a clash "_2", "_3", ... go before the extension. Returns the path written, or
-// fails with CreateFailed (folder or file cannot be created; text naming it) or WriteFailed (the
-// partly written file is removed). An empty folder fails with CreateFailed.
+// replaced: on a clash "_2", "_3", ... go before the extension. The file gets its name only when
+// complete (a killed download leaves no partial flight). Returns the path written, or fails with
+// CreateFailed (folder or file cannot be created; text naming it) or WriteFailed (nothing is left).
+// An empty folder fails with CreateFailed.
 Result<std::filesystem::path> archiveFlight(const std::filesystem::path& folder,
                                             const FlightImage& image,
                                             std::chrono::system_clock::time_point when);
@@ -54,6 +55,7 @@ struct FlightSummary {
     std::uint8_t rateCode = 0; // header byte 7 AND 0x0F
     std::uint32_t rateTimes10 = 0;
     std::uint32_t samples = 0; // recorded samples before the end marker
+    bool notAFlight = false;   // its calibration words cannot be a recorder's
     bool evaluated = false;    // the flight is long enough to have a maximum and minimum
     float maxAltitude = 0.0f;  // m, as the maximum field shows it
     float minAltitude = 0.0f;  // m, as the minimum field shows it
@@ -74,8 +76,9 @@ std::optional<std::time_t> archiveNameTime(const std::string& fileName);
 
 // Summaries of every "*.kes" file directly in folder, sorted by name (so oldest download first);
 // time comes from the archive name where it has one. Hidden files are skipped; anything else
-// named *.kes is listed, readable or not. A missing folder
-// gives an empty list; a folder that cannot be listed fails with OpenFailed.
+// named *.kes is listed, readable or not. A missing folder gives an empty list; a folder that
+// cannot be listed, or a path that is no folder or runs through a file, fails with OpenFailed
+// naming it and the reason.
 Result<std::vector<FlightSummary>> listArchive(const std::filesystem::path& folder);
 
 // Local time as "2026-12-08 14:30:12", for tables.

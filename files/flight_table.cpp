@@ -2,25 +2,36 @@
 
 #include "flight/number_format.h"
 
-#include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 namespace kestrom {
 namespace {
 
-// value with exactly two decimals, never "-0.00".
-void appendTwoDecimals(std::string& out, double value) {
-    char text[64];
-    const auto [end, ec] =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
-    if (ec != std::errc{}) {
-        return;
+// The whole centimetres a dh/dt point holds as metres (cm x 0.01 made a float).
+std::int64_t centimetresOf(float metres) {
+    const std::int64_t nearest = std::llround(static_cast<double>(metres) * 100.0);
+    for (const std::int64_t cm : {nearest, nearest - 1, nearest + 1}) {
+        if (static_cast<float>(static_cast<double>(cm) * 0.01) == metres) {
+            return cm;
+        }
     }
-    std::string_view written(text, static_cast<std::size_t>(end - text));
-    if (written == "-0.00") {
-        written = "0.00";
+    return nearest;
+}
+
+// The vertical speed of perSampleM metres per sample interval in m/s with exactly two decimals,
+// rounded half away from zero from the exact value (cm x rateTimes10 / 10 hundredths), as the
+// altitude texts are; never "-0.00".
+void appendSpeed(std::string& out, float perSampleM, std::uint32_t rateTimes10) {
+    const std::int64_t tenths = centimetresOf(perSampleM) * std::int64_t{rateTimes10};
+    const std::int64_t hundredths = (std::llabs(tenths) + 5) / 10;
+    if (tenths < 0 && hundredths != 0) {
+        out += '-';
     }
-    out += written;
+    out += std::to_string(hundredths / 100);
+    out += '.';
+    out += static_cast<char>('0' + hundredths % 100 / 10);
+    out += static_cast<char>('0' + hundredths % 10);
 }
 
 // j x 10 / rateTimes10 seconds with three decimals, rounded half up on the exact fraction.
@@ -59,7 +70,7 @@ Result<std::string> flightTableCsv(const FlightEvaluation& evaluation, std::uint
         appendExportValue(out, curve[j], '.');
         out += ',';
         if (rateTimes10 != 0 && j < speed.size()) {
-            appendTwoDecimals(out, static_cast<double>(speed[j]) * rateTimes10 / 10.0);
+            appendSpeed(out, speed[j], rateTimes10);
         }
         if (filteredCm) {
             out += ',';

@@ -5,10 +5,14 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
+#include <signal.h>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +35,13 @@ Status writeFailed(const fs::path& shown, int error) {
     return Status::failure(ErrorKind::WriteFailed, "Cannot write " + describe(shown, error));
 }
 
+Status alreadyThere(const fs::path& shown) {
+    return Status::failure(ErrorKind::Exists, shown.string() + " exists");
+}
+
+// The start of every temporary name, followed by the writer's process id in hex.
+constexpr std::string_view kTemporaryPrefix = ".kestrom-";
+
 // The file names of /proc are the kernel's view of open files: a rename there means nothing, so
 // whatever is reached through them is written as a stream.
 bool underProc(const fs::path& path) {
@@ -44,6 +55,7 @@ struct Target {
     TargetKind kind = TargetKind::NewFile;
     fs::path path;      // the file to replace or create, or to open for a direct write
     struct stat old {}; // a regular file's owner and mode
+    int error = 0;      // why the name cannot be looked up (a loop, too long, no access)
 };
 
 // Follows the symbolic links of the last name (the folders are taken as they resolve) to the file
@@ -66,6 +78,7 @@ Target resolveTarget(const fs::path& given) {
         t.path = p;
         if (::lstat(p.c_str(), &t.old) != 0) {
             t.kind = TargetKind::NewFile; // also a missing folder: the create reports it
+            t.error = errno == ENOENT ? 0 : errno;
             return t;
         }
         if (S_ISLNK(t.old.st_mode)) {
@@ -81,7 +94,9 @@ Target resolveTarget(const fs::path& given) {
                                           : TargetKind::Direct;
         return t;
     }
-    return {TargetKind::Direct, given, {}}; // a loop of links: the open fails with ELOOP
+    Target loop{TargetKind::Direct, given, {}};
+    loop.error = ELOOP;
+    return loop;
 }
 
 // A short hidden name in folder that no other writer uses now; the target's own name may already
@@ -90,8 +105,8 @@ fs::path temporaryName(const fs::path& folder) {
     static std::atomic<unsigned> counter{0};
     static const unsigned seed = std::random_device{}();
     char name[64];
-    std::snprintf(name, sizeof name, ".kestrom-%x-%x-%x", static_cast<unsigned>(::getpid()), seed,
-                  counter.fetch_add(1));
+    std::snprintf(name, sizeof name, "%s%x-%x-%x", kTemporaryPrefix.data(),
+                  static_cast<unsigned>(::getpid()), seed, counter.fetch_add(1));
     return folder / name;
 }
 
@@ -165,9 +180,30 @@ int createTemporary(const fs::path& folder, fs::path& name) {
     return -1;
 }
 
+// Gives the complete file temp the target's name unless a file has it; temp is gone either way
+// when this succeeds.
+Status linkWithoutReplacing(const fs::path& temp, const Target& target, const fs::path& shown) {
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.path.c_str(), RENAME_NOREPLACE) == 0) {
+        return Status::success();
+    }
+    if (errno == EEXIST) {
+        return alreadyThere(shown);
+    }
+    // File systems that cannot rename without replacing can still make a second link.
+    if (errno != EINVAL && errno != ENOSYS) {
+        return writeFailed(shown, errno);
+    }
+    if (::link(temp.c_str(), target.path.c_str()) != 0) {
+        return errno == EEXIST ? alreadyThere(shown) : writeFailed(shown, errno);
+    }
+    ::unlink(temp.c_str());
+    return Status::success();
+}
+
 // The replacement through a named temporary file, for file systems without unnamed files.
 Status replaceThroughNamedFile(const Target& target, std::span<const std::uint8_t> bytes,
-                               const fs::path& shown) {
+                               const fs::path& shown, Replace replace) {
+    removeStaleTemporaries(folderOf(target.path));
     fs::path temp;
     Descriptor file(createTemporary(folderOf(target.path), temp));
     if (file.get() < 0) {
@@ -177,7 +213,9 @@ Status replaceThroughNamedFile(const Target& target, std::span<const std::uint8_
     if (s && !file.closeNow()) {
         s = writeFailed(shown, errno);
     }
-    if (s && std::rename(temp.c_str(), target.path.c_str()) != 0) {
+    if (s && replace == Replace::Never) {
+        s = linkWithoutReplacing(temp, target, shown);
+    } else if (s && std::rename(temp.c_str(), target.path.c_str()) != 0) {
         s = writeFailed(shown, errno);
     }
     if (!s) {
@@ -189,12 +227,19 @@ Status replaceThroughNamedFile(const Target& target, std::span<const std::uint8_
 }
 
 // Gives the complete unnamed file fd a name in the folder: the target's own when there is no file
-// yet, else a temporary one that is renamed over it. Fails (errno set) where /proc is missing.
-bool nameUnnamedFile(int fd, const Target& target, fs::path& temp) {
+// yet, else (when replacing is allowed) a temporary one that is renamed over it. Fails (errno
+// set; EEXIST when the name is taken and may not be replaced) where /proc is missing.
+bool nameUnnamedFile(int fd, const Target& target, fs::path& temp, Replace replace) {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     if (target.kind == TargetKind::NewFile &&
         ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
         return true;
+    }
+    if (replace == Replace::Never) {
+        if (target.kind != TargetKind::NewFile) {
+            errno = EEXIST;
+        }
+        return false;
     }
     if (target.kind == TargetKind::NewFile && errno != EEXIST) {
         return false;
@@ -212,18 +257,22 @@ bool nameUnnamedFile(int fd, const Target& target, fs::path& temp) {
 }
 
 Status replaceRegular(const Target& target, std::span<const std::uint8_t> bytes,
-                      const fs::path& shown) {
+                      const fs::path& shown, Replace replace) {
     // Unnamed until complete: a program killed while writing leaves nothing behind.
     Descriptor file(::open(folderOf(target.path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     if (file.get() < 0) {
-        return replaceThroughNamedFile(target, bytes, shown);
+        return replaceThroughNamedFile(target, bytes, shown, replace);
     }
+    removeStaleTemporaries(folderOf(target.path));
     if (Status s = fillFile(file.get(), target, bytes, shown); !s) {
         return s;
     }
     fs::path temp;
-    if (!nameUnnamedFile(file.get(), target, temp)) {
-        return replaceThroughNamedFile(target, bytes, shown);
+    if (!nameUnnamedFile(file.get(), target, temp, replace)) {
+        if (errno == EEXIST) {
+            return alreadyThere(shown);
+        }
+        return replaceThroughNamedFile(target, bytes, shown, replace);
     }
     if (!file.closeNow()) {
         const int error = errno;
@@ -241,30 +290,71 @@ Status replaceRegular(const Target& target, std::span<const std::uint8_t> bytes,
 
 } // namespace
 
-Status writeWholeFile(const fs::path& path, std::span<const std::uint8_t> bytes) {
+Status writeWholeFile(const fs::path& path, std::span<const std::uint8_t> bytes, Replace replace) {
     const Target target = resolveTarget(path);
+    if (target.error != 0) {
+        return createFailed(path, target.error);
+    }
     switch (target.kind) {
     case TargetKind::Folder:
         return writeFailed(path, EISDIR);
     case TargetKind::Direct:
         return writeDirect(target, bytes);
-    case TargetKind::NewFile:
     case TargetKind::RegularFile:
+        if (replace == Replace::Never) {
+            return alreadyThere(path);
+        }
+        break;
+    case TargetKind::NewFile:
         break;
     }
-    return replaceRegular(target, bytes, path);
+    return replaceRegular(target, bytes, path, replace);
 }
 
-Status writeWholeFileThroughNamedFile(const fs::path& path, std::span<const std::uint8_t> bytes) {
+Status writeWholeFileThroughNamedFile(const fs::path& path, std::span<const std::uint8_t> bytes,
+                                      Replace replace) {
     const Target target = resolveTarget(path);
-    if (target.kind == TargetKind::Folder || target.kind == TargetKind::Direct) {
-        return writeWholeFile(path, bytes);
+    if (target.error != 0 || target.kind == TargetKind::Folder ||
+        target.kind == TargetKind::Direct ||
+        (target.kind == TargetKind::RegularFile && replace == Replace::Never)) {
+        return writeWholeFile(path, bytes, replace);
     }
-    return replaceThroughNamedFile(target, bytes, path);
+    return replaceThroughNamedFile(target, bytes, path, replace);
+}
+
+int removeStaleTemporaries(const fs::path& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return 0;
+    }
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (!name.starts_with(kTemporaryPrefix)) {
+            continue;
+        }
+        // ".kestrom-PID-SEED-COUNTER": only a writer that no longer runs has given it up.
+        const std::string rest(name.substr(kTemporaryPrefix.size()));
+        char* end = nullptr;
+        const unsigned long pid = std::strtoul(rest.c_str(), &end, 16);
+        if (end == rest.c_str() || *end != '-' || pid == 0 ||
+            pid == static_cast<unsigned long>(::getpid()) || pid > 0x7FFFFFFFUL) {
+            continue;
+        }
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH &&
+            ::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) {
+            ++removed;
+        }
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 Status checkWritable(const fs::path& path) {
     const Target target = resolveTarget(path);
+    if (target.error != 0) {
+        return createFailed(path, target.error);
+    }
     switch (target.kind) {
     case TargetKind::Folder:
         return createFailed(path, EISDIR);

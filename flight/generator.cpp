@@ -155,7 +155,11 @@ std::vector<std::uint8_t> generateFlight(const GeneratorOptions& options) {
         spikeAt[10 + noise.below(samples - 11)] = true;
     }
 
-    bytes.reserve(kHeaderBytes + (samples + 1) * kSampleBytes + o.trailingBytes);
+    // Trailing bytes only up to what a reader takes: a larger file could not be loaded again.
+    const std::size_t flightBytes = kHeaderBytes + (samples + 1) * kSampleBytes;
+    const std::uint32_t trailing = static_cast<std::uint32_t>(std::min<std::size_t>(
+        o.trailingBytes, kMaxGeneratedBytes > flightBytes ? kMaxGeneratedBytes - flightBytes : 0));
+    bytes.reserve(flightBytes + trailing);
     for (std::uint32_t s = 0; s < samples; ++s) {
         const double tS = s / samplesPerSecond;
         const double h = heightAt(tS, o, glideEndHeight, landingEnd);
@@ -179,7 +183,7 @@ std::vector<std::uint8_t> generateFlight(const GeneratorOptions& options) {
         writeU16le(bytes, at, 0xFFFF);
         writeU16le(bytes, at + 2, kEndMarkerWord);
     }
-    for (std::uint32_t b = 0; b < o.trailingBytes; ++b) {
+    for (std::uint32_t b = 0; b < trailing; ++b) {
         bytes.push_back(static_cast<std::uint8_t>(noise.below(256)));
     }
     return bytes;

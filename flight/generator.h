@@ -40,11 +40,15 @@ std::uint16_t rawTemperatureFor(double tempC, const Calibration& cal);
 // Raw pressure word whose CompensatePressure with ut is closest to pressurePa; never fails.
 std::uint16_t rawPressureFor(double pressurePa, std::uint16_t ut, const Calibration& cal);
 
+// The largest file a reader takes: the 90,000-byte receive buffer.
+inline constexpr std::uint32_t kMaxGeneratedBytes = 90000;
+
 // Samples a download can hold: 90,000 bytes of receive buffer less the header and the end marker.
-inline constexpr std::uint32_t kMaxGeneratedSamples = (90000 - 32) / 4 - 1;
+inline constexpr std::uint32_t kMaxGeneratedSamples = (kMaxGeneratedBytes - 32) / 4 - 1;
 
 // The bytes of a generated flight image: 32-byte header, samples, end marker. Negative or
-// non-finite durations count as 0; a flight never has more than kMaxGeneratedSamples samples.
+// non-finite durations count as 0; a flight never has more than kMaxGeneratedSamples samples,
+// and trailing bytes are cut so that the image never exceeds kMaxGeneratedBytes.
 std::vector<std::uint8_t> generateFlight(const GeneratorOptions& options);
 
 } // namespace kestrom

@@ -19,6 +19,7 @@ constexpr std::array<std::array<const char*, 2>, FlightListModel::kColumnCount> 
     {"Czas lotu [s]", "Duration [s]"},
     {"Maximum [m]", "Maximum [m]"},
     {"Minimum [m]", "Minimum [m]"},
+    {"Plik", "File"},
 }};
 
 QString decimal(double value, int decimals, Language language) {
@@ -53,6 +54,10 @@ std::vector<FlightRow> listFlights(const std::filesystem::path& archiveFolder,
     }
     for (const QString& file : recentFiles) {
         const std::filesystem::path path(file.toStdString());
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec) && !ec) {
+            continue; // deleted or moved away since it was opened
+        }
         if (seen.insert(sameFile(path)).second) {
             rows.push_back({readFlightSummary(path), false});
         }
@@ -114,8 +119,13 @@ QVariant FlightListModel::data(const QModelIndex& index, int role) const {
         return QBrush(QColor(128, 128, 128));
     }
     if (role == Qt::TextAlignmentRole) {
-        return column == Time || column == Sampling ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
-                                                    : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return column == Time || column == Sampling || column == File
+                   ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+                   : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    if (column == File && (role == Qt::DisplayRole || role == kSortRole)) {
+        // Two archived downloads and a saved copy of one flight differ here only.
+        return QFileInfo(QString::fromStdString(s.path.string())).fileName();
     }
     const std::optional<double> duration = s.durationSeconds();
     if (role == kSortRole) {

@@ -1,7 +1,7 @@
 #pragma once
 // The table of the Flights window: archived flights and recently opened files, one row each, with
-// time, competitor, serial, sampling, duration, maximum and minimum. Sorting goes by the values
-// themselves (kSortRole), not by their texts.
+// time, competitor, serial, sampling, duration, maximum, minimum and the file's name. Sorting goes
+// by the values themselves (kSortRole), not by their texts.
 
 #include "core/texts.h"
 #include "files/flight_archive.h"
@@ -22,14 +22,25 @@ struct FlightRow {
 };
 
 // The rows for an archive folder and the recent files: every archived flight, then each recent
-// file that is not one of them. A folder that cannot be listed gives its recent files only.
+// file that is not one of them and still exists. A folder that cannot be listed gives its recent
+// files only.
 std::vector<FlightRow> listFlights(const std::filesystem::path& archiveFolder,
                                    const QStringList& recentFiles);
 
 class FlightListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Time, Competitor, Serial, Sampling, Duration, Maximum, Minimum, kColumnCount };
+    enum Column {
+        Time,
+        Competitor,
+        Serial,
+        Sampling,
+        Duration,
+        Maximum,
+        Minimum,
+        File,
+        kColumnCount
+    };
     static constexpr int kSortRole = Qt::UserRole;
     static constexpr int kPathRole = Qt::UserRole + 1;
 

@@ -6,11 +6,14 @@
 #include "flight/number_format.h"
 #include "settings/settings_texts.h"
 #include "ui/chart.h"
+#include "ui/qt_text.h"
 
 #include <qcustomplot.h>
 
 #include <QPageLayout>
 #include <QPageSize>
+
+#include <cmath>
 
 namespace kestrom::ui {
 namespace {
@@ -22,10 +25,6 @@ constexpr double kPageMarginMm = 10.0;
 
 // The heading's label for the filter's extremes; the window names the filtered curve so.
 constexpr TextPair kFilterLabel{"Filtr", "Filter", 0};
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 
@@ -115,10 +114,25 @@ void FlightReport::addFlight(const QString& name, const FlightRecord& record,
     // from; the filter's extremes on the line the printout leaves empty.
     const QString eight(8, QLatin1Char(' '));
     const QString four(4, QLatin1Char(' '));
+    // Numbers with the user's decimal sign, as the panels and the printout show them.
+    const char separator = decimalSeparator();
     const QString maxText =
-        record.evaluated ? QString::fromStdString(formatOneDecimal(ev.maxAltitude)) : "-";
+        record.evaluated ? QString::fromStdString(formatOneDecimal(ev.maxAltitude, separator))
+                         : "-";
     const QString minText =
-        record.evaluated ? QString::fromStdString(formatOneDecimal(ev.minAltitude)) : "-";
+        record.evaluated ? QString::fromStdString(formatOneDecimal(ev.minAltitude, separator))
+                         : "-";
+    const auto withSign = [separator](const std::string& text) {
+        QString shown = QString::fromStdString(text);
+        shown.replace(QLatin1Char('.'), QLatin1Char(separator));
+        return shown;
+    };
+    // The temperature the curve was computed with, which may hold tenths the file's text lacks.
+    const float tempC = record.groundTemp;
+    const QString tempText =
+        tempC == std::trunc(tempC)
+            ? QString::number(static_cast<long long>(tempC))
+            : QString::fromStdString(formatOneDecimal(static_cast<double>(tempC), separator));
     // "Read from:" runs into the name in English; the Polish text ends with its own space.
     const QString readFrom = qs(captionText(Caption::ReadFrom, language_)).trimmed() + ' ';
     const QString line1 = eight + readFrom + name + four +
@@ -127,18 +141,21 @@ void FlightReport::addFlight(const QString& name, const FlightRecord& record,
                           four +
                           headingLine(qs(captionText(Caption::SerialNo, language_)),
                                       QString::fromStdString(record.header.serialText));
-    // A flight too short to evaluate says so where the filter's line would go.
+    // A file that is no flight, or a flight too short to evaluate, says so where the filter's
+    // line would go.
     const QString line2 =
-        !record.evaluated ? eight + qs(messageText(Message::NoData, language_))
+        calibrationImpossible(record.image)
+            ? eight + qs(messageText(Message::NotAFlight, language_))
+        : !record.evaluated ? eight + qs(messageText(Message::NoData, language_))
         : filtered == nullptr
             ? QStringLiteral(" ")
             : eight + qs(language_ == kPolish ? kFilterLabel.polish : kFilterLabel.english) +
-                  QStringLiteral("    Max: ") + qs(filtered->maxText) +
-                  QStringLiteral(" m    Min: ") + qs(filtered->minText) + QStringLiteral(" m");
+                  QStringLiteral("    Max: ") + withSign(filtered->maxText) +
+                  QStringLiteral(" m    Min: ") + withSign(filtered->minText) +
+                  QStringLiteral(" m");
     const QString line3 =
         eight + QStringLiteral("Max: ") + maxText + QStringLiteral(" m    Min: ") + minText +
-        QStringLiteral("m    Temp: ") + QString::fromStdString(record.groundTempText) +
-        QStringLiteral("°C    ") +
+        QStringLiteral("m    Temp: ") + tempText + QStringLiteral("°C    ") +
         headingLine(qs(captionText(Caption::Sampling, language_)),
                     qs(samplingText(record.header.rateCode, activatedSamplingList(language_))));
     chart.setTitleLines({line1, line2, line3});

@@ -4,9 +4,15 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QShowEvent>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kestrom::ui {
 
@@ -30,6 +36,8 @@ FlightsWindow::FlightsWindow(std::function<bool(const std::string&, bool)> open,
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setAlternatingRowColors(true);
+    // Where the screen is too narrow for a long file name, its start and extension stay.
+    table_->setTextElideMode(Qt::ElideMiddle);
 
     load_ = new QPushButton(this);
     load_->setObjectName(QStringLiteral("FlightsLoad"));
@@ -48,6 +56,8 @@ FlightsWindow::FlightsWindow(std::function<bool(const std::string&, bool)> open,
     connect(table_, &QTableView::doubleClicked, this, [this] { openSelected(false); });
     connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &FlightsWindow::updateButtons);
+    auto* refresh = new QShortcut(QKeySequence::Refresh, this);
+    connect(refresh, &QShortcut::activated, this, &FlightsWindow::refreshWanted);
     resize(760, 480);
     setLanguage(kPolish, SamplingList::DesignItems);
 }
@@ -63,9 +73,49 @@ void FlightsWindow::reload(const std::filesystem::path& archiveFolder,
     updateButtons();
 }
 
+int FlightsWindow::widthForColumns() const {
+    const QHeaderView* header = table_->horizontalHeader();
+    const QAbstractItemView* view = table_; // where the contents' width is public
+    int columns = 0;
+    for (int column = 0; column < FlightListModel::kColumnCount; ++column) {
+        const int needed =
+            std::max(view->sizeHintForColumn(column), header->sectionSizeHint(column));
+        // The last section stretches: what its contents need counts, not what it fills.
+        const bool last = column + 1 == FlightListModel::kColumnCount;
+        columns += last ? needed : std::max(needed, header->sectionSize(column));
+    }
+    const QMargins margins = layout()->contentsMargins();
+    return columns + 2 * table_->frameWidth() + table_->verticalScrollBar()->sizeHint().width() +
+           margins.left() + margins.right();
+}
+
+void FlightsWindow::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        // Opened: wide enough for every column where the screen allows; a wider choice of the
+        // user stays.
+        table_->resizeColumnsToContents();
+        int wanted = widthForColumns();
+        if (const QScreen* shownOn = screen()) {
+            wanted = std::min(wanted, shownOn->availableGeometry().width());
+        }
+        if (width() < wanted) {
+            resize(wanted, height());
+        }
+    }
+    QDialog::showEvent(event);
+}
+
+bool FlightsWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        emit refreshWanted();
+    }
+    return QDialog::event(event);
+}
+
 void FlightsWindow::setLanguage(Language language, SamplingList samplingList) {
     language_ = language;
     model_->setLanguage(language, samplingList);
+    table_->resizeColumnsToContents(); // the headers' texts changed
     const bool polish = language == kPolish;
     setWindowTitle(polish ? QStringLiteral("Loty") : QStringLiteral("Flights"));
     load_->setText(polish ? QStringLiteral("Odczyt") : QStringLiteral("Load"));

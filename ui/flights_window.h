@@ -1,6 +1,8 @@
 #pragma once
 // The Flights window: archived flights and recently opened files in one sortable table, with Load
-// and Compare for the selected row. Not modal, so the chart stays usable beside it.
+// and Compare for the selected row. Not modal, so the chart stays usable beside it. It opens wide
+// enough for every column, and asks to be read again whenever it is brought to the front (or
+// F5 is pressed), so files deleted or archived meanwhile come and go.
 
 #include "settings/settings_texts.h"
 #include "ui/flight_list_model.h"
@@ -37,7 +39,18 @@ public:
     QPushButton* loadButton() const { return load_; }
     QPushButton* compareButton() const { return compare_; }
 
+signals:
+    // The window was brought to the front or F5 was pressed: the owner should reload it.
+    void refreshWanted();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+
 private:
+    // The width that shows every column whole, with the frame, a vertical scroll bar and the
+    // margins; the window opens at least this wide where the screen allows.
+    int widthForColumns() const;
     void openSelected(bool comparison);
     void updateButtons();
 

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QUrl>
 
@@ -68,15 +69,24 @@ TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, WindowConfig config
 TKestrom_BMP::~TKestrom_BMP() = default;
 
 void TKestrom_BMP::buildControls() {
-    auto* client = new QWidget(this);
+    // The controls lie on a client of their own inside a scroll area without a frame: where the
+    // layout rules push controls beyond a small window (or a screen at a large scale), the
+    // scroll bars reach them; at every size that holds the layout there are none.
+    clientScroll_ = new QScrollArea(this);
+    clientScroll_->setObjectName(QStringLiteral("ClientScroll"));
+    clientScroll_->setFrameShape(QFrame::NoFrame);
+    clientScroll_->setWidgetResizable(false);
+    clientScroll_->setFocusPolicy(Qt::NoFocus); // keys stay with the controls and the window
+    auto* client = new QWidget;
     client->setObjectName(QStringLiteral("client"));
     client->setAutoFillBackground(true);
     QPalette palette = client->palette();
     palette.setColor(QPalette::Window, kSilver);
     client->setPalette(palette);
-    setCentralWidget(client);
+    clientScroll_->setWidget(client);
+    setCentralWidget(clientScroll_);
     setFont(uiFont(8));
-    client->installEventFilter(this);
+    clientScroll_->viewport()->installEventFilter(this);
 
     const QFont plain = uiFont(8);
     const QFont bold = uiFont(8, true);
@@ -228,9 +238,10 @@ void TKestrom_BMP::ApplyLanguage() {
 }
 
 void TKestrom_BMP::FormResize() {
-    QWidget* client = centralWidget();
-    const int W = client->width();
-    const int H = client->height();
+    // The client area is what the scroll area shows of the client.
+    const QSize area = clientScroll_->viewport()->size();
+    const int W = area.width();
+    const int H = area.height();
     if (W <= 0 || W > 128000) {
         return; // the scale divisor would be 0
     }
@@ -255,10 +266,17 @@ void TKestrom_BMP::FormResize() {
     B_Filtr_por->move(d, B_Filtr_por->y());
     GroupB_Por->move(std::max(W - GroupB_Por->width() - 8, d + B_Porownanie->width() + 5),
                      GroupB_Por->y());
+
+    // The client holds whatever the rules put beyond the area (with the margin of 8 the
+    // comparison panel has at the right), so the scroll bars reach it.
+    const QRect used = clientScroll_->widget()->childrenRect();
+    const int usedWidth = used.right() + 1;
+    clientScroll_->widget()->resize(usedWidth > W ? usedWidth + 8 : W,
+                                    std::max(H, used.bottom() + 1));
 }
 
 bool TKestrom_BMP::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == centralWidget() && event->type() == QEvent::Resize) {
+    if (watched == clientScroll_->viewport() && event->type() == QEvent::Resize) {
         FormResize();
     }
     return QMainWindow::eventFilter(watched, event);
@@ -327,7 +345,9 @@ void TKestrom_BMP::Help1Click() {
         return;
     }
     if (!openDocument_(*guide)) {
-        prompts_.showMessage(Message::HelpNotOpened, Message::ProblemCaption, Buttons::Ok);
+        // Without a browser the user can still open the guide by hand: say where it lies.
+        prompts_.showError(std::string(messageText(Message::HelpNotOpened, CurrentLanguage())) +
+                           ":\n" + QDir::toNativeSeparators(*guide).toStdString());
     }
 }
 

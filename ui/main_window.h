@@ -33,6 +33,7 @@ class QLineEdit;
 class QMenu;
 class QPrinter;
 class QPushButton;
+class QScrollArea;
 
 namespace kestrom::ui {
 
@@ -115,7 +116,9 @@ public:
     // Puts every language-dependent caption into the current language.
     void ApplyLanguage();
 
-    // Lays the controls out for the current client size; skipped for a width of 0 or above 128000.
+    // Lays the controls out for the current client size (the part of the client the window
+    // shows); skipped for a width of 0 or above 128000. The client grows beyond that size to hold
+    // controls the rules push out, and scrolls.
     void FormResize();
 
     // Puts the three-line output heading and a white background into the chart, and takes them
@@ -185,6 +188,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The central widget: it shows the client that holds the controls.
+    QScrollArea* clientScroll_ = nullptr;
     // Controls, named as their Qt object names; the panels' fields are the panels' own.
     QPushButton* B_Odczyt_Kestromu = nullptr;
     QPushButton* BZerowanie = nullptr;

@@ -34,6 +34,16 @@ bool RecentFiles::remove(const QString& path) {
     return write();
 }
 
+bool RecentFiles::dropVanished() {
+    const qsizetype removed =
+        files_.removeIf([](const QString& file) { return !QFileInfo::exists(file); });
+    if (removed == 0) {
+        return false;
+    }
+    (void)write(); // kept in memory all the same; the next change tries again
+    return true;
+}
+
 bool RecentFiles::write() const {
     QSettings settings(settingsPath_, QSettings::IniFormat);
     settings.setValue(kKey, files_);

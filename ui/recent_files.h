@@ -19,6 +19,9 @@ public:
     bool add(const QString& path);
     // Takes a file out (one that no longer opens) and writes the list.
     bool remove(const QString& path);
+    // Takes out every file that no longer exists (deleted or moved away) and writes the list if
+    // that changed it. Returns whether any was taken out.
+    bool dropVanished();
     const QStringList& files() const { return files_; }
 
 private:

@@ -1,5 +1,6 @@
 #include "ui/window_features.h"
 
+#include "files/config.h"
 #include "files/flight_archive.h"
 #include "ui/flights_window.h"
 #include "ui/main_window.h"
@@ -32,10 +33,11 @@ enum class Text {
     FlightsWindow,
     Archiving,
     NotArchived,
-    Report
+    Report,
+    NotOpened
 };
 
-constexpr std::array<std::array<const char*, 2>, 7> kTexts{{
+constexpr std::array<std::array<const char*, 2>, 8> kTexts{{
     {"Loty", "Flights"},
     {"Ostatnie pliki", "Recent files"},
     {"(brak)", "(none)"},
@@ -43,6 +45,8 @@ constexpr std::array<std::array<const char*, 2>, 7> kTexts{{
     {"Archiwizuj pobrane loty", "Archive downloaded flights"},
     {"Lotu nie zapisano w archiwum: ", "The flight was not archived: "},
     {"Raport zawodów (PDF)...", "Contest report (PDF)..."},
+    {"Otwierane są dwa pliki: lot i porównanie. Nie otwarto:",
+     "Two files are opened: a flight and a comparison. Not opened:"},
 }};
 
 const QString kArchiveKey = QStringLiteral("archive/enabled");
@@ -51,25 +55,29 @@ QString textOf(Text key, Language language) {
     return QString::fromUtf8(kTexts[static_cast<std::size_t>(key)][language == kPolish ? 0 : 1]);
 }
 
-// The first local file of a drag, if any.
-QString droppedFile(const QMimeData* mime) {
+// The local files of a drag, in its order.
+QStringList droppedFiles(const QMimeData* mime) {
+    QStringList files;
     if (mime == nullptr || !mime->hasUrls()) {
-        return {};
+        return files;
     }
     for (const QUrl& url : mime->urls()) {
         if (url.isLocalFile()) {
-            return url.toLocalFile();
+            files << url.toLocalFile();
         }
     }
-    return {};
+    return files;
 }
 
 } // namespace
 
 WindowFeatures::WindowFeatures(TKestrom_BMP& window)
     : QObject(&window), window_(window),
-      settingsPath_(QFileInfo(QString::fromStdString(window.state().configPath)).absolutePath() +
-                    QStringLiteral("/kestrom-window.ini")),
+      settingsPath_(QString::fromStdString(
+          windowSettingsPath(QFileInfo(QString::fromStdString(window.state().configPath))
+                                 .absoluteFilePath()
+                                 .toStdString())
+              .string())),
       recent_(std::make_unique<RecentFiles>(settingsPath_)) {
     setObjectName(QStringLiteral("WindowFeatures"));
     measure_ = new MeasureBracket(
@@ -88,6 +96,11 @@ WindowFeatures::WindowFeatures(TKestrom_BMP& window)
     connect(flightsAction_, &QAction::triggered, this, &WindowFeatures::showFlightsWindow);
     recentMenu_ = flightsMenu_->addMenu(QString());
     recentMenu_->setObjectName(QStringLiteral("RecentMenu"));
+    connect(recentMenu_, &QMenu::aboutToShow, this, [this] {
+        if (recent_->dropVanished()) {
+            rebuildRecentMenu();
+        }
+    });
     flightsMenu_->addSeparator();
     archiveAction_ = flightsMenu_->addAction(QString());
     archiveAction_->setObjectName(QStringLiteral("ArchiveDownloads"));
@@ -145,7 +158,8 @@ void WindowFeatures::retranslate() {
 }
 
 bool WindowFeatures::archiving() const {
-    return QSettings(settingsPath_, QSettings::IniFormat).value(kArchiveKey, true).toBool();
+    // Read by the rule kestrom-cli follows too, so both agree on whether a download is kept.
+    return archivingOn(settingsPath_.toStdString());
 }
 
 void WindowFeatures::setArchiving(bool on) {
@@ -181,7 +195,9 @@ FlightsWindow& WindowFeatures::flightsWindow() {
             },
             &window_);
         flights_->setLanguage(window_.CurrentLanguage(), window_.state().samplingList);
-        flights_->reload(archiveFolder(), recent_->files());
+        readFlightsWindow();
+        connect(flights_, &FlightsWindow::refreshWanted, this,
+                &WindowFeatures::reloadFlightsWindow);
     }
     return *flights_;
 }
@@ -189,16 +205,24 @@ FlightsWindow& WindowFeatures::flightsWindow() {
 void WindowFeatures::showFlightsWindow() {
     FlightsWindow& flights = flightsWindow();
     flights.setLanguage(window_.CurrentLanguage(), window_.state().samplingList);
-    flights.reload(archiveFolder(), recent_->files());
+    readFlightsWindow();
     flights.show();
     flights.raise();
     flights.activateWindow();
 }
 
+void WindowFeatures::readFlightsWindow() {
+    // Vanished files leave the Recent menu as they leave the list.
+    if (recent_->dropVanished()) {
+        rebuildRecentMenu();
+    }
+    flights_->reload(archiveFolder(), recent_->files());
+}
+
 void WindowFeatures::reloadFlightsWindow() {
     // A hidden list is read afresh when it is shown again.
     if (flights_ != nullptr && flights_->isVisible()) {
-        flights_->reload(archiveFolder(), recent_->files());
+        readFlightsWindow();
     }
 }
 
@@ -247,20 +271,41 @@ void WindowFeatures::dropFile(const QString& path, bool rightHalf) {
     }
 }
 
+void WindowFeatures::openFiles(const QStringList& files) {
+    if (files.isEmpty()) {
+        return;
+    }
+    window_.loadRecorderFile(files[0].toStdString());
+    if (files.size() >= 2) {
+        window_.loadCompareFile(files[1].toStdString());
+    }
+    if (files.size() > 2) {
+        QString text = textOf(Text::NotOpened, window_.CurrentLanguage());
+        for (qsizetype i = 2; i < files.size(); ++i) {
+            text += QStringLiteral("\n") + files[i];
+        }
+        window_.prompts().showError(text.toStdString());
+    }
+}
+
 bool WindowFeatures::takeFileDrag(QWidget& receiver, QEvent* event) {
     if (event->type() == QEvent::Drop) {
         auto* drop = static_cast<QDropEvent*>(event);
-        const QString file = droppedFile(drop->mimeData());
-        if (file.isEmpty()) {
+        const QStringList files = droppedFiles(drop->mimeData());
+        if (files.isEmpty()) {
             return false;
         }
         drop->acceptProposedAction();
+        if (files.size() > 1) {
+            openFiles(files); // the drop point has no say: there is one flight and one comparison
+            return true;
+        }
         const QPointF at = receiver.mapTo(&window_, drop->position());
-        dropFile(file, at.x() >= window_.width() / 2.0);
+        dropFile(files[0], at.x() >= window_.width() / 2.0);
         return true;
     }
     auto* drag = static_cast<QDragMoveEvent*>(event);
-    if (droppedFile(drag->mimeData()).isEmpty()) {
+    if (droppedFiles(drag->mimeData()).isEmpty()) {
         return false;
     }
     drag->acceptProposedAction();

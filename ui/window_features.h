@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -38,6 +39,9 @@ public:
 
     // A dropped file: on the left half of the window it is loaded, on the right half compared.
     void dropFile(const QString& path, bool rightHalf);
+    // Several files at once (a command line, a drop of more than one): the first is loaded, the
+    // second compared; any further ones are not opened, and a message names them.
+    void openFiles(const QStringList& files);
 
     QMenu* flightsMenu() const { return flightsMenu_; }
     QMenu* recentMenu() const { return recentMenu_; }
@@ -65,6 +69,8 @@ private:
     void archiveDownload();
     void setArchiving(bool on);
     void reloadFlightsWindow();
+    // Reads the archive and the recent files (dropping vanished ones) into the Flights window.
+    void readFlightsWindow();
     // A drag of a local file on the window or one of its fields: taken, and dropped where the
     // point lies in the window. Any other drag is left to the receiver.
     bool takeFileDrag(QWidget& receiver, QEvent* event);

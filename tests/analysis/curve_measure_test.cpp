@@ -5,6 +5,7 @@
 #include "flight/generator.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <vector>
 
@@ -32,6 +33,9 @@ struct PhaseCase {
     double expectedMps;  // the generator's climb or sink rate
     double toleranceMps; // pressure words are whole counts: a few decimetres of altitude
 };
+
+// Named by what the case is about, so test names stay the same from build to build.
+void PrintTo(const PhaseCase& c, std::ostream* out) { *out << c.phase; }
 
 class MeasureKnownFlight : public testing::TestWithParam<PhaseCase> {};
 

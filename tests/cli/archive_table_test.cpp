@@ -239,7 +239,7 @@ TEST_F(StoreCli, TableRowsAreTheExportPointsWithTimeAndVerticalSpeed) {
             EXPECT_NEAR(std::stod(f[0]), static_cast<double>(j) * 10.0 / c.rateTimes10, 0.0005);
             if (j < e.series2.size()) {
                 EXPECT_NEAR(std::stod(f[2]),
-                            static_cast<double>(e.series2[j]) * c.rateTimes10 / 10.0, 0.005)
+                            static_cast<double>(e.series2[j]) * c.rateTimes10 / 10.0, 0.0051)
                     << "row " << j;
             } else {
                 EXPECT_EQ(f[2], "") << "row " << j; // dh/dt has two points fewer

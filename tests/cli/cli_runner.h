@@ -2,6 +2,7 @@
 // Runs kestrom-cli's flight commands in-process, capturing what they print.
 
 #include "cli/commands.h"
+#include "cli/run.h"
 
 #include <initializer_list>
 #include <iostream>
@@ -32,7 +33,7 @@ private:
     std::streambuf* old_;
 };
 
-// Same handling of outcomes as the program's main(), with the commands the adders put on it.
+// The program's own run of a command line, with the commands the adders put on it.
 inline CliRun runCliWith(std::initializer_list<void (*)(CLI::App&)> adders,
                          const std::vector<std::string>& args) {
     CliRun run;
@@ -47,13 +48,7 @@ inline CliRun runCliWith(std::initializer_list<void (*)(CLI::App&)> adders,
     for (const std::string& a : args) {
         argv.push_back(a.c_str());
     }
-    try {
-        app.parse(static_cast<int>(argv.size()), argv.data());
-    } catch (const CLI::RuntimeError& e) {
-        run.code = e.get_exit_code();
-    } catch (const CLI::ParseError& e) {
-        run.code = app.exit(e) == 0 ? 0 : cli::kFailureExit;
-    }
+    run.code = cli::runCommandLine(app, static_cast<int>(argv.size()), argv.data());
     run.out = out.text();
     run.err = err.text();
     return run;

@@ -27,6 +27,18 @@ tmp=$(mktemp -d)
 "$cli" csv "$sample" -o /dev/stdout | cmp -s - "$tmp/expected"; expect 0 "csv -o /dev/stdout to a pipe"
 "$cli" csv "$sample" -o /dev/stdout > "$tmp/file"; cmp -s "$tmp/file" "$tmp/expected"
 expect 0 "csv -o /dev/stdout to a file"
+
+# A download to any name of standard output writes the flight alone there; the summary goes to
+# stderr, so the file and the pipe hold the same bytes as "-o -".
+"$cli" download --simulate --no-archive -o - > "$tmp/dash.kes" 2>/dev/null
+for name in /dev/stdout /dev/fd/1 /proc/self/fd/1; do
+    "$cli" download --simulate --no-archive -o "$name" > "$tmp/named.kes" 2>/dev/null
+    expect 0 "download -o $name to a file"
+    cmp -s "$tmp/named.kes" "$tmp/dash.kes"; expect 0 "download -o $name to a file holds the flight alone"
+    "$cli" download --simulate --no-archive -o "$name" 2>/dev/null | cat > "$tmp/piped.kes"
+    cmp -s "$tmp/piped.kes" "$tmp/dash.kes"; expect 0 "download -o $name down a pipe holds the flight alone"
+done
+"$cli" nosuchverb 2>&1 | grep -q "unknown verb 'nosuchverb'"; expect 0 "an unknown verb is named"
 rm -r "$tmp"
 
 # A write to standard output that fails is a failure of every verb.
@@ -37,4 +49,7 @@ rm -r "$tmp"
 "$cli" gen - > /dev/full 2>/dev/null; expect 2 "gen - to a full disk"
 "$cli" download --simulate -o - > /dev/full 2>/dev/null; expect 2 "download -o - to a full disk"
 "$cli" settings --simulate > /dev/full 2>/dev/null; expect 2 "settings to a full disk"
+"$cli" devices > /dev/full 2>/dev/null; expect 2 "devices to a full disk"
+"$cli" devices 2>&1 >/dev/full | grep -q "cannot write to standard output"
+expect 0 "devices to a full disk says so"
 exit $failed

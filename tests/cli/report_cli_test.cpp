@@ -109,6 +109,9 @@ TEST_F(ReportCli, UnreadableFileGetsAPageSayingWhyAndExitTwo) {
     const Ran r = cli("report " + quoted(a) + " " + quoted(dir_ / "absent.kes") + " " +
                       quoted(dir_ / "short.kes") + " " + quoted(b) + " -o " + quoted(pdf));
     EXPECT_EQ(r.code, 2) << r.out;
+    // Standard error names each file that could not be read.
+    EXPECT_NE(r.out.find("absent.kes: No such file or directory"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("short.kes"), std::string::npos) << r.out;
     ASSERT_EQ(pages(pdf), 4);
     const std::string absent = pageText(pdf, 2);
     EXPECT_NE(absent.find("absent.kes"), std::string::npos) << absent;
@@ -152,6 +155,33 @@ TEST_F(ReportCli, InputsAreReadAsTheOtherVerbsReadThem) {
     ASSERT_EQ(pages(pdf), 2);
     EXPECT_NE(pageText(pdf, 1).find("fifo.kes"), std::string::npos);
     EXPECT_NE(pageText(pdf, 2).find("Competitor No.: 31"), std::string::npos) << pageText(pdf, 2);
+}
+
+// The heading as the window's panels show the flight: the user's decimal sign, and for a file
+// that is no flight a line saying so.
+TEST_F(ReportCli, HeadingFollowsTheDecimalSignAndSaysWhatIsNoFlight) {
+    const fs::path a = gen("a.kes", "");
+    std::ofstream(dir_ / "text.kes") << std::string(400, '7');
+    const struct {
+        const char* locale;
+        char sign;
+    } cases[] = {{"C", '.'}, {"pl_PL.UTF-8", ','}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale);
+        const fs::path pdf = dir_ / "report.pdf";
+        const Ran r = shell(std::string("env -u DISPLAY -u LANG -u LC_NUMERIC LC_ALL=") + c.locale +
+                            " " KESTROM_CLI " report " + quoted(a) + " " +
+                            quoted(dir_ / "text.kes") + " -o " + quoted(pdf) + " 2>&1");
+        EXPECT_EQ(r.code, 0) << r.out;
+        ASSERT_EQ(pages(pdf), 2);
+        const std::string flight = pageText(pdf, 1);
+        const std::size_t max = flight.find("Max: ");
+        ASSERT_NE(max, std::string::npos) << flight;
+        const std::string value = flight.substr(max + 5, flight.find(' ', max + 5) - max - 5);
+        EXPECT_NE(value.find(c.sign), std::string::npos) << value;
+        EXPECT_NE(pageText(pdf, 2).find("not a measurement file"), std::string::npos)
+            << pageText(pdf, 2);
+    }
 }
 
 } // namespace

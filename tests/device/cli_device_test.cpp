@@ -9,6 +9,7 @@
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <cstdlib>
 #include <filesystem>
@@ -51,6 +52,9 @@ struct FactorCase {
     std::uint16_t stored;
     std::uint16_t written;
 };
+
+// Named by what the case is about, so test names stay the same from build to build.
+void PrintTo(const FactorCase& c, std::ostream* out) { *out << "stored " << c.stored; }
 
 class CliDownload : public CliDevice, public ::testing::WithParamInterface<FactorCase> {};
 

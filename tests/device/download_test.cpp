@@ -6,6 +6,7 @@
 #include "tests/support/fake_prompts.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <sys/resource.h>
 
@@ -97,6 +98,15 @@ struct FactorCase {
     std::int32_t used;
 };
 
+// Named by what the case is about, so test names stay the same from build to build.
+void PrintTo(const FactorCase& c, std::ostream* out) {
+    if (c.sent) {
+        *out << "sent " << *c.sent;
+    } else {
+        *out << "no reply";
+    }
+}
+
 class DeviceFactor : public ::testing::TestWithParam<FactorCase> {};
 
 TEST_P(DeviceFactor, RangeRuleAndMissingReply) {
@@ -155,6 +165,8 @@ struct StreamCase {
     std::uint32_t wordCount;
 };
 
+void PrintTo(const StreamCase& c, std::ostream* out) { *out << c.bytes << " bytes"; }
+
 class StreamLength : public ::testing::TestWithParam<StreamCase> {};
 
 TEST_P(StreamLength, WordCountAndNoFlightMessage) {
@@ -205,6 +217,8 @@ struct TailCase {
     void (*misbehave)(RecorderFaults&);
     bool endSeen;
 };
+
+void PrintTo(const TailCase& c, std::ostream* out) { *out << c.name; }
 
 class StreamTail : public ::testing::TestWithParam<TailCase> {};
 

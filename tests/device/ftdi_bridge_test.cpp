@@ -5,6 +5,7 @@
 #include "device/ftdi_bridge.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <deque>
 
@@ -78,6 +79,9 @@ struct LoopCase {
     std::size_t got;
     std::chrono::milliseconds maxSpent;
 };
+
+// Named by what the case is about, so test names stay the same from build to build.
+void PrintTo(const LoopCase& c, std::ostream* out) { *out << c.name; }
 
 class ReadLoop : public ::testing::TestWithParam<LoopCase> {};
 

@@ -6,6 +6,7 @@
 #include "tests/support/fake_prompts.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace kestrom {
 namespace {
@@ -19,6 +20,11 @@ struct DescriptionCase {
     const char* description;
     bool found;
 };
+
+// Named by what the case is about, so test names stay the same from build to build.
+void PrintTo(const DescriptionCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(std::string(c.description));
+}
 
 class DescriptionMatch : public ::testing::TestWithParam<DescriptionCase> {};
 
@@ -47,6 +53,8 @@ struct HandshakeCase {
     void (*misbehave)(RecorderFaults&);
     bool present;
 };
+
+void PrintTo(const HandshakeCase& c, std::ostream* out) { *out << c.name; }
 
 class Handshake : public ::testing::TestWithParam<HandshakeCase> {};
 

@@ -4,6 +4,7 @@
 #include "device/protocol.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <functional>
 #include <vector>
@@ -24,6 +25,11 @@ struct EndCase {
     std::size_t after; // bytes behind the marker
     bool seen;
 };
+
+// Named by what the case is about, so test names stay the same from build to build.
+void PrintTo(const EndCase& c, std::ostream* out) {
+    *out << c.size << " bytes, " << c.after << " after the marker";
+}
 
 class EndTest : public ::testing::TestWithParam<EndCase> {};
 

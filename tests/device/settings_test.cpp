@@ -8,6 +8,7 @@
 #include "tests/support/fake_prompts.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace kestrom {
 namespace {
@@ -42,6 +43,9 @@ struct ZeroCase {
     Answer answer;
     ZeroOutcome outcome;
 };
+
+// Named by what the case is about, so test names stay the same from build to build.
+void PrintTo(const ZeroCase& c, std::ostream* out) { *out << c.name; }
 
 class Zeroing : public ::testing::TestWithParam<ZeroCase> {};
 
@@ -178,6 +182,8 @@ struct SaveCase {
     std::size_t framesSent;
 };
 
+void PrintTo(const SaveCase& c, std::ostream* out) { *out << c.name; }
+
 class Save : public ::testing::TestWithParam<SaveCase> {};
 
 TEST_P(Save, LimitsAndMessages) {
@@ -239,6 +245,8 @@ struct SaveReplyCase {
     SaveOutcome outcome;
     std::vector<Message> messages;
 };
+
+void PrintTo(const SaveReplyCase& c, std::ostream* out) { *out << c.name; }
 
 class SaveReplies : public ::testing::TestWithParam<SaveReplyCase> {};
 
@@ -323,6 +331,8 @@ struct DefaultCase {
     bool completes;
     std::vector<Message> messages;
 };
+
+void PrintTo(const DefaultCase& c, std::ostream* out) { *out << c.name; }
 
 class SetupDefaultReplies : public ::testing::TestWithParam<DefaultCase> {};
 

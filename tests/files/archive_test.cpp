@@ -179,12 +179,52 @@ TEST_F(ArchiveTest, ListingGivesWhatTheTableShows) {
     EXPECT_EQ(list[5].status.kind, ErrorKind::TooShort);
 }
 
+// Archives a flight under a file-size limit, which ends the program with SIGXFSZ midway.
+void archiveUntilKilled(const fs::path& folder) {
+    const rlimit limit{1000, 1000};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    (void)archiveFlight(folder, FlightImage(generateFlight(GeneratorOptions{})), kDownloadTime);
+    std::_Exit(0);
+}
+
+// A download killed while it is archived leaves no partial flight that later listings show.
+TEST_F(ArchiveTest, KilledWhileArchivingLeavesNoPartialFlight) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    fs::create_directories(dir_ / "flights");
+    EXPECT_EXIT(archiveUntilKilled(dir_ / "flights"), ::testing::KilledBySignal(SIGXFSZ), "");
+    const Result<std::vector<FlightSummary>> listed = listArchive(dir_ / "flights");
+    ASSERT_TRUE(listed);
+    EXPECT_TRUE(listed.value->empty());
+    EXPECT_TRUE(fs::is_empty(dir_ / "flights"));
+}
+
 TEST_F(ArchiveTest, MissingFolderListsNothingAndUnlistableFolderFails) {
     const Result<std::vector<FlightSummary>> missing = listArchive(dir_ / "nothing-here");
     ASSERT_TRUE(missing);
     EXPECT_TRUE(missing.value->empty());
     test::writeBytes(dir_ / "file", {1});
-    EXPECT_EQ(listArchive(dir_ / "file").status.kind, ErrorKind::OpenFailed);
+    fs::create_directories(dir_ / "locked");
+    fs::create_symlink("loop", dir_ / "loop");
+    const bool root = ::geteuid() == 0; // root enters any folder
+    ::chmod((dir_ / "locked").c_str(), 0);
+    // Each an error naming the path, never an empty archive.
+    const struct {
+        fs::path folder;
+        bool fails;
+    } cases[] = {{dir_ / "file", true},
+                 {dir_ / "file" / "flights", true},
+                 {dir_ / "loop", true},
+                 {dir_ / "locked" / "flights", !root},
+                 {dir_ / "missing" / "flights", false}};
+    for (const auto& c : cases) {
+        const Result<std::vector<FlightSummary>> listed = listArchive(c.folder);
+        EXPECT_EQ(!listed, c.fails) << c.folder;
+        if (c.fails) {
+            EXPECT_EQ(listed.status.kind, ErrorKind::OpenFailed);
+            EXPECT_NE(listed.status.error.find(c.folder.string()), std::string::npos);
+        }
+    }
+    ::chmod((dir_ / "locked").c_str(), 0700);
 }
 
 TEST_F(ArchiveTest, SummaryOfAnyFileUsesItsModificationTime) {

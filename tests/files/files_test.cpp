@@ -1,3 +1,4 @@
+#include "files/flight_table.h"
 #include "files/measurement_file.h"
 #include "files/text_export.h"
 #include "flight/evaluation.h"
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -172,6 +174,38 @@ TEST(TextExportName, CsvIsAppendedUnlessPresentCaseSensitive) {
     EXPECT_EQ(exportFileName("flight.csv.txt"), "flight.csv.txt");
     EXPECT_EQ(exportFileName("FLIGHT.CSV"), "FLIGHT.CSV.csv");
     EXPECT_EQ(exportFileName("a.csv"), "a.csv");
+}
+
+// The table's vertical speed: cm per sample interval x samples per second, rounded half away from
+// zero from that exact value at every rate (only 0.5 samples per second has ties), as the
+// altitude texts are; never by the noise of the float the chart holds.
+TEST(FlightTableSpeed, RoundsTheExactValueHalfAwayFromZeroAtEveryRate) {
+    const struct {
+        std::uint32_t rateTimes10;
+        std::int32_t cmPerSample;
+        const char* shown;
+    } cases[] = {
+        {5, 59, "0.30"},     {5, -125, "-0.63"}, {5, 1, "0.01"},     {5, -1, "-0.01"},
+        {5, 27, "0.14"},     {5, 33, "0.17"},    {5, -27, "-0.14"},  {5, -33, "-0.17"},
+        {5, 0, "0.00"},      {10, 59, "0.59"},   {10, -7, "-0.07"},  {50, 59, "2.95"},
+        {50, -125, "-6.25"}, {100, 3, "0.30"},   {150, -7, "-1.05"}, {200, 59, "11.80"},
+        {200, -1, "-0.20"},
+    };
+    for (const auto& c : cases) {
+        FlightEvaluation ev;
+        ev.altitudeCm = {100, 200, 300, 400, 500, 600, kCurveEndMark};
+        ev.lastPointIndex = 5; // three plotted points
+        ev.series2 = {0.0f, static_cast<float>(c.cmPerSample * 0.01), 0.0f};
+        const Result<std::string> table = flightTableCsv(ev, c.rateTimes10, std::nullopt);
+        ASSERT_TRUE(table);
+        std::istringstream rows(*table.value);
+        std::string row;
+        std::getline(rows, row); // heading
+        std::getline(rows, row); // the first point
+        std::getline(rows, row);
+        EXPECT_EQ(row.substr(row.rfind(',') + 1), c.shown)
+            << "rate x10 " << c.rateTimes10 << ", " << c.cmPerSample << " cm per sample";
+    }
 }
 
 } // namespace

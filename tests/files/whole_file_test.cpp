@@ -4,14 +4,17 @@
 #include "files/whole_file.h"
 #include "tests/support/test_files.h"
 
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -20,7 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-using Writer = Status (*)(const fs::path&, std::span<const std::uint8_t>);
+using Writer = Status (*)(const fs::path&, std::span<const std::uint8_t>, Replace);
 
 // Both ways a regular file is replaced: the unnamed file, and the named temporary of file systems
 // without unnamed files.
@@ -28,6 +31,9 @@ struct WriterCase {
     const char* name;
     Writer write;
 };
+
+// Named by what the case is about, so test names stay the same from build to build.
+void PrintTo(const WriterCase& c, std::ostream* out) { *out << c.name; }
 
 const WriterCase kWriters[] = {{"unnamed", writeWholeFile},
                                {"named", writeWholeFileThroughNamedFile}};
@@ -38,8 +44,9 @@ protected:
     void TearDown() override { fs::remove_all(dir_); }
 
     fs::path file(const std::string& name) const { return dir_ / name; }
-    Status write(const fs::path& p, const std::string& text) const {
-        return GetParam().write(p, bytesOf(text));
+    Status write(const fs::path& p, const std::string& text,
+                 Replace replace = Replace::Allowed) const {
+        return GetParam().write(p, bytesOf(text), replace);
     }
     static Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
     static void put(const fs::path& p, const std::string& text) {
@@ -162,6 +169,42 @@ TEST_P(WholeFileTest, AFailureLeavesTheOldFileAndNothingBeside) {
     EXPECT_EQ(entries(), (std::vector<std::string>{"folder", "old"}));
 }
 
+// Without replacing (a download without --force, the archive): an existing file, also one behind
+// a link, is left as it was and nothing is left beside it; a new name gets the whole file.
+TEST_P(WholeFileTest, WithoutReplacingAnExistingFileIsKeptAndANewOneWritten) {
+    put(file("old"), "kept");
+    fs::create_symlink("old", file("link"));
+    for (const char* name : {"old", "link"}) {
+        const Status clash = write(file(name), "new", Replace::Never);
+        EXPECT_EQ(clash.kind, ErrorKind::Exists) << name;
+        EXPECT_NE(clash.error.find(name), std::string::npos) << clash.error;
+    }
+    EXPECT_EQ(test::readText(file("old")), "kept");
+    EXPECT_TRUE(write(file("new"), "flight", Replace::Never));
+    EXPECT_EQ(test::readText(file("new")), "flight");
+    EXPECT_EQ(entries(), (std::vector<std::string>{"link", "new", "old"}));
+}
+
+// Temporary names of a writer that was killed are removed by the next write in that folder; a
+// running writer's are left alone.
+TEST_P(WholeFileTest, LeftoverTemporariesOfAKilledWriterAreRemoved) {
+    const pid_t gone = ::fork();
+    if (gone == 0) {
+        std::_Exit(0);
+    }
+    ASSERT_GT(gone, 0);
+    ::waitpid(gone, nullptr, 0);
+    char stale[64];
+    char running[64];
+    std::snprintf(stale, sizeof stale, ".kestrom-%x-1-0", static_cast<unsigned>(gone));
+    std::snprintf(running, sizeof running, ".kestrom-%x-1-0", static_cast<unsigned>(::getppid()));
+    put(file(stale), std::string(4000, 'x'));
+    put(file(running), "in use");
+    put(file(".kestrom-notes"), "not a temporary");
+    EXPECT_TRUE(write(file("flight.kes"), "flight"));
+    EXPECT_EQ(entries(), (std::vector<std::string>{running, ".kestrom-notes", "flight.kes"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Writers, WholeFileTest, ::testing::ValuesIn(kWriters),
                          [](const auto& param) { return std::string(param.param.name); });
 
@@ -169,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(Writers, WholeFileTest, ::testing::ValuesIn(kWriters),
 void writeUntilKilled(const fs::path& target) {
     const rlimit limit{4096, 4096};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    (void)writeWholeFile(target, Bytes(1 << 20, 7));
+    (void)writeWholeFile(target, Bytes(1 << 20, 7), Replace::Allowed);
     std::_Exit(0);
 }
 
@@ -198,6 +241,11 @@ TEST(WholeFileChecks, CheckWritableTouchesNothing) {
     EXPECT_TRUE(checkWritable("/dev/null"));
     EXPECT_EQ(checkWritable(dir / "missing" / "new.kes").kind, ErrorKind::CreateFailed);
     EXPECT_EQ(checkWritable(dir / "folder").kind, ErrorKind::CreateFailed);
+    // Names that cannot even be looked up are reported before anything is written.
+    fs::create_symlink("loop", dir / "loop");
+    EXPECT_EQ(checkWritable(dir / "loop").kind, ErrorKind::CreateFailed);
+    EXPECT_EQ(checkWritable(dir / std::string(300, 'n')).kind, ErrorKind::CreateFailed);
+    fs::remove(dir / "loop");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1);
     fs::remove_all(dir);
 }

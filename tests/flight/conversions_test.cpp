@@ -3,6 +3,7 @@
 #include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <sstream>
 #include <string>
 
@@ -73,6 +74,9 @@ struct TempCase {
     int expected;
 };
 
+// Named by what the case is about, so test names stay the same from build to build.
+void PrintTo(const TempCase& c, std::ostream* out) { *out << c.tenths << " tenths"; }
+
 class HeaderTemperatureLimits : public ::testing::TestWithParam<TempCase> {};
 
 TEST_P(HeaderTemperatureLimits, ScalesAndLimits) {
@@ -118,6 +122,10 @@ struct AltitudeCase {
     float metres;
     std::int32_t cm; // after the evaluation's truncation
 };
+
+void PrintTo(const AltitudeCase& c, std::ostream* out) {
+    *out << c.pHpa << " hPa over " << c.refHpa << " hPa at " << c.groundTemp << " C";
+}
 
 class AltitudeExamples : public ::testing::TestWithParam<AltitudeCase> {};
 

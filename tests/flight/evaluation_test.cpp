@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace kestrom {
 namespace {
@@ -38,6 +39,9 @@ struct LabelCase {
     int secondsPerLabel; // label text step
     int minorTicks;
 };
+
+// Named by what the case is about, so test names stay the same from build to build.
+void PrintTo(const LabelCase& c, std::ostream* out) { *out << "rate code " << c.rateCode; }
 
 class LabelSpacing : public ::testing::TestWithParam<LabelCase> {};
 
@@ -160,6 +164,8 @@ struct ShortCase {
     std::int32_t lastPointIndex;
     std::size_t points;
 };
+
+void PrintTo(const ShortCase& c, std::ostream* out) { *out << c.words << " words"; }
 
 class ShortFlights : public ::testing::TestWithParam<ShortCase> {};
 

@@ -3,6 +3,7 @@
 #include "tests/support/fake_prompts.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <cstdint>
 #include <optional>
@@ -18,6 +19,9 @@ struct ParseCase {
     std::string text;
     std::optional<std::int32_t> value;
 };
+
+// Named by what the case is about, so test names stay the same from build to build.
+void PrintTo(const ParseCase& c, std::ostream* out) { *out << ::testing::PrintToString(c.text); }
 
 class ParseIntegerTest : public testing::TestWithParam<ParseCase> {};
 
@@ -44,6 +48,10 @@ struct ChangeCase {
     bool tooLarge;     // "Too large value" expected
     std::string error; // the conversion error expected, empty for none
 };
+
+void PrintTo(const ChangeCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(c.text) << " limit " << c.limit;
+}
 
 class FieldChangeTest : public testing::TestWithParam<ChangeCase> {};
 
@@ -88,6 +96,11 @@ struct EmptyCase {
     std::string competitor;
     bool empty;
 };
+
+void PrintTo(const EmptyCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(c.trigger) << ' ' << ::testing::PrintToString(c.delay) << ' '
+         << ::testing::PrintToString(c.competitor);
+}
 
 class EmptyFieldsTest : public testing::TestWithParam<EmptyCase> {};
 

@@ -83,6 +83,28 @@ private slots:
                                                             flight.evaluation.maxAltitude))));
         QVERIFY(text.contains(QStringLiteral("Max: ") + QString::fromStdString(plot->maxText)));
     }
+
+    // After a temperature entry the heading gives the temperature the curve was computed with,
+    // not the one the file holds.
+    void headingTemperatureIsTheOneOfTheCurve() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("temp.pdf"));
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        FlightRecord flight = recordOf(GeneratorOptions{});
+        QVERIFY(flight.groundTempText != "37");
+        setGroundTemperature(flight, 37);
+        evaluateRecord(flight, true);
+        {
+            ui::FlightReport report(printer, kEnglish);
+            report.addFlight(QStringLiteral("entered.kes"), flight, nullptr);
+            QVERIFY(report.finish());
+        }
+        const QString text = pdfText(path);
+        QVERIFY2(text.contains(QString::fromUtf8("Temp: 37°C")), qPrintable(text));
+    }
 };
 
 QTEST_MAIN(FlightReportTest)

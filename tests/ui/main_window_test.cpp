@@ -25,6 +25,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -104,19 +106,37 @@ std::vector<double> seriesValues(ui::Chart& chart, SeriesId id) {
     return v;
 }
 
+// The part of the client the window shows (inside the scroll bars, when there are any).
+QWidget& clientArea(TKestrom_BMP& w) {
+    auto* scroll = qobject_cast<QScrollArea*>(w.centralWidget());
+    return scroll != nullptr ? *scroll->viewport() : *w.centralWidget();
+}
+
+// Scrolls the whole control into view, as a user drags the scroll bars (a field's own request
+// would show its cursor only).
+void scrollTo(QScrollArea* scroll, QWidget& control) {
+    if (scroll == nullptr) {
+        return;
+    }
+    const QRect at(control.mapTo(scroll->widget(), QPoint(0, 0)), control.size());
+    scroll->ensureVisible(at.center().x(), at.center().y(), at.width() / 2 + 1,
+                          at.height() / 2 + 1);
+    QCoreApplication::processEvents();
+}
+
 // Resizes the window so that its client area has the given size.
 void setClientSize(TKestrom_BMP& w, int width, int height) {
     w.show();
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const QSize client = w.centralWidget()->size();
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const QSize client = clientArea(w).size();
         const QSize frame = w.size() - client;
         w.resize(width + frame.width(), height + frame.height());
         QCoreApplication::processEvents();
-        if (w.centralWidget()->size() == QSize(width, height)) {
+        if (clientArea(w).size() == QSize(width, height)) {
             return;
         }
     }
-    QCOMPARE(w.centralWidget()->size(), QSize(width, height));
+    QCOMPARE(clientArea(w).size(), QSize(width, height));
 }
 
 } // namespace
@@ -128,6 +148,8 @@ private slots:
     void layoutFollowsTheClientWidth_data();
     void layoutFollowsTheClientWidth();
     void layoutSkipsAZeroWidth();
+    void everyControlIsReachableOnASmallScreen_data();
+    void everyControlIsReachableOnASmallScreen();
     void firstRunWritesTheDefaultRecordAtClose();
     void reservedBytesSurviveARun();
     void languageSwitchIsAppliedAndStoredAtOnce();
@@ -300,6 +322,50 @@ void MainWindowTest::layoutSkipsAZeroWidth() {
     w.centralWidget()->resize(0, 0);
     w.FormResize(); // must not divide by zero
     QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->geometry(), before);
+}
+
+void MainWindowTest::everyControlIsReachableOnASmallScreen_data() {
+    QTest::addColumn<QSize>("screen"); // in pixels
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<bool>("scrolls");
+    QTest::newRow("800 x 600") << QSize(800, 600) << 1.0 << true;
+    QTest::newRow("1280 x 1024 at scale 1.5") << QSize(1280, 1024) << 1.5 << true;
+    QTest::newRow("design size 1300 x 834") << QSize(1300, 834) << 1.0 << false;
+    QTest::newRow("1920 x 1080") << QSize(1920, 1080) << 1.0 << false;
+}
+
+void MainWindowTest::everyControlIsReachableOnASmallScreen() {
+    QFETCH(QSize, screen);
+    QFETCH(double, scale);
+    QFETCH(bool, scrolls);
+    Run run;
+    TKestrom_BMP& w = run.open();
+    // Maximised on that screen: the window takes all of it, in the toolkit's scaled pixels.
+    w.show();
+    w.resize(static_cast<int>(screen.width() / scale), static_cast<int>(screen.height() / scale));
+    QCoreApplication::processEvents();
+    QWidget& area = clientArea(w);
+    auto* scroll = qobject_cast<QScrollArea*>(w.centralWidget());
+    QStringList checked;
+    for (QWidget* control : w.centralWidget()->findChildren<QWidget*>()) {
+        const QString name = control->objectName();
+        if (name.isEmpty() || name == QLatin1String("client") || name.startsWith("qt_") ||
+            !control->isVisibleTo(&w) || qobject_cast<QScrollBar*>(control) != nullptr) {
+            continue;
+        }
+        scrollTo(scroll, *control);
+        const QRect shown(control->mapTo(&area, QPoint(0, 0)), control->size());
+        QVERIFY2(area.rect().contains(shown), qPrintable(name));
+        checked << name;
+    }
+    // The buttons, both panels' fields and labels, the chart and its labels; among them the
+    // comparison panel's temperature, which must be typed in.
+    QVERIFY(checked.size() > 40);
+    QVERIFY(checked.contains(QStringLiteral("E_TempPor")));
+    // Where everything fits, nothing scrolls: the layout is the rules' alone.
+    const bool bars = scroll != nullptr && (scroll->horizontalScrollBar()->isVisible() ||
+                                            scroll->verticalScrollBar()->isVisible());
+    QCOMPARE(bars, scrolls);
 }
 
 void MainWindowTest::firstRunWritesTheDefaultRecordAtClose() {
@@ -833,11 +899,20 @@ void MainWindowTest::helpOpensTheGuideBesideOrBelowTheProgramOrSaysWhy() {
                                       canonical + QStringLiteral("/kestrom-guide-en.html")}));
     }
 
-    // A guide the desktop cannot open is reported too.
+    // A guide the desktop cannot open is reported with its path, so it can be opened by hand.
     opens = false;
     run.prompts.shown.clear();
-    test::child<QAction>(w, "Help1")->trigger();
-    QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::HelpNotOpened});
+    for (const auto& [language, expected] :
+         {std::pair{"Polski1", "Nie można otworzyć podręcznika użytkownika:\n" + built +
+                                   "kestrom-guide-pl.html"},
+          std::pair{"English1",
+                    "Cannot open the user guide:\n" + built + "kestrom-guide-en.html"}}) {
+        test::child<QAction>(w, language)->trigger();
+        run.prompts.errors.clear();
+        test::child<QAction>(w, "Help1")->trigger();
+        QCOMPARE(run.prompts.errors, std::vector<std::string>{expected.toStdString()});
+    }
+    QVERIFY(run.prompts.shown.empty());
 }
 
 void MainWindowTest::builtGuideIsBesideTheProgramInBothLanguagesWithItsPictures() {

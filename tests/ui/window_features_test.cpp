@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -24,6 +25,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <memory>
@@ -42,11 +44,15 @@ GeneratorOptions knownFlight(unsigned rateCode) {
     return options;
 }
 
-// Sends a drag of a local file and its drop at x (window coordinates); returns whether the
+// Sends a drag of local files and their drop at x (window coordinates); returns whether the
 // window took the drop.
-bool dropAt(QWidget& window, const std::string& file, int x) {
+bool dropAt(QWidget& window, const QStringList& files, int x) {
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+    QList<QUrl> urls;
+    for (const QString& file : files) {
+        urls << QUrl::fromLocalFile(file);
+    }
+    mime.setUrls(urls);
     const QPointF at(x, window.height() / 2);
     QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&window, &enter);
@@ -56,6 +62,10 @@ bool dropAt(QWidget& window, const std::string& file, int x) {
     QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&window, &drop);
     return drop.isAccepted();
+}
+
+bool dropAt(QWidget& window, const std::string& file, int x) {
+    return dropAt(window, QStringList{QString::fromStdString(file)}, x);
 }
 
 QPoint pixelOf(ui::Chart& chart, SeriesId id, int index) {
@@ -78,6 +88,13 @@ private slots:
     void downloadIsArchivedAndListed();
     void failedArchiveWriteKeepsTheDownload();
     void flightsTableSortsLoadsAndCompares();
+    void flightsTableSortsEachColumnByItsOwnValue_data();
+    void flightsTableSortsEachColumnByItsOwnValue();
+    void flightsTableShowsEveryColumnAndTellsCopiesApart_data();
+    void flightsTableShowsEveryColumnAndTellsCopiesApart();
+    void vanishedFilesLeaveTheFlightsListAndTheRecentMenu();
+    void severalFilesOpenTheFirstTwoAndNameTheRest_data();
+    void severalFilesOpenTheFirstTwoAndNameTheRest();
     void reportHasAPagePerFlightOnScreen();
 };
 
@@ -261,6 +278,275 @@ void WindowFeaturesTest::flightsTableSortsLoadsAndCompares() {
     QCOMPARE(table->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Time"));
     QCOMPARE(flights.loadButton()->text(), QStringLiteral("Load"));
     qunsetenv("KESTROM_ARCHIVE_DIR");
+}
+
+namespace {
+
+// Four flights whose every column orders them differently (checked below), so a column sorted by
+// another column's value cannot pass.
+std::vector<ui::FlightRow> fourDistinctFlights() {
+    struct Values {
+        std::time_t time;
+        std::uint16_t competitor, serial;
+        std::uint32_t rateTimes10, samples;
+        float maximum, minimum;
+        const char* file;
+    };
+    const Values values[] = {{1'700'000'001, 30, 200, 100, 900, 40.0f, -1.0f, "/f/d.kes"},
+                             {1'700'000'002, 10, 300, 200, 1000, 20.0f, -4.0f, "/f/c.kes"},
+                             {1'700'000'003, 40, 100, 50, 200, 30.0f, -2.0f, "/f/b.kes"},
+                             {1'700'000'004, 20, 400, 150, 1800, 10.0f, -3.0f, "/f/a.kes"}};
+    std::vector<ui::FlightRow> rows;
+    for (const Values& v : values) {
+        FlightSummary s;
+        s.path = v.file;
+        s.time = v.time;
+        s.competitor = v.competitor;
+        s.serial = v.serial;
+        s.rateTimes10 = v.rateTimes10;
+        s.rateCode = 1;
+        s.samples = v.samples;
+        s.evaluated = true;
+        s.maxAltitude = v.maximum;
+        s.minAltitude = v.minimum;
+        rows.push_back({s, true});
+    }
+    return rows;
+}
+
+// What each column means, said again from the summary: the order a user expects.
+QVariant columnValue(const FlightSummary& s, int column) {
+    switch (column) {
+    case ui::FlightListModel::Time:
+        return static_cast<qlonglong>(s.time);
+    case ui::FlightListModel::Competitor:
+        return s.competitor;
+    case ui::FlightListModel::Serial:
+        return s.serial;
+    case ui::FlightListModel::Sampling:
+        return s.rateTimes10;
+    case ui::FlightListModel::Duration:
+        return s.samples * 10.0 / s.rateTimes10;
+    case ui::FlightListModel::Maximum:
+        return s.maxAltitude;
+    case ui::FlightListModel::Minimum:
+        return s.minAltitude;
+    case ui::FlightListModel::File:
+        return QString::fromStdString(s.path.filename().string());
+    default:
+        return {};
+    }
+}
+
+// The files of the rows in the order the column's own values give.
+QStringList expectedOrder(std::vector<ui::FlightRow> rows, int column, Qt::SortOrder order) {
+    std::sort(rows.begin(), rows.end(), [column](const ui::FlightRow& a, const ui::FlightRow& b) {
+        return QVariant::compare(columnValue(a.summary, column), columnValue(b.summary, column)) ==
+               QPartialOrdering::Less;
+    });
+    if (order == Qt::DescendingOrder) {
+        std::reverse(rows.begin(), rows.end());
+    }
+    QStringList files;
+    for (const ui::FlightRow& row : rows) {
+        files << QString::fromStdString(row.summary.path.string());
+    }
+    return files;
+}
+
+} // namespace
+
+void WindowFeaturesTest::flightsTableSortsEachColumnByItsOwnValue_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<Qt::SortOrder>("order");
+    const char* names[] = {"time",     "competitor", "serial",  "sampling",
+                           "duration", "maximum",    "minimum", "file"};
+    static_assert(std::size(names) == ui::FlightListModel::kColumnCount);
+    for (int column = 0; column < ui::FlightListModel::kColumnCount; ++column) {
+        QTest::addRow("%s ascending", names[column]) << column << Qt::AscendingOrder;
+        QTest::addRow("%s descending", names[column]) << column << Qt::DescendingOrder;
+    }
+}
+
+void WindowFeaturesTest::flightsTableSortsEachColumnByItsOwnValue() {
+    QFETCH(int, column);
+    QFETCH(Qt::SortOrder, order);
+    const std::vector<ui::FlightRow> rows = fourDistinctFlights();
+    // The rows tell every pair of columns apart.
+    QSet<QStringList> orders;
+    for (int c = 0; c < ui::FlightListModel::kColumnCount; ++c) {
+        orders.insert(expectedOrder(rows, c, Qt::AscendingOrder));
+    }
+    QCOMPARE(orders.size(), ui::FlightListModel::kColumnCount);
+
+    ui::FlightsWindow flights([](const std::string&, bool) { return true; });
+    flights.model().setRows(rows);
+    QTableView* table = flights.table();
+    table->sortByColumn(column, order);
+    QStringList shown;
+    for (int row = 0; row < table->model()->rowCount(); ++row) {
+        shown << table->model()->index(row, 0).data(ui::FlightListModel::kPathRole).toString();
+    }
+    QCOMPARE(shown, expectedOrder(rows, column, order));
+}
+
+void WindowFeaturesTest::flightsTableShowsEveryColumnAndTellsCopiesApart_data() {
+    QTest::addColumn<bool>("english");
+    QTest::newRow("Polish") << false;
+    QTest::newRow("English") << true;
+}
+
+void WindowFeaturesTest::flightsTableShowsEveryColumnAndTellsCopiesApart() {
+    QFETCH(bool, english);
+    WindowRun run;
+    const QString folder = run.dir.filePath(QStringLiteral("archive"));
+    qputenv("KESTROM_ARCHIVE_DIR", folder.toUtf8());
+    // One flight downloaded twice and saved once: the same values in three files.
+    GeneratorOptions options = flightAt(2, 4);
+    options.competitor = 65535;
+    options.serial = 65535;
+    const auto start = std::chrono::system_clock::now();
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(archiveFlight(folder.toStdString(), FlightImage(generateFlight(options)),
+                              start + std::chrono::seconds(i)));
+    }
+    ui::TKestrom_BMP& w = run.open();
+    ui::WindowFeatures& features = ui::attachWindowFeatures(w);
+    run.load(run.flightFile("zapisany lot zawodnika.kes", options));
+    if (english) {
+        w.English1Click();
+    }
+    features.showFlightsWindow();
+    ui::FlightsWindow& flights = features.flightsWindow();
+    QTableView* table = flights.table();
+    QCoreApplication::processEvents();
+    QCOMPARE(table->model()->rowCount(), 3);
+
+    QSet<QString> names;
+    for (int row = 0; row < 3; ++row) {
+        names.insert(table->model()->index(row, ui::FlightListModel::File).data().toString());
+    }
+    QCOMPARE(names.size(), 3);
+    QVERIFY(names.contains(QStringLiteral("zapisany lot zawodnika.kes")));
+    QCOMPARE(table->model()->headerData(ui::FlightListModel::File, Qt::Horizontal).toString(),
+             english ? QStringLiteral("File") : QStringLiteral("Plik"));
+
+    // At the width it opens with, every column is whole in view (on the test's 1280 screen).
+    const QHeaderView* header = table->horizontalHeader();
+    const QAbstractItemView* view = table;
+    for (int column = 0; column < ui::FlightListModel::kColumnCount; ++column) {
+        const int needed =
+            std::max(view->sizeHintForColumn(column), header->sectionSizeHint(column));
+        const int right = header->sectionViewportPosition(column) + header->sectionSize(column);
+        QVERIFY2(right <= table->viewport()->width(), qPrintable(QString::number(column)));
+        QVERIFY2(header->sectionSize(column) >= needed, qPrintable(QString::number(column)));
+    }
+    qunsetenv("KESTROM_ARCHIVE_DIR");
+}
+
+void WindowFeaturesTest::vanishedFilesLeaveTheFlightsListAndTheRecentMenu() {
+    WindowRun run;
+    const QString folder = run.dir.filePath(QStringLiteral("archive"));
+    qputenv("KESTROM_ARCHIVE_DIR", folder.toUtf8());
+    const auto start = std::chrono::system_clock::now();
+    std::vector<std::string> archivedFiles;
+    for (int i = 0; i < 2; ++i) {
+        const Result<std::filesystem::path> stored =
+            archiveFlight(folder.toStdString(), FlightImage(generateFlight(flightAt(2, 20 + i))),
+                          start + std::chrono::minutes(i));
+        QVERIFY(stored);
+        archivedFiles.push_back(stored.value->string());
+    }
+    std::vector<std::string> recent;
+    {
+        ui::TKestrom_BMP& w = run.open();
+        ui::WindowFeatures& features = ui::attachWindowFeatures(w);
+        recent = {run.flightFile("kept.kes", flightAt(3)), run.flightFile("gone.kes", flightAt(4))};
+        for (const std::string& file : recent) {
+            run.load(file);
+        }
+        features.showFlightsWindow();
+        ui::FlightsWindow& flights = features.flightsWindow();
+        QCOMPARE(flights.model().rowCount(), 4);
+
+        // Deleted on disk while the list is open: gone when the list is brought to the front.
+        QVERIFY(QFile::remove(QString::fromStdString(archivedFiles[0])));
+        QVERIFY(QFile::remove(QString::fromStdString(recent[1])));
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(&flights, &activate);
+        QStringList listed;
+        for (const ui::FlightRow& row : flights.model().rows()) {
+            listed << QString::fromStdString(row.summary.path.filename().string());
+        }
+        listed.sort();
+        QCOMPARE(listed,
+                 (QStringList{QString::fromStdString(
+                                  std::filesystem::path(archivedFiles[1]).filename().string()),
+                              QStringLiteral("kept.kes")}));
+        // The Recent menu drops it too, as the list did.
+        emit features.recentMenu()->aboutToShow();
+        QCOMPARE(features.recentMenu()->actions().size(), 1);
+        QVERIFY(features.recentMenu()->actions()[0]->text().endsWith(QStringLiteral("kept.kes")));
+    }
+    run.window.reset();
+
+    // The next run does not bring it back; a file deleted between runs leaves the menu when
+    // the menu is opened.
+    QVERIFY(QFile::remove(QString::fromStdString(recent[0])));
+    ui::TKestrom_BMP& w = run.open();
+    ui::WindowFeatures& features = ui::attachWindowFeatures(w);
+    QCOMPARE(features.recentFiles().files(),
+             QStringList{QFileInfo(QString::fromStdString(recent[0])).absoluteFilePath()});
+    emit features.recentMenu()->aboutToShow();
+    QVERIFY(features.recentFiles().files().isEmpty());
+    QCOMPARE(features.recentMenu()->actions().size(), 1);
+    QVERIFY(!features.recentMenu()->actions()[0]->isEnabled()); // "(brak)"
+    qunsetenv("KESTROM_ARCHIVE_DIR");
+}
+
+void WindowFeaturesTest::severalFilesOpenTheFirstTwoAndNameTheRest_data() {
+    QTest::addColumn<bool>("dropped"); // else given on the command line
+    QTest::addColumn<int>("count");
+    for (const bool dropped : {false, true}) {
+        for (const int count : {2, 3, 4}) {
+            QTest::addRow("%d files %s", count, dropped ? "dropped" : "on the command line")
+                << dropped << count;
+        }
+    }
+}
+
+void WindowFeaturesTest::severalFilesOpenTheFirstTwoAndNameTheRest() {
+    QFETCH(bool, dropped);
+    QFETCH(int, count);
+    WindowRun run;
+    ui::TKestrom_BMP& w = run.open();
+    ui::WindowFeatures& features = ui::attachWindowFeatures(w);
+    w.English1Click();
+    QStringList files;
+    for (int i = 0; i < count; ++i) {
+        const std::string name = "flight" + std::to_string(i) + ".kes";
+        files << QString::fromStdString(
+            run.flightFile(name.c_str(), flightAt(2, static_cast<std::uint32_t>(i))));
+    }
+    if (dropped) {
+        // On the right half: with two files the point has no say.
+        QVERIFY(dropAt(w, files, w.width() - 100));
+    } else {
+        features.openFiles(files);
+    }
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("flight0.kes"));
+    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("flight1.kes"));
+    QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
+    QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
+    if (count == 2) {
+        QVERIFY(run.prompts.errors.empty());
+        return;
+    }
+    // The rest are named, one a line, with why they were not opened.
+    QCOMPARE(run.prompts.errors.size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(run.prompts.errors[0]),
+             QStringLiteral("Two files are opened: a flight and a comparison. Not opened:\n") +
+                 files.mid(2).join(QLatin1Char('\n')));
 }
 
 void WindowFeaturesTest::dropOnLeftHalfLoadsAndOnRightHalfCompares() {
