@@ -76,6 +76,40 @@ enum class Message {
     ConfigNotRead,
     // A loaded or compared file whose calibration words no sensor stores (window and kestrom-cli).
     NotAFlight,
+    // The contest station: a recorder's state and why its download failed.
+    StationWaiting,
+    StationDownloading,
+    StationDone,
+    StationFailed,
+    StationCancelled,
+    StationBrokenOff,
+    StationNotArchived,
+    StationReadBackDiffers,
+    StationZeroFailed,
+    StationNoRecorder,
+    // The contest window.
+    ContestWindowTitle,
+    ContestNew,
+    ContestName,
+    ContestDate,
+    ContestRecorders,
+    ContestFlights,
+    ContestStandings,
+    ContestAddFlights,
+    ContestRemoveFlight,
+    ContestExportCsv,
+    ContestExportPdf,
+    ContestZeroAfter,
+    ContestZeroAfterConfirm,
+    ContestNoneOpen,
+    ContestMenu,
+    RecorderNotFound,
+    // Column heads of the standings (window and printed page).
+    StandingsRank,
+    StandingsCompetitor,
+    StandingsFlights,
+    StandingsBest,
+    StandingsMaxima,
 };
 
 struct TextPair {
