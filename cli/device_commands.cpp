@@ -118,8 +118,8 @@ void drawProgress(std::uint32_t received, std::uint32_t expected) {
                  std::string(kWidth - filled, ' ').c_str(), percent, received);
 }
 
-// One line as the summary command prints it: name, competitor, serial, sampling, temperature,
-// maximum, minimum.
+} // namespace
+
 std::string summaryLine(const std::string& path, const FlightRecord& r) {
     const std::string_view sampling =
         samplingText(r.header.rateCode, SamplingList::ActivatedEnglish);
@@ -137,6 +137,8 @@ std::string summaryLine(const std::string& path, const FlightRecord& r) {
     }
     return line;
 }
+
+namespace {
 
 // "flight.kes" -> "flight_2.kes", "flight_3.kes", ...: a free name beside a file that is taken.
 std::filesystem::path besideName(const std::filesystem::path& taken, int n) {

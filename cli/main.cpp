@@ -9,6 +9,7 @@
 #endif
 #include "cli/devices_command.h"
 #include "cli/run.h"
+#include "cli/station_commands.h"
 #include "cli/table_command.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +21,9 @@ int main(int argc, char** argv) {
     kestrom::cli::addTableCommand(app);
 #ifdef KESTROM_HAS_REPORT
     kestrom::cli::addReportCommand(app);
+    kestrom::cli::addStationCommands(app, kestrom::cli::standingsPdfMaker());
+#else
+    kestrom::cli::addStationCommands(app);
 #endif
     kestrom::cli::addDevicesCommand(app);
     return kestrom::cli::runCommandLine(app, argc, argv);

@@ -8,6 +8,8 @@
 #include "cli/io.h"
 #include "ui/flight_report.h"
 
+#include "ui/standings_page.h"
+
 #include <QApplication>
 #include <QBuffer>
 #include <QPdfWriter>
@@ -107,6 +109,14 @@ void addReportCommand(CLI::App& app) {
             throw CLI::RuntimeError(kFailureExit);
         }
     });
+}
+
+StandingsPdf standingsPdfMaker() {
+    return [](const std::string& title, const std::vector<StandingsRow>& rows) {
+        const std::unique_ptr<QApplication> application = makeApplication();
+        const QByteArray bytes = ui::standingsPdf(QString::fromStdString(title), rows, kEnglish);
+        return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    };
 }
 
 } // namespace kestrom::cli

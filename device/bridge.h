@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -33,6 +34,30 @@ public:
     virtual std::size_t read(std::span<std::uint8_t> bytes) = 0;
 };
 
+// Where a bridge sits: bus number and hub ports from the root. The same socket gives the same place
+// from one listing to the next, so a recorder is known by it while it stays plugged in.
+struct BridgePlace {
+    int busNumber = 0;
+    std::vector<std::uint8_t> portPath;
+    std::string description; // product string; not part of the place
+
+    bool operator==(const BridgePlace& other) const {
+        return busNumber == other.busNumber && portPath == other.portPath;
+    }
+    bool operator<(const BridgePlace& other) const {
+        return busNumber != other.busNumber ? busNumber < other.busNumber
+                                            : portPath < other.portPath;
+    }
+    // "1-2" or "1-1.4", as the kernel names the device.
+    std::string text() const {
+        std::string out = std::to_string(busNumber);
+        for (std::size_t i = 0; i < portPath.size(); ++i) {
+            out += (i == 0 ? "-" : ".") + std::to_string(portPath[i]);
+        }
+        return out;
+    }
+};
+
 // The set of attached bridge devices. Owned by whoever creates the link (the main window, the
 // command-line tool or a test) and must outlive every device it opened.
 class DeviceBus {
@@ -46,6 +71,28 @@ public:
     // Opens the device at `index` of the last listing; nullptr when it cannot be opened (gone,
     // busy, no permission).
     virtual std::unique_ptr<BridgeDevice> open(std::size_t index) = 0;
+
+    // The attached devices with their places, at most maxDevices; std::nullopt when the listing
+    // fails or the bus cannot tell places. Safe to call from any thread.
+    virtual std::optional<std::vector<BridgePlace>> listPlaces(std::size_t maxDevices) {
+        (void)maxDevices;
+        return std::nullopt;
+    }
+
+    // Opens the device at this place; nullptr when none is there or it cannot be opened. Safe to
+    // call from any thread, several devices at once.
+    virtual std::unique_ptr<BridgeDevice> openAt(const BridgePlace& place) {
+        (void)place;
+        return nullptr;
+    }
+
+    // Calls changed() (from a thread of the bus) whenever a device may have been plugged in or
+    // pulled out, until stopWatching(). False when the platform cannot tell: list again instead.
+    virtual bool watchPlugging(std::function<void()> changed) {
+        (void)changed;
+        return false;
+    }
+    virtual void stopWatching() {}
 };
 
 // The bus of real bridges through libftdi1. In a build without libftdi1 it is an empty bus, so

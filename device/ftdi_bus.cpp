@@ -8,7 +8,11 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <climits>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -65,10 +69,71 @@ std::unique_ptr<BridgeDevice> openDevice(Context context, libusb_device* device)
     return std::make_unique<FtdiBridge>(std::make_unique<LibftdiPort>(std::move(context)));
 }
 
+// libusb's hot-plug notices on a context of their own, served by a thread of their own.
+class PlugWatch {
+public:
+    explicit PlugWatch(std::function<void()> changed) : changed_(std::move(changed)) {}
+    ~PlugWatch() { stop(); }
+    PlugWatch(const PlugWatch&) = delete;
+    PlugWatch& operator=(const PlugWatch&) = delete;
+
+    bool start() {
+        if (libusb_init(&context_) != 0) {
+            context_ = nullptr;
+            return false;
+        }
+        if (libusb_has_capability(LIBUSB_CAP_HAS_HOTPLUG) == 0 ||
+            libusb_hotplug_register_callback(
+                context_,
+                static_cast<libusb_hotplug_event>(LIBUSB_HOTPLUG_EVENT_DEVICE_ARRIVED |
+                                                  LIBUSB_HOTPLUG_EVENT_DEVICE_LEFT),
+                static_cast<libusb_hotplug_flag>(0), kBridgeVendorId, kBridgeProductId,
+                LIBUSB_HOTPLUG_MATCH_ANY, &PlugWatch::onEvent, this, &handle_) != 0) {
+            libusb_exit(context_);
+            context_ = nullptr;
+            return false;
+        }
+        thread_ = std::thread([this] {
+            timeval tick{0, 100'000};
+            while (!stopping_) {
+                libusb_handle_events_timeout_completed(context_, &tick, nullptr);
+            }
+        });
+        return true;
+    }
+
+    void stop() {
+        if (context_ == nullptr) {
+            return;
+        }
+        stopping_ = true;
+        libusb_hotplug_deregister_callback(context_, handle_); // also wakes the event thread
+        thread_.join();
+        libusb_exit(context_);
+        context_ = nullptr;
+    }
+
+private:
+    static int LIBUSB_CALL onEvent(libusb_context*, libusb_device*, libusb_hotplug_event,
+                                   void* self) {
+        static_cast<PlugWatch*>(self)->changed_();
+        return 0; // stay registered
+    }
+
+    std::function<void()> changed_;
+    libusb_context* context_ = nullptr;
+    libusb_hotplug_callback_handle handle_ = 0;
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
+};
+
 class LibftdiBus : public DeviceBus {
 public:
     LibftdiBus() : context_(ftdi_new()) {}
-    ~LibftdiBus() override { releaseList(); }
+    ~LibftdiBus() override {
+        stopWatching();
+        releaseList();
+    }
     LibftdiBus(const LibftdiBus&) = delete;
     LibftdiBus& operator=(const LibftdiBus&) = delete;
 
@@ -111,6 +176,63 @@ public:
         return openDevice(Context(ftdi_new()), devices_[index]);
     }
 
+    std::optional<std::vector<BridgePlace>> listPlaces(std::size_t maxDevices) override {
+        const std::lock_guard lock(placeMutex_);
+        if (!placeContext_) {
+            placeContext_.reset(ftdi_new());
+        }
+        ftdi_device_list* list = nullptr;
+        if (!placeContext_ || ftdi_usb_find_all(placeContext_.get(), &list, 0, 0) < 0) {
+            return std::nullopt;
+        }
+        std::vector<BridgePlace> places;
+        std::map<BridgePlace, std::string> seen;
+        for (ftdi_device_list* entry = list; entry != nullptr && places.size() < maxDevices;
+             entry = entry->next) {
+            auto [bus, path] = busPlace(entry->dev);
+            BridgePlace place{bus, std::move(path), {}};
+            // The product string is asked once per place: asking opens the device, which a
+            // download from it may be using.
+            if (const auto known = descriptions_.find(place); known != descriptions_.end()) {
+                place.description = known->second;
+            } else {
+                std::array<char, 128> product{};
+                if (ftdi_usb_get_strings2(placeContext_.get(), entry->dev, nullptr, 0,
+                                          product.data(), static_cast<int>(product.size()), nullptr,
+                                          0) < 0) {
+                    product[0] = '\0';
+                }
+                product.back() = '\0';
+                place.description = product.data();
+            }
+            // A device without a readable description is asked again in the next listing.
+            if (!place.description.empty()) {
+                seen.emplace(place, place.description);
+            }
+            places.push_back(std::move(place));
+        }
+        ftdi_list_free(&list);
+        descriptions_ = std::move(seen);
+        std::sort(places.begin(), places.end());
+        return places;
+    }
+
+    std::unique_ptr<BridgeDevice> openAt(const BridgePlace& place) override {
+        return openBridgeAt(place.busNumber, place.portPath);
+    }
+
+    bool watchPlugging(std::function<void()> changed) override {
+        stopWatching();
+        auto watch = std::make_unique<PlugWatch>(std::move(changed));
+        if (!watch->start()) {
+            return false;
+        }
+        watch_ = std::move(watch);
+        return true;
+    }
+
+    void stopWatching() override { watch_.reset(); }
+
 private:
     void releaseList() {
         devices_.clear();
@@ -122,6 +244,11 @@ private:
     Context context_;
     ftdi_device_list* list_ = nullptr;
     std::vector<libusb_device*> devices_;
+    // Listing places has a context of its own, so it never disturbs the link's index listing.
+    std::mutex placeMutex_;
+    Context placeContext_;
+    std::map<BridgePlace, std::string> descriptions_;
+    std::unique_ptr<PlugWatch> watch_;
 };
 
 } // namespace

@@ -87,7 +87,16 @@ void DeviceLink::ConnectDevice(Prompts& prompts) {
         CloseDevice();
     }
 
-    if (const auto descriptions = bus_.listDescriptions(kMaxListedDevices)) {
+    if (pinned_) {
+        deviceHandle_ = bus_.openAt(*pinned_);
+        if (deviceHandle_) {
+            deviceHandle_->setTimeouts(kReadTimeoutMs, kWriteTimeoutMs);
+            deviceHandle_->purge();
+            if (!handshake()) {
+                CloseDevice();
+            }
+        }
+    } else if (const auto descriptions = bus_.listDescriptions(kMaxListedDevices)) {
         const std::size_t count = std::min(descriptions->size(), kMaxListedDevices);
         for (std::size_t index = 0; index < count && !deviceHandle_; ++index) {
             if ((*descriptions)[index].find(kRecorderDescription) == std::string::npos) {

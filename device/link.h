@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,10 @@ public:
     // (time-outs 40/15 ms, both directions purged). Afterwards connected() is true exactly when a
     // recorder answered; otherwise the not-found message has been shown once.
     void ConnectDevice(Prompts& prompts);
+
+    // Ties the link to the bridge at this place: ConnectDevice then opens that one alone (a
+    // station's link per recorder). std::nullopt goes back to the first recorder found.
+    void pinTo(std::optional<BridgePlace> place) { pinned_ = std::move(place); }
 
     // Closes the connection. False when none was open.
     bool CloseDevice();
@@ -88,6 +93,7 @@ public:
 
 private:
     DeviceBus& bus_;
+    std::optional<BridgePlace> pinned_;
     // The open recorder; null while no connection is open.
     std::unique_ptr<BridgeDevice> deviceHandle_;
     // Bytes a command does not set keep what an earlier command left there (zero before any

@@ -38,6 +38,7 @@ struct SimulatedBus::Slot {
     std::deque<std::pair<std::chrono::microseconds, std::uint8_t>> outgoing;
     std::chrono::microseconds lastScheduled{0};
     std::vector<std::uint8_t> partialFrame;
+    std::optional<std::size_t> unplugAfter; // data bytes still to be read before it is pulled out
 };
 
 namespace {
@@ -47,10 +48,12 @@ using std::chrono::microseconds;
 class SimulatedBridge : public BridgeDevice {
 public:
     SimulatedBridge(SimulatedBus::Slot& slot, SimulatedBus::Clock& clock,
-                    const SimulatedTiming& timing)
-        : slot_(slot), clock_(clock), timing_(timing), generation_(slot.generation) {}
+                    const SimulatedTiming& timing, std::mutex& mutex)
+        : slot_(slot), clock_(clock), timing_(timing), mutex_(mutex), generation_(slot.generation) {
+    }
 
     bool setTimeouts(int readTimeoutMs, int writeTimeoutMs) override {
+        const std::lock_guard lock(mutex_);
         if (!alive()) {
             return false;
         }
@@ -60,6 +63,7 @@ public:
     }
 
     bool purge() override {
+        const std::lock_guard lock(mutex_);
         if (!alive()) {
             return false;
         }
@@ -69,6 +73,7 @@ public:
     }
 
     bool write(std::span<const std::uint8_t> bytes) override {
+        const std::lock_guard lock(mutex_);
         if (!alive()) {
             return false;
         }
@@ -87,27 +92,39 @@ public:
     }
 
     std::size_t read(std::span<std::uint8_t> bytes) override {
+        std::unique_lock lock(mutex_);
         if (!alive()) {
             return 0;
         }
         const microseconds deadline = clock_.now() + readTimeout_;
         std::size_t got = 0;
-        while (got < bytes.size()) {
+        while (got < bytes.size() && alive()) {
             auto& queue = slot_.outgoing;
             while (got < bytes.size() && !queue.empty() && queue.front().first <= clock_.now()) {
                 bytes[got++] = queue.front().second;
                 queue.pop_front();
+                if (slot_.unplugAfter && --*slot_.unplugAfter == 0) {
+                    SimulatedBus::pull(slot_);
+                    return got;
+                }
             }
             if (got == bytes.size()) {
                 break;
             }
             // Wait for the next byte if it comes before the time-out, else for the time-out.
-            if (!queue.empty() && queue.front().first <= deadline) {
-                clock_.waitUntil(queue.front().first);
-                continue;
+            const bool byteDue = !queue.empty() && queue.front().first <= deadline;
+            const microseconds until = byteDue ? queue.front().first : deadline;
+            if (clock_.realTime) {
+                // Other bridges of the bus go on meanwhile.
+                lock.unlock();
+                clock_.waitUntil(until);
+                lock.lock();
+            } else {
+                clock_.waitUntil(until);
             }
-            clock_.waitUntil(deadline);
-            break;
+            if (!byteDue) {
+                break;
+            }
         }
         return got;
     }
@@ -137,6 +154,7 @@ private:
     SimulatedBus::Slot& slot_;
     SimulatedBus::Clock& clock_;
     const SimulatedTiming& timing_;
+    std::mutex& mutex_;
     int generation_;
     microseconds readTimeout_{0};
 };
@@ -267,6 +285,7 @@ SimulatedRecorder& SimulatedBus::addRecorder(std::string description) {
     auto slot = std::make_unique<Slot>();
     slot->description = std::move(description);
     slot->recorder = std::make_unique<SimulatedRecorder>();
+    const std::lock_guard lock(mutex_);
     slots_.push_back(std::move(slot));
     return *slots_.back()->recorder;
 }
@@ -274,39 +293,83 @@ SimulatedRecorder& SimulatedBus::addRecorder(std::string description) {
 void SimulatedBus::addOtherDevice(std::string description) {
     auto slot = std::make_unique<Slot>();
     slot->description = std::move(description);
+    const std::lock_guard lock(mutex_);
     slots_.push_back(std::move(slot));
 }
 
-void SimulatedBus::setPlugged(std::size_t position, bool plugged) {
-    Slot& slot = *slots_.at(position);
-    if (slot.plugged && !plugged) {
+void SimulatedBus::pull(Slot& slot) {
+    if (slot.plugged) {
         ++slot.generation;
         slot.outgoing.clear();
         slot.partialFrame.clear();
         // Without power the recorder stops sending: a stream cut off here no longer holds back
         // the answers it gives once plugged in again.
         slot.lastScheduled = std::chrono::microseconds{0};
+        slot.unplugAfter.reset();
     }
-    slot.plugged = plugged;
+    slot.plugged = false;
+}
+
+void SimulatedBus::setPlugged(std::size_t position, bool plugged) {
+    const std::lock_guard lock(mutex_);
+    Slot& slot = *slots_.at(position);
+    if (plugged) {
+        slot.plugged = true;
+    } else {
+        pull(slot);
+    }
+}
+
+void SimulatedBus::unplugAfterBytes(std::size_t position, std::size_t bytes) {
+    const std::lock_guard lock(mutex_);
+    slots_.at(position)->unplugAfter = std::max<std::size_t>(bytes, 1);
+}
+
+int SimulatedBus::zeroings(std::size_t position) const {
+    const std::lock_guard lock(mutex_);
+    const Slot& slot = *slots_.at(position);
+    return slot.recorder ? slot.recorder->state.zeroings : 0;
+}
+
+std::size_t SimulatedBus::plugRecorder(std::vector<std::uint8_t> flight, std::string description) {
+    auto slot = std::make_unique<Slot>();
+    slot->description = std::move(description);
+    slot->recorder = std::make_unique<SimulatedRecorder>();
+    slot->recorder->holdFlight(std::move(flight));
+    const std::lock_guard lock(mutex_);
+    slots_.push_back(std::move(slot));
+    return slots_.size() - 1;
 }
 
 void SimulatedBus::setOpenFails(std::size_t position, bool fails) {
+    const std::lock_guard lock(mutex_);
     slots_.at(position)->openFails = fails;
 }
 
-void SimulatedBus::setListFails(bool fails) { listFails_ = fails; }
+void SimulatedBus::setListFails(bool fails) {
+    const std::lock_guard lock(mutex_);
+    listFails_ = fails;
+}
 
 void SimulatedBus::injectBytes(std::size_t position, const std::vector<std::uint8_t>& bytes) {
+    const std::lock_guard lock(mutex_);
     for (const std::uint8_t byte : bytes) {
         slots_.at(position)->outgoing.emplace_back(clock_->now(), byte);
     }
 }
 
-std::chrono::microseconds SimulatedBus::elapsed() const { return clock_->now(); }
+std::chrono::microseconds SimulatedBus::elapsed() const {
+    const std::lock_guard lock(mutex_);
+    return clock_->now();
+}
 
-int SimulatedBus::openCount(std::size_t position) const { return slots_.at(position)->opens; }
+int SimulatedBus::openCount(std::size_t position) const {
+    const std::lock_guard lock(mutex_);
+    return slots_.at(position)->opens;
+}
 
 std::optional<std::vector<std::string>> SimulatedBus::listDescriptions(std::size_t maxDevices) {
+    const std::lock_guard lock(mutex_);
     if (listFails_) {
         return std::nullopt;
     }
@@ -322,6 +385,7 @@ std::optional<std::vector<std::string>> SimulatedBus::listDescriptions(std::size
 }
 
 std::unique_ptr<BridgeDevice> SimulatedBus::open(std::size_t index) {
+    const std::lock_guard lock(mutex_);
     if (index >= lastListing_.size()) {
         return nullptr;
     }
@@ -330,7 +394,37 @@ std::unique_ptr<BridgeDevice> SimulatedBus::open(std::size_t index) {
         return nullptr;
     }
     ++slot.opens;
-    return std::make_unique<SimulatedBridge>(slot, *clock_, timing_);
+    return std::make_unique<SimulatedBridge>(slot, *clock_, timing_, mutex_);
+}
+
+std::optional<std::vector<BridgePlace>> SimulatedBus::listPlaces(std::size_t maxDevices) {
+    const std::lock_guard lock(mutex_);
+    if (listFails_) {
+        return std::nullopt;
+    }
+    std::vector<BridgePlace> places;
+    for (std::size_t position = 0; position < slots_.size() && places.size() < maxDevices;
+         ++position) {
+        if (slots_[position]->plugged) {
+            places.push_back(
+                {0, {static_cast<std::uint8_t>(position + 1)}, slots_[position]->description});
+        }
+    }
+    return places;
+}
+
+std::unique_ptr<BridgeDevice> SimulatedBus::openAt(const BridgePlace& place) {
+    const std::lock_guard lock(mutex_);
+    if (place.busNumber != 0 || place.portPath.size() != 1 || place.portPath[0] == 0 ||
+        place.portPath[0] > slots_.size()) {
+        return nullptr;
+    }
+    Slot& slot = *slots_[place.portPath[0] - 1u];
+    if (!slot.plugged || slot.openFails) {
+        return nullptr;
+    }
+    ++slot.opens;
+    return std::make_unique<SimulatedBridge>(slot, *clock_, timing_, mutex_);
 }
 
 std::vector<std::uint8_t> makeSimpleFlight(std::size_t samples, std::uint8_t rateCode) {

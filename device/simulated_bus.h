@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,6 +88,10 @@ public:
     // Attaches a recorder behind a bridge with this description; the reference stays valid for
     // the bus's life.
     SimulatedRecorder& addRecorder(std::string description = "FT201X USB I2C");
+    // Attaches a recorder already holding this flight (see holdFlight), so that a watcher never
+    // sees it empty; returns its attach position. For plugging recorders in while others are read.
+    std::size_t plugRecorder(std::vector<std::uint8_t> flight,
+                             std::string description = "FT201X USB I2C");
     // Attaches another device that is listed but never answers.
     void addOtherDevice(std::string description);
     // Unplugs (false) or plugs back (true) the device at this attach position: an unplugged
@@ -100,6 +105,11 @@ public:
     // earlier session); a purge discards them.
     void injectBytes(std::size_t position, const std::vector<std::uint8_t>& bytes);
 
+    // The bridge is pulled out once this many more bytes of recorder data have been read from it.
+    void unplugAfterBytes(std::size_t position, std::size_t bytes);
+    // Zeroings the recorder at this attach position has obeyed.
+    int zeroings(std::size_t position) const;
+
     // Time the bus has spent waiting: real or virtual, since construction.
     std::chrono::microseconds elapsed() const;
     // How often each attach position was opened.
@@ -107,13 +117,20 @@ public:
 
     std::optional<std::vector<std::string>> listDescriptions(std::size_t maxDevices) override;
     std::unique_ptr<BridgeDevice> open(std::size_t index) override;
+    // A simulated device sits on bus 0 at port (attach position + 1). Several bridges may be open
+    // and read from different threads at once: every call on the bus and its bridges is locked.
+    std::optional<std::vector<BridgePlace>> listPlaces(std::size_t maxDevices) override;
+    std::unique_ptr<BridgeDevice> openAt(const BridgePlace& place) override;
 
     struct Slot;
     struct Clock;
+    // Pulls the device out: its handles die and what was on its way is lost. Caller holds the lock.
+    static void pull(Slot& slot);
 
 private:
     SimulatedTiming timing_;
     std::unique_ptr<Clock> clock_;
+    mutable std::mutex mutex_;
     std::vector<std::unique_ptr<Slot>> slots_;
     std::vector<std::size_t> lastListing_; // list index -> attach position
     bool listFails_ = false;

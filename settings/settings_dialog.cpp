@@ -212,13 +212,30 @@ QString TFormUstawienia::samplingItemText(int code) const {
     return ComboBox_ImPomiarow->itemText(code);
 }
 
+bool TFormUstawienia::runOnRecorder(const std::function<void(Prompts&)>& work) {
+    if (runner_) {
+        return runner_(work);
+    }
+    work(prompts_);
+    return true;
+}
+
 int TFormUstawienia::Ustawienia1Click() {
-    link_.ConnectDevice(prompts_);
-    if (!link_.connected()) {
-        link_.CloseDevice();
+    bool connected = false;
+    DeviceSettingsReply reply;
+    const bool ran = runOnRecorder([this, &connected, &reply](Prompts& prompts) {
+        link_.ConnectDevice(prompts);
+        connected = link_.connected();
+        if (!connected) {
+            link_.CloseDevice();
+            return;
+        }
+        reply = ::kestrom::ReadDeviceSettings(link_);
+    });
+    if (!ran || !connected) {
         return Rejected;
     }
-    if (!ReadDeviceSettings()) {
+    if (!showDeviceSettings(reply)) {
         prompts_.showMessage(Message::PortError, Message::ProblemCaption, Buttons::Ok);
         link_.CloseDevice();
         return Rejected;
@@ -234,7 +251,10 @@ void TFormUstawienia::setSamplingListObserver(std::function<void(SamplingList)> 
 }
 
 bool TFormUstawienia::ReadDeviceSettings() {
-    const DeviceSettingsReply reply = ::kestrom::ReadDeviceSettings(link_);
+    return showDeviceSettings(::kestrom::ReadDeviceSettings(link_));
+}
+
+bool TFormUstawienia::showDeviceSettings(const DeviceSettingsReply& reply) {
     // Setting a field's text runs its on-change check, so a value out of range read from the
     // recorder is reported while the dialog is filled.
     if (reply.status) {
@@ -283,7 +303,12 @@ void TFormUstawienia::BWyslijPClick() {
     values.rateIndex = selectedIndex(ComboBox_ImPomiarow);
     values.manualZeroingIndex = selectedIndex(ComboB_Zer);
     values.delaySeconds = *delay;
-    const SaveOutcome outcome = saveDeviceSettings(link_, prompts_, values);
+    SaveOutcome outcome = SaveOutcome::NotConnected;
+    if (!runOnRecorder([this, &outcome, &values](Prompts& prompts) {
+            outcome = saveDeviceSettings(link_, prompts, values);
+        })) {
+        return;
+    }
     if (outcome == SaveOutcome::Acknowledged || outcome == SaveOutcome::Failed) {
         accept();
     }

@@ -27,6 +27,7 @@ class QPushButton;
 
 namespace kestrom {
 class DeviceLink;
+struct DeviceSettingsReply;
 } // namespace kestrom
 
 namespace kestrom::settings {
@@ -62,12 +63,21 @@ public:
     // Told the list's new state after every activation (the window keeps it for its panels).
     void setSamplingListObserver(std::function<void(SamplingList)> observer);
 
+    // Runs the dialog's recorder exchanges: `work` talks to the recorder with the prompts it is
+    // given, off the window's thread, and the runner returns once it has ended; false when it
+    // could not run or was abandoned (the window closes), and the dialog then stops there.
+    // Without a runner the exchanges run on the calling thread.
+    using RecorderRunner = std::function<bool(const std::function<void(Prompts&)>& work)>;
+    void setRecorderRunner(RecorderRunner runner) { runner_ = std::move(runner); }
+
     // Captions and both lists in the language in force; the selections are kept.
     void FormActivate();
 
     // Performs the four settings reads and fills the controls as the replies arrive.
     // False on the first reply that is not 8 bytes long (what was filled stays filled).
     bool ReadDeviceSettings();
+    // Fills the controls from replies already read; returns reply.ok.
+    bool showDeviceSettings(const DeviceSettingsReply& reply);
 
     // The Save button: checks, writes e5, eC and e7 and closes the dialog after e7.
     void BWyslijPClick();
@@ -90,11 +100,13 @@ private:
     void buildControls();
     Language language() const;
     void fillLists();
+    bool runOnRecorder(const std::function<void(Prompts&)>& work);
 
     DeviceLink& link_;
     Prompts& prompts_;
     SamplingList samplingList_ = SamplingList::DesignItems;
     std::function<void(SamplingList)> samplingListObserver_;
+    RecorderRunner runner_;
 
     QLabel* L_PoziomWyzwalania = nullptr;
     QLineEdit* E_Poziom = nullptr;

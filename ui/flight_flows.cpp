@@ -140,14 +140,13 @@ bool FlightFlows::enterComparisonTemperature(const std::string& text) {
     return result.entry != TemperatureEntry::Refused;
 }
 
-bool FlightFlows::download() {
+DownloadView FlightFlows::downloadView() {
     DownloadView view;
     view.showBusy = [this](bool shown) {
         if (shown) {
             ui_.recorder.setTitle(caption(Caption::Device));
         }
         ui_.busy.setVisible(shown);
-        ui_.busy.repaint();
     };
     view.transferStarting = [this] {
         ui_.chart.undoZoom();
@@ -157,15 +156,16 @@ bool FlightFlows::download() {
     view.showProgress = [this](const std::string& text) {
         ui_.progress.setText(QString::fromStdString(text));
         ui_.progress.show();
-        ui_.progress.repaint();
     };
     view.hideProgress = [this] { ui_.progress.hide(); };
     view.headerReady = [this](std::span<const std::uint8_t> image) {
         ui_.recorder.showHeader(ApplyFlightHeader(FlightImage({image.begin(), image.end()})),
                                 state_.samplingList);
     };
+    return view;
+}
 
-    DownloadResult result = downloadFlight(link_, prompts_, view);
+bool FlightFlows::takeDownload(DownloadResult result) {
     ui_.busy.hide();
     ui_.progress.hide();
     if (result.outcome != DownloadOutcome::Ok && result.outcome != DownloadOutcome::NoFlight) {

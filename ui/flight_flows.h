@@ -8,6 +8,7 @@
 #include "analysis/shown_flights.h"
 #include "core/prompts.h"
 #include "core/texts.h"
+#include "device/actions.h"
 #include "flight/flight_image.h"
 
 #include <QString>
@@ -44,8 +45,12 @@ public:
 
     FlightFlows(WindowState& state, DeviceLink& link, Prompts& prompts, Controls controls);
 
-    // Downloads the last flight into the recorder panel; true when a flight was delivered.
-    bool download();
+    // How the busy field, the progress field and the recorder panel follow a download; the
+    // callbacks work on the widgets, so they run on the window's thread.
+    DownloadView downloadView();
+    // Takes a finished download into the recorder panel and the chart; true when a flight was
+    // delivered.
+    bool takeDownload(DownloadResult result);
     // Saves the recorder panel's flight under a name the user chooses.
     void save();
     // Loads a named measurement file as the recorder flight or as the comparison. A failure is

@@ -5,6 +5,7 @@
 #include "ui/flight_flows.h"
 #include "ui/fo_info.h"
 #include "ui/qt_text.h"
+#include "ui/recorder_task.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -50,6 +51,7 @@ TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, WindowConfig config
                                       FlightFlows::Controls{*Chart1, *GroupB_Alt, *GroupB_Por,
                                                             *E_PobDan, *ECzekaj, *Porownanie1});
     flows_->shownChanged = [this] { emit shownChanged(); };
+    task_ = std::make_unique<RecorderTask>(prompts_);
     connectHandlers();
     connectAnalysisActions();
     openDocument_ = [](const QString& path) {
@@ -133,6 +135,8 @@ void TKestrom_BMP::buildControls() {
     ECzekaj->setPalette(busy);
     ECzekaj->setText(caption(Caption::Wait));
     ECzekaj->hide();
+    B_Anuluj = makeButton(client, "B_Anuluj", {560, 312, 113, 32}, uiFont(12, true));
+    B_Anuluj->hide();
 }
 
 void TKestrom_BMP::buildMenu() {
@@ -181,6 +185,9 @@ void TKestrom_BMP::buildMenu() {
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setObjectName(QStringLiteral("HelpKey"));
     connect(f1, &QShortcut::activated, this, &TKestrom_BMP::FormHelp);
+    CancelKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    CancelKey->setObjectName(QStringLiteral("CancelKey"));
+    CancelKey->setEnabled(false);
 }
 
 void TKestrom_BMP::connectHandlers() {
@@ -191,6 +198,9 @@ void TKestrom_BMP::connectHandlers() {
     connect(BOdczyt, &QPushButton::clicked, this, &TKestrom_BMP::BLaduj_pomiarClick);
     connect(B_Porownanie, &QPushButton::clicked, this, &TKestrom_BMP::B_PorownanieClick);
     connect(B_Filtr_por, &QPushButton::clicked, this, &TKestrom_BMP::B_Filtr_porClick);
+    connect(B_Anuluj, &QPushButton::clicked, this, &TKestrom_BMP::B_AnulujClick);
+    connect(CancelKey, &QShortcut::activated, this, &TKestrom_BMP::B_AnulujClick);
+    connect(task_.get(), &RecorderTask::runningChanged, this, &TKestrom_BMP::followRecorderTask);
 
     connect(Kestrom1, &QAction::triggered, this, &TKestrom_BMP::Ustawienia1Click);
     connect(Filtr3, &QAction::triggered, this, &TKestrom_BMP::Ustawienia2Click);
@@ -245,6 +255,7 @@ void TKestrom_BMP::ApplyLanguage() {
     GroupB_Por->setTitle(caption(Caption::File));
     setWindowTitle(caption(Caption::WindowTitle));
     E_PobDan->setText(caption(Caption::ReadingData));
+    B_Anuluj->setText(caption(Caption::CancelTransfer));
     Ustawienia1->setTitle(caption(Caption::Setup));
     Kestrom1->setText(caption(Caption::Device));
     Widok1->setTitle(caption(Caption::Charts));
@@ -317,7 +328,9 @@ bool TKestrom_BMP::saveConfiguration() {
 }
 
 void TKestrom_BMP::closeEvent(QCloseEvent* event) {
-    // Koniec: no question; the link is released, then the choices are written.
+    // Koniec: no question. A running action is stopped and its worker waited for (nothing of
+    // it is shown or archived any more); the link is released, then the choices are written.
+    task_->abandon();
     link_.CloseDevice();
     saveConfiguration(); // a failure is reported and the program still ends
     event->accept();
@@ -374,13 +387,48 @@ void TKestrom_BMP::FormHelp() { Help1Click(); }
 
 // ---- Recorder flight -----------------------------------------------------------------------
 
-void TKestrom_BMP::B_Odczyt_KestromuClick() {
-    if (flows_->download()) {
-        emit flightDownloaded();
+bool TKestrom_BMP::recorderBusy() const { return task_->running(); }
+
+void TKestrom_BMP::followRecorderTask(bool running) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(B_Odczyt_Kestromu), static_cast<QWidget*>(BZerowanie)}) {
+        control->setEnabled(!running);
+    }
+    Kestrom1->setEnabled(!running);
+    Se1->setEnabled(!running);
+    CancelKey->setEnabled(running);
+    if (!running) {
+        B_Anuluj->hide();
     }
 }
 
-void TKestrom_BMP::BZerowanieClick() { zeroRecorder(link_, prompts_); }
+void TKestrom_BMP::B_Odczyt_KestromuClick() {
+    auto result = std::make_shared<DownloadResult>();
+    const DownloadView view = postedView(flows_->downloadView(), *task_);
+    const bool started = task_->start(
+        [this, view, result](Prompts& prompts) { *result = downloadFlight(link_, prompts, view); },
+        [this, result] {
+            const bool cancelled = result->cancelled;
+            // A stopped transfer is shown as far as it came, but it is no flight to keep.
+            if (flows_->takeDownload(std::move(*result)) && !cancelled) {
+                emit flightDownloaded();
+            }
+        });
+    if (started) {
+        B_Anuluj->show();
+        B_Anuluj->raise();
+    }
+}
+
+void TKestrom_BMP::B_AnulujClick() {
+    if (task_->running()) {
+        task_->cancel();
+    }
+}
+
+void TKestrom_BMP::BZerowanieClick() {
+    task_->start([this](Prompts& prompts) { zeroRecorder(link_, prompts); });
+}
 
 void TKestrom_BMP::Przyspieszenie1Click() {
     // The configuration decides, so a click (which has already toggled the mark) and a direct
@@ -427,9 +475,10 @@ void TKestrom_BMP::Ustawienia2Click() {
 }
 
 void TKestrom_BMP::Se1Click() {
-    setupDefault(link_, prompts_, [this](bool shown) {
-        EUstawieniaOK->setVisible(shown);
-        EUstawieniaOK->repaint();
+    task_->start([this](Prompts& prompts) {
+        setupDefault(link_, prompts, [this](bool shown) {
+            task_->post([this, shown] { EUstawieniaOK->setVisible(shown); });
+        });
     });
 }
 

@@ -36,10 +36,12 @@ class QMenu;
 class QPrinter;
 class QPushButton;
 class QScrollArea;
+class QShortcut;
 
 namespace kestrom::ui {
 
 class FlightFlows;
+class RecorderTask;
 class TFoInfo;
 
 // The configuration as the program's start-up read it, handed to the window, which keeps it
@@ -76,6 +78,10 @@ public:
     WindowState& state() { return state_; }
     const WindowState& state() const { return state_; }
     DeviceLink& link() { return link_; }
+    // Runs the recorder actions off the window's thread; only its actions use the link.
+    RecorderTask& recorderTask() { return *task_; }
+    // A recorder action (download, zeroing, settings, default set-up) is running.
+    bool recorderBusy() const;
     Prompts& prompts() { return prompts_; }
     Chart& chart() { return *Chart1; }
     const Chart& chart() const { return *Chart1; }
@@ -150,6 +156,8 @@ public slots:
     void BZerowanieClick();
     void BZapisz_PomiarClick();
     void BLaduj_pomiarClick();
+    // B_Anuluj and Esc: stop the download at its next read; what arrived is shown, not archived.
+    void B_AnulujClick();
 
     // Menu.
     void Ustawienia1Click();
@@ -204,6 +212,8 @@ private:
     Chart* Chart1 = nullptr;
     QLineEdit* E_PobDan = nullptr;
     QLineEdit* ECzekaj = nullptr;
+    QPushButton* B_Anuluj = nullptr;
+    QShortcut* CancelKey = nullptr;
     QLineEdit* EUstawieniaOK = nullptr;
     QLabel* Label6 = nullptr;
     QLabel* Label2 = nullptr;
@@ -234,6 +244,8 @@ private:
     void buildMenu();
     void connectHandlers();
     void switchLanguage(Language language);
+    // While an action runs, the controls that would start another one are disabled.
+    void followRecorderTask(bool running);
     QString caption(Caption key) const;
 
     Prompts& prompts_;
@@ -255,6 +267,9 @@ private:
     QColor savedBackground_;
     std::shared_ptr<QPrinter> printer_; // created on first use
     std::function<void(QPrinter&)> printerSetup_;
+
+    // Last, so that it ends (and waits for its worker) before anything its actions use.
+    std::unique_ptr<RecorderTask> task_;
 };
 
 } // namespace kestrom::ui

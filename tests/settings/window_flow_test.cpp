@@ -7,6 +7,7 @@
 
 #include "device/simulated_bus.h"
 #include "tests/support/fake_prompts.h"
+#include "tests/support/recorder_wait.h"
 #include "ui/main_window.h"
 
 #include <QAction>
@@ -28,15 +29,23 @@ class SettingsWindowFlowTest : public QObject {
 private slots:
     void menuOpensDialogAndPanelFollowsItsList();
     void saveWithTheDelayRefusedSaysSetupFailedAndCloses();
+    void readAndSaveRunBesideAnAnsweringWindow();
 };
 
 namespace {
 
-// Runs `inside` once the modal dialog is up. Whatever happens there, a dialog still open
-// afterwards is rejected, so a Save that fails to close it ends the test with a failure instead
-// of waiting for ever.
+// Runs `inside` once the modal dialog is up (it shows after the recorder has been read, off the
+// window's thread). Whatever happens there, a dialog still open afterwards is rejected, so a Save
+// that fails to close it ends the test with a failure instead of waiting for ever.
 void whileShown(QDialog* dialog, std::function<void()> inside) {
-    QTimer::singleShot(0, dialog, [dialog, inside = std::move(inside)] {
+    auto* poll = new QTimer(dialog);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, dialog, [dialog, poll, inside = std::move(inside)] {
+        if (!dialog->isVisible()) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
         struct Closer {
             QDialog* dialog;
             ~Closer() {
@@ -47,6 +56,7 @@ void whileShown(QDialog* dialog, std::function<void()> inside) {
         } closer{dialog};
         inside();
     });
+    poll->start();
 }
 
 // A window with the settings dialog as the start-up wires it, against one simulated recorder.
@@ -59,7 +69,7 @@ struct SettingsRig {
     ui::TKestrom_BMP window{bus, prompts, app::loadWindowConfig(program), program};
     QDialog* dialog = app::makeSettingsDialog(window);
 
-    SettingsRig() {
+    explicit SettingsRig(SimulatedTiming timing = {}) : bus(timing) {
         prompts.languageSource = [this] { return window.CurrentLanguage(); };
         window.setSettingsDialog(dialog);
     }
@@ -89,6 +99,7 @@ void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
 
     // Before the dialog was ever activated the panel shows its design item.
     download->click();
+    test::waitForRecorder(window);
     QCOMPARE(rateField->text(), QStringLiteral("  5 pom/sek"));
 
     action("English1")->trigger();
@@ -119,6 +130,7 @@ void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
     recorder.state.newFlight = true;
     action("Polski1")->trigger();
     download->click();
+    test::waitForRecorder(window);
     QCOMPARE(rateField->text(), QStringLiteral(" 5 mes/sek"));
 }
 
@@ -148,6 +160,43 @@ void SettingsWindowFlowTest::saveWithTheDelayRefusedSaysSetupFailedAndCloses() {
     // The writes before the delay went through; the delay did not.
     QCOMPARE(recorder.state.competitorNumber, 77);
     QCOMPARE(recorder.state.delayHundredths, 18000);
+}
+
+// In real time every short reply waits out its 40 ms read time-out: the window's timers go on
+// through the read before the dialog shows and through Save, and no other recorder action can
+// start meanwhile.
+void SettingsWindowFlowTest::readAndSaveRunBesideAnAnsweringWindow() {
+    SettingsRig rig(SimulatedTiming{true, 0, 64});
+    ui::TKestrom_BMP& window = rig.window;
+    QDialog* dialog = rig.dialog;
+    auto* download = window.findChild<QPushButton*>(QStringLiteral("B_Odczyt_Kestromu"));
+    int ticksWhileBusy = 0;
+    bool startableWhileBusy = false;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (window.recorderBusy()) {
+            ++ticksWhileBusy;
+            startableWhileBusy = startableWhileBusy || download->isEnabled();
+        }
+    });
+    ticker.start();
+    int ticksOfTheRead = -1;
+    whileShown(dialog, [&] {
+        ticksOfTheRead = ticksWhileBusy;
+        QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("E_NrSer"))->text(),
+                 QStringLiteral("1234"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("E_NrZaw"))->setText(QStringLiteral("42"));
+        dialog->findChild<QPushButton*>(QStringLiteral("B_wyslij"))->click();
+    });
+    window.findChild<QAction*>(QStringLiteral("Kestrom1"))->trigger();
+    QVERIFY2(ticksOfTheRead >= 10, qPrintable(QString::number(ticksOfTheRead)));
+    QVERIFY2(ticksWhileBusy - ticksOfTheRead >= 10, qPrintable(QString::number(ticksWhileBusy)));
+    QVERIFY(!startableWhileBusy);
+    QCOMPARE(dialog->result(), static_cast<int>(QDialog::Accepted));
+    QCOMPARE(rig.prompts.texts(), std::vector<Message>{Message::SetupOk});
+    QCOMPARE(rig.recorder.state.competitorNumber, 42);
+    QVERIFY(download->isEnabled());
 }
 
 QTEST_MAIN(SettingsWindowFlowTest)

@@ -4,6 +4,7 @@
 #include "tests/support/fake_prompts.h"
 #include "tests/support/long_flight.h"
 #include "tests/support/qt_files.h"
+#include "tests/support/recorder_wait.h"
 #include "tests/support/window_controls.h"
 
 #include "app/program.h"
@@ -193,6 +194,7 @@ void MainWindowTest::controlsCarryTheirNamesAndStartStates() {
                            "Chart1",
                            "E_PobDan",
                            "ECzekaj",
+                           "B_Anuluj",
                            "EUstawieniaOK",
                            "Label6",
                            "Label2",
@@ -251,7 +253,8 @@ void MainWindowTest::controlsCarryTheirNamesAndStartStates() {
     // Busy fields hidden; value fields read-only except the competitor number.
     QVERIFY(test::child<QLineEdit>(w, "E_PobDan")->isHidden() &&
             test::child<QLineEdit>(w, "ECzekaj")->isHidden() &&
-            test::child<QLineEdit>(w, "EUstawieniaOK")->isHidden());
+            test::child<QLineEdit>(w, "EUstawieniaOK")->isHidden() &&
+            test::child<QPushButton>(w, "B_Anuluj")->isHidden());
     for (QLineEdit* field :
          {test::child<QLineEdit>(w, "E_MaxGl"), test::child<QLineEdit>(w, "EMinimum"),
           test::child<QLineEdit>(w, "E_NrSeryjny"), test::child<QLineEdit>(w, "E_TempGl"),
@@ -510,7 +513,7 @@ void MainWindowTest::downloadFillsThePanelAndTheCurves() {
     TKestrom_BMP& w = run.open();
     test::child<QGroupBox>(w, "GroupB_Alt")->setTitle(QStringLiteral("old.kes"));
     QVERIFY(test::child<QLineEdit>(w, "E_TempGl")->isReadOnly());
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(w, "B_Odczyt_Kestromu");
 
     QVERIFY(run.prompts.shown.empty());
     QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("Kestrom"));
@@ -555,7 +558,7 @@ void MainWindowTest::downloadWithoutNewFlightStillDrawsIt() {
     run.recorder->state.newFlight = false;
     TKestrom_BMP& w = run.open();
     test::child<QAction>(w, "English1")->trigger();
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(w, "B_Odczyt_Kestromu");
     QCOMPARE(run.prompts.shown.size(), std::size_t{1});
     QCOMPARE(run.prompts.shown[0].text, Message::NoNewFlight);
     QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
@@ -567,13 +570,13 @@ void MainWindowTest::downloadWithoutNewFlightStillDrawsIt() {
 void MainWindowTest::cutStreamReportsAndClearsTheCurves() {
     Run run;
     TKestrom_BMP& w = run.open();
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(w, "B_Odczyt_Kestromu");
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
     const QString competitor = test::child<QLineEdit>(w, "E_NrZawodnika")->text();
 
     run.recorder->state.newFlight = true;
     run.recorder->faults.cutStreamAfter = 20;
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(w, "B_Odczyt_Kestromu");
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::CommError});
     QCOMPARE(w.chart().pointCount(SeriesId::Series1), 0);
     QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
@@ -588,7 +591,7 @@ void MainWindowTest::shortFlightShowsItsHeaderAndNoCurve() {
     Run run;
     run.recorder->state.flight = makeSimpleFlight(6, 3); // 60 bytes: 14 words after the header
     TKestrom_BMP& w = run.open();
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(w, "B_Odczyt_Kestromu");
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::NoFlight});
     QCOMPARE(test::child<QLineEdit>(w, "E_NrSeryjny")->text(), QStringLiteral("1001"));
     QCOMPARE(test::child<QLineEdit>(w, "E_probkGl")->text(),
@@ -612,7 +615,7 @@ void MainWindowTest::missingRecorderChangesNothing() {
     run.bus.setPlugged(0, false);
     TKestrom_BMP& w = run.open();
     test::child<QGroupBox>(w, "GroupB_Alt")->setTitle(QStringLiteral("earlier.kes"));
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(w, "B_Odczyt_Kestromu");
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::PortError});
     QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
     QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("earlier.kes"));
@@ -638,7 +641,7 @@ void MainWindowTest::saveThenLoadGivesTheSameFlight() {
         run.recorder->state.flight = run.flight;
     }
     TKestrom_BMP& w = run.open();
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(w, "B_Odczyt_Kestromu");
     const auto curve = seriesValues(w.chart(), SeriesId::Series1);
     const auto dhdt = seriesValues(w.chart(), SeriesId::Series2);
     const QStringList panel{test::child<QLineEdit>(w, "E_MaxGl")->text(),
@@ -690,7 +693,7 @@ void MainWindowTest::saveAsksBeforeOverwriting() {
     QFETCH(bool, confirm);
     Run run;
     TKestrom_BMP& w = run.open();
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(w, "B_Odczyt_Kestromu");
     const QString path = run.dir.filePath(QStringLiteral("flight.kes"));
     const QByteArray old("an older flight");
     writeFile(path, old);
@@ -727,7 +730,7 @@ void MainWindowTest::saveWithoutDownloadSaysNoData() {
 void MainWindowTest::loadFailureLeavesThePanel() {
     Run run;
     TKestrom_BMP& w = run.open();
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(w, "B_Odczyt_Kestromu");
     const auto curve = seriesValues(w.chart(), SeriesId::Series1);
     run.prompts.fileNames.push_back(run.dir.filePath(QStringLiteral("missing.kes")).toStdString());
     test::child<QPushButton>(w, "BOdczyt")->click();
@@ -801,7 +804,7 @@ void MainWindowTest::dhdtSwitchClearsAndRedraws() {
     TKestrom_BMP& w = run.open();
     test::child<QAction>(w, "Przyspieszenie1")->trigger(); // off before any flight: nothing to draw
     QVERIFY(!test::child<QAction>(w, "Przyspieszenie1")->isChecked());
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(w, "B_Odczyt_Kestromu");
     QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
     const auto curve = seriesValues(w.chart(), SeriesId::Series1);
 
@@ -821,10 +824,10 @@ void MainWindowTest::zeroingAsksFirst() {
     Run run;
     TKestrom_BMP& w = run.open();
     run.prompts.answers.push_back(Answer::Cancel);
-    test::child<QPushButton>(w, "BZerowanie")->click();
+    test::clickAndWait(w, "BZerowanie");
     QCOMPARE(run.recorder->state.zeroings, 0);
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::ResetConfirm});
-    test::child<QPushButton>(w, "BZerowanie")->click();
+    test::clickAndWait(w, "BZerowanie");
     QCOMPARE(run.recorder->state.zeroings, 1);
     QCOMPARE(
         run.prompts.texts(),

@@ -129,7 +129,7 @@ void WindowFeaturesTest::downloadIsArchivedAndListed() {
     features.showFlightsWindow();
     QCOMPARE(features.flightsWindow().model().rowCount(), 0);
 
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(w, "B_Odczyt_Kestromu");
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
     QStringList files = archived(folder);
     QCOMPARE(files.size(), 1);
@@ -154,7 +154,7 @@ void WindowFeaturesTest::downloadIsArchivedAndListed() {
     QLocale::setDefault(regional);
 
     // A second download a moment later is kept beside it, never over it.
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(w, "B_Odczyt_Kestromu");
     QCOMPARE(archived(folder).size(), 2);
 
     // Switched off (both languages name the item), the choice outlives the run.
@@ -163,13 +163,13 @@ void WindowFeaturesTest::downloadIsArchivedAndListed() {
     QCOMPARE(features.archiveAction()->text(), QStringLiteral("Archive downloaded flights"));
     features.archiveAction()->trigger();
     QVERIFY(!features.archiving());
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(w, "B_Odczyt_Kestromu");
     QCOMPARE(archived(folder).size(), 2);
     run.window.reset();
     ui::TKestrom_BMP& again = run.open();
     ui::WindowFeatures& next = ui::attachWindowFeatures(again);
     QVERIFY(!next.archiveAction()->isChecked());
-    test::child<QPushButton>(again, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(again, "B_Odczyt_Kestromu");
     QCOMPARE(archived(folder).size(), 2);
     QCOMPARE(fileBytes(run.configPath()).size(), 44); // the record itself keeps its size
     qunsetenv("KESTROM_ARCHIVE_DIR");
@@ -184,7 +184,7 @@ void WindowFeaturesTest::failedArchiveWriteKeepsTheDownload() {
     addRecorder(run, 5);
     ui::TKestrom_BMP& w = run.open();
     ui::attachWindowFeatures(w);
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::clickAndWait(w, "B_Odczyt_Kestromu");
     qunsetenv("KESTROM_ARCHIVE_DIR");
 
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});

@@ -4,6 +4,7 @@
 // prompts. Flights are made by the generator and loaded through the window's own buttons.
 
 #include "tests/support/fake_prompts.h"
+#include "tests/support/recorder_wait.h"
 #include "tests/support/window_controls.h"
 
 #include "app/program.h"

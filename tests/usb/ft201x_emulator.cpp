@@ -103,6 +103,9 @@ struct Urb {
 struct Bridge {
     BridgeSetup setup;
     std::string syspath;
+    std::string record; // what umockdev is given to add it
+    Clock::time_point paceStart;
+    std::size_t pacedBytes = 0;
     std::string devnode;
     std::unique_ptr<SimulatedRecorder> recorder;
     UMockdevIoctlBase* handler = nullptr;
@@ -440,6 +443,10 @@ void Ft201xEmulator::State::bulkOut(Bridge& b, Urb& urb) {
             b.partialFrame.clear();
             if (b.recorder) {
                 const std::vector<std::uint8_t> reply = b.recorder->respond(frame);
+                if (b.toHost.empty()) {
+                    b.paceStart = Clock::now();
+                    b.pacedBytes = 0;
+                }
                 b.toHost.insert(b.toHost.end(), reply.begin(), reply.end());
             }
         }
@@ -455,15 +462,25 @@ bool Ft201xEmulator::State::bulkIn(Bridge& b, Urb& urb, Clock::time_point now) {
     if (u->status != 0) {
         return true;
     }
-    if (b.toHost.empty() && now - urb.submitted < std::chrono::milliseconds(b.latencyMs)) {
+    // At the recorder's pace only what it has sent so far waits in the chip.
+    std::size_t waiting = b.toHost.size();
+    if (b.setup.bytesPerSecond > 0) {
+        const double sent = std::chrono::duration<double>(now - b.paceStart).count() *
+                            static_cast<double>(b.setup.bytesPerSecond);
+        const auto due = static_cast<std::size_t>(sent);
+        waiting = std::min(waiting, due > b.pacedBytes ? due - b.pacedBytes : 0);
+    }
+    if (waiting == 0 && now - urb.submitted < std::chrono::milliseconds(b.latencyMs)) {
         return false;
     }
     auto* buffer = static_cast<std::uint8_t*>(u->buffer);
     const auto capacity = static_cast<std::size_t>(u->buffer_length);
     std::size_t used = 0;
     while (used + kModemStatus.size() <= capacity) {
-        std::size_t payload = std::min({kPacketBytes - kModemStatus.size(), b.toHost.size(),
-                                        capacity - used - kModemStatus.size()});
+        std::size_t payload = std::min(
+            {kPacketBytes - kModemStatus.size(), waiting, capacity - used - kModemStatus.size()});
+        waiting -= payload;
+        b.pacedBytes += payload;
         if (b.unplugAfter) {
             payload = std::min(payload, *b.unplugAfter - std::min(*b.unplugAfter, b.sentBytes));
         }
@@ -536,6 +553,9 @@ std::size_t Ft201xEmulator::plug(const BridgeSetup& setup) {
     bridge->devnode = node.data();
     if (setup.recorder) {
         bridge->recorder = std::make_unique<SimulatedRecorder>();
+        if (!setup.flight.empty()) {
+            bridge->recorder->holdFlight(setup.flight);
+        }
     }
     bridge->handler = umockdev_ioctl_base_new();
     Bridge* b = bridge.get();
@@ -576,8 +596,11 @@ std::size_t Ft201xEmulator::plug(const BridgeSetup& setup) {
                                                  nullptr) != FALSE;
     });
     GError* error = nullptr;
+    b->record = description;
     const bool added =
         umockdev_testbed_add_from_string(s->testbed, description.c_str(), &error) != FALSE;
+    // Listeners already running (libusb's hot-plug) learn of it as of a real device.
+    umockdev_testbed_uevent(s->testbed, b->syspath.c_str(), "add");
     if (!attached || !added) {
         const std::string why = error != nullptr ? error->message : "attach failed";
         g_clear_error(&error);
@@ -606,6 +629,35 @@ void Ft201xEmulator::plugBack(std::size_t position) {
     b.plugged = true;
     b.latencyMs = kDefaultLatencyMs;
     b.kernelDriver = b.setup.kernelDriver;
+}
+
+void Ft201xEmulator::detach(std::size_t position) {
+    Bridge* b = nullptr;
+    {
+        std::lock_guard lock(state_->mutex);
+        b = state_->bridges.at(position).get();
+        state_->pull(*b);
+    }
+    umockdev_testbed_uevent(state_->testbed, b->syspath.c_str(), "remove");
+    umockdev_testbed_remove_device(state_->testbed, b->syspath.c_str());
+}
+
+void Ft201xEmulator::attach(std::size_t position) {
+    Bridge* b = nullptr;
+    {
+        std::lock_guard lock(state_->mutex);
+        b = state_->bridges.at(position).get();
+        b->plugged = true;
+        b->latencyMs = kDefaultLatencyMs;
+        b->kernelDriver = b->setup.kernelDriver;
+    }
+    GError* error = nullptr;
+    if (umockdev_testbed_add_from_string(state_->testbed, b->record.c_str(), &error) == FALSE) {
+        const std::string why = error != nullptr ? error->message : "add failed";
+        g_clear_error(&error);
+        throw std::runtime_error("emulated bridge not added again: " + why);
+    }
+    umockdev_testbed_uevent(state_->testbed, b->syspath.c_str(), "add");
 }
 
 void Ft201xEmulator::unplugAfterBytes(std::size_t position, std::size_t bytes) {

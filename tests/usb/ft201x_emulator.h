@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestrom::test {
 
@@ -19,9 +20,11 @@ struct BridgeSetup {
     std::string description = "FT201X USB I2C"; // the product string
     std::string serial = "KS000001";
     std::uint16_t productId = 0x6015;
-    bool recorder = true;          // false: a bridge with nothing behind it that answers
-    std::string kernelDriver;      // a kernel driver bound to the interface, e.g. "ftdi_sio"
-    bool claimedByAnother = false; // another program holds the interface: claiming it is EBUSY
+    bool recorder = true;               // false: a bridge with nothing behind it that answers
+    std::string kernelDriver;           // a kernel driver bound to the interface, e.g. "ftdi_sio"
+    bool claimedByAnother = false;      // another program holds the interface: claiming it is EBUSY
+    std::uint32_t bytesPerSecond = 0;   // the recorder's pace (0: as fast as the bus takes it)
+    std::vector<std::uint8_t> flight{}; // held by the recorder from the moment it is plugged in
 };
 
 class Ft201xEmulator {
@@ -43,6 +46,11 @@ public:
     // fails). plugBack() brings it back under the same node; handles from before stay dead.
     void unplug(std::size_t position);
     void plugBack(std::size_t position);
+
+    // Pulls the bridge out as the kernel sees it: its node and /sys entry go and a removal
+    // event is sent (hot-plug listeners hear it). attach() puts it back with an arrival event.
+    void detach(std::size_t position);
+    void attach(std::size_t position);
 
     // The bridge is pulled out once this many bytes of recorder data have gone to the host.
     void unplugAfterBytes(std::size_t position, std::size_t bytes);

@@ -1,0 +1,281 @@
+// The window while a recorder action runs off its thread: it goes on answering, shows the
+// progress, refuses a second action, stops a download on Cancel or Esc, and closes cleanly in the
+// middle of one. Against a simulated recorder that sends in real time at a bridge's pace.
+
+#include "tests/support/fake_prompts.h"
+#include "tests/support/long_flight.h"
+#include "tests/support/recorder_wait.h"
+#include "tests/support/window_controls.h"
+
+#include "app/dialogs.h"
+#include "app/program.h"
+#include "device/protocol.h"
+#include "device/simulated_bus.h"
+#include "ui/main_window.h"
+#include "ui/window_features.h"
+
+#include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+
+using namespace kestrom;
+using kestrom::ui::SeriesId;
+using kestrom::ui::TKestrom_BMP;
+
+namespace {
+
+constexpr std::uint32_t kBridgePace = 11'520; // bytes per second of the recorder's stream
+
+// The longest the window's event loop may go without turning. Taking a whole flight into the
+// chart is the longest step on the window's thread; unoptimised, and more so under the
+// sanitizers, the drawing code is several times slower, so those builds only check that the
+// window is never held for the download (7 s).
+#if defined(__SANITIZE_ADDRESS__)
+constexpr qint64 kStallBoundMs = 3000;
+#elif defined(NDEBUG)
+constexpr qint64 kStallBoundMs = 50;
+#else
+constexpr qint64 kStallBoundMs = 1000;
+#endif
+
+// A window on a bus whose recorder sends in real time, with an archive folder of its own.
+struct PacedRun {
+    QTemporaryDir dir;
+    SimulatedBus bus;
+    SimulatedRecorder& recorder;
+    test::FakePrompts prompts;
+    std::unique_ptr<TKestrom_BMP> window;
+
+    PacedRun(std::uint32_t bytesPerSecond, std::vector<std::uint8_t> flight)
+        : bus(SimulatedTiming{true, bytesPerSecond, 64}), recorder(bus.addRecorder()) {
+        recorder.holdFlight(std::move(flight));
+        qputenv("KESTROM_ARCHIVE_DIR", archiveFolder().toUtf8());
+    }
+    ~PacedRun() { qunsetenv("KESTROM_ARCHIVE_DIR"); }
+    QString archiveFolder() const { return dir.filePath(QStringLiteral("archive")); }
+    int archived() const {
+        return static_cast<int>(QDir(archiveFolder()).entryList(QDir::Files).size());
+    }
+    TKestrom_BMP& open() {
+        const std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
+        window =
+            std::make_unique<TKestrom_BMP>(bus, prompts, app::loadWindowConfig(program), program);
+        prompts.languageSource = [w = window.get()] { return w->CurrentLanguage(); };
+        ui::attachWindowFeatures(*window);
+        window->show();
+        return *window;
+    }
+    int transfers() const {
+        return static_cast<int>(
+            std::count_if(recorder.frames.begin(), recorder.frames.end(),
+                          [](const auto& frame) { return frame[1] == command::kTransfer; }));
+    }
+};
+
+// The longest time the window's event loop went without running a 5 ms timer.
+class StallMeter {
+public:
+    StallMeter() {
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+        clock_.start();
+        timer_.start();
+    }
+    void tick() {
+        const qint64 now = clock_.elapsed();
+        worst_ = std::max(worst_, now - last_);
+        last_ = now;
+    }
+    qint64 worstMs() {
+        tick();
+        return worst_;
+    }
+
+private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 last_ = 0;
+    qint64 worst_ = 0;
+};
+
+// Milliseconds from `stop` to the end of the running action.
+qint64 reactionMs(TKestrom_BMP& w, const std::function<void()>& stop) {
+    QElapsedTimer clock;
+    clock.start();
+    stop();
+    test::waitForRecorder(w, 5000);
+    return clock.elapsed();
+}
+
+} // namespace
+
+class RecorderTaskTest : public QObject {
+    Q_OBJECT
+private slots:
+    void downloadRunsBesideAnAnsweringWindow();
+    void cancelStopsTheTransferAndKeepsNothing_data();
+    void cancelStopsTheTransferAndKeepsNothing();
+    void secondActionIsRefusedWhileOneRuns();
+    void closingDuringATransferEndsItCleanly();
+};
+
+// The paced download of the longest flight: the window's loop never waits 50 ms, the busy and
+// progress fields and Cancel show meanwhile, and the flight is drawn and archived at the end.
+void RecorderTaskTest::downloadRunsBesideAnAnsweringWindow() {
+    PacedRun run(kBridgePace, test::flightOf80000Bytes());
+    TKestrom_BMP& w = run.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* progress = test::child<QLineEdit>(w, "ECzekaj");
+    QStringList texts;
+    QObject::connect(progress, &QLineEdit::textChanged,
+                     [&texts](const QString& text) { texts << text; });
+
+    StallMeter meter;
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    QTest::qWait(300);
+    QVERIFY(w.recorderBusy());
+    QVERIFY(test::child<QLineEdit>(w, "E_PobDan")->isVisible());
+    QVERIFY(progress->isVisible());
+    QVERIFY(test::child<QPushButton>(w, "B_Anuluj")->isVisible());
+    QCOMPARE(test::child<QPushButton>(w, "B_Anuluj")->text(), QStringLiteral("Anuluj"));
+    test::waitForRecorder(w);
+    const qint64 stall = meter.worstMs();
+    qInfo("longest stall of the window during a paced 80,000-byte download: %lld ms", stall);
+    QVERIFY2(stall < kStallBoundMs, qPrintable(QString::number(stall)));
+
+    QCOMPARE(w.state().recorder.flightBytes, 80'000u);
+    QCOMPARE(w.chart().pointCount(SeriesId::Series1), static_cast<int>(kMaxEvaluatedSamples) - 5);
+    QCOMPARE(texts.first(), QStringLiteral("   0 %"));
+    QVERIFY(texts.size() > 20 && texts.last() != texts.first()); // it grew read by read
+    QVERIFY(!progress->isVisible() && !test::child<QLineEdit>(w, "E_PobDan")->isVisible());
+    QVERIFY(!test::child<QPushButton>(w, "B_Anuluj")->isVisible());
+    QVERIFY(test::child<QPushButton>(w, "B_Odczyt_Kestromu")->isEnabled());
+    QCOMPARE(run.archived(), 1);
+    QVERIFY(run.prompts.shown.empty());
+}
+
+void RecorderTaskTest::cancelStopsTheTransferAndKeepsNothing_data() {
+    QTest::addColumn<bool>("escape");
+    QTest::addColumn<bool>("endMarkerMissing");
+    QTest::newRow("Cancel button in the middle") << false << false;
+    QTest::newRow("Esc in the middle") << true << false;
+    // Without its end marker the stream would keep the transfer waiting out 1,020 reads.
+    QTest::newRow("Cancel after a stream without end marker") << false << true;
+}
+
+void RecorderTaskTest::cancelStopsTheTransferAndKeepsNothing() {
+    QFETCH(bool, escape);
+    QFETCH(bool, endMarkerMissing);
+    const std::vector<std::uint8_t> flight =
+        endMarkerMissing ? makeSimpleFlight(400, 2) : test::flightOf80000Bytes();
+    PacedRun run(kBridgePace, flight);
+    run.recorder.faults.omitEndMarker = endMarkerMissing;
+    TKestrom_BMP& w = run.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.activateWindow();
+
+    StallMeter meter;
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    // Past the connection; without its end marker the stream is over long before.
+    QTest::qWait(endMarkerMissing ? 1000 : 500);
+    QVERIFY(w.recorderBusy());
+    const qint64 reaction = reactionMs(w, [&] {
+        if (escape) {
+            QTest::keyClick(&w, Qt::Key_Escape);
+        } else {
+            test::child<QPushButton>(w, "B_Anuluj")->click();
+        }
+    });
+    qInfo("Cancel to the end of the download: %lld ms", reaction);
+    QVERIFY2(reaction <= 200, qPrintable(QString::number(reaction)));
+    QVERIFY(meter.worstMs() < kStallBoundMs);
+
+    // What arrived is shown as a stream that broke off is, and nothing is archived.
+    const std::uint32_t got = w.state().recorder.flightBytes;
+    if (endMarkerMissing) {
+        QCOMPARE(got, static_cast<std::uint32_t>(flight.size() - 4)); // all but the end sample
+    } else {
+        QVERIFY(got > 1000 && got < flight.size());
+    }
+    QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
+    QVERIFY(run.prompts.shown.empty());
+    QCOMPARE(run.archived(), 0);
+    QVERIFY(!test::child<QLineEdit>(w, "E_PobDan")->isVisible());
+    QVERIFY(!test::child<QPushButton>(w, "B_Anuluj")->isVisible());
+}
+
+// While a download runs, the buttons and menu items of the other recorder actions are disabled,
+// and their handlers called all the same start nothing: no question, no frame.
+void RecorderTaskTest::secondActionIsRefusedWhileOneRuns() {
+    PacedRun run(kBridgePace, makeSimpleFlight(3000, 2));
+    TKestrom_BMP& w = run.open();
+    w.setSettingsDialog(app::makeSettingsDialog(w));
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    QTest::qWait(100);
+    QVERIFY(w.recorderBusy());
+    const std::size_t frames = run.recorder.frames.size();
+    for (const char* name : {"B_Odczyt_Kestromu", "BZerowanie"}) {
+        QVERIFY2(!test::child<QPushButton>(w, name)->isEnabled(), name);
+    }
+    for (const char* name : {"Kestrom1", "Se1"}) {
+        QVERIFY2(!test::child<QAction>(w, name)->isEnabled(), name);
+    }
+    w.BZerowanieClick();
+    w.Se1Click();
+    w.B_Odczyt_KestromuClick();
+    w.Ustawienia1Click();
+    QCOMPARE(run.recorder.frames.size(), frames);
+    QVERIFY(run.prompts.shown.empty());
+
+    test::waitForRecorder(w);
+    QCOMPARE(run.transfers(), 1);
+    QCOMPARE(run.recorder.state.zeroings, 0);
+    QVERIFY(run.prompts.shown.empty());
+    for (const char* name : {"B_Odczyt_Kestromu", "BZerowanie"}) {
+        QVERIFY2(test::child<QPushButton>(w, name)->isEnabled(), name);
+    }
+    for (const char* name : {"Kestrom1", "Se1"}) {
+        QVERIFY2(test::child<QAction>(w, name)->isEnabled(), name);
+    }
+}
+
+// Closing waits for the worker only until its current read ends; nothing of the stopped download
+// is shown or archived, the link is closed and the configuration is written.
+void RecorderTaskTest::closingDuringATransferEndsItCleanly() {
+    PacedRun run(kBridgePace, test::flightOf80000Bytes());
+    TKestrom_BMP& w = run.open();
+    const QString config = run.dir.filePath(QStringLiteral("kestpar"));
+    QFile::remove(config);
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    QTest::qWait(500);
+    QVERIFY(w.recorderBusy());
+    const int pointsBefore = w.chart().pointCount(SeriesId::Series1);
+
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(w.close());
+    const qint64 closing = clock.elapsed();
+    qInfo("close during a transfer: %lld ms", closing);
+    QVERIFY2(closing <= 200, qPrintable(QString::number(closing)));
+    QVERIFY(!w.recorderBusy());
+    QVERIFY(!w.link().connected());
+    QCOMPARE(QFileInfo(config).size(), 44);
+    QTest::qWait(100); // what the worker posted last is dropped, not shown
+    QCOMPARE(w.chart().pointCount(SeriesId::Series1), pointsBefore);
+    QVERIFY(run.prompts.shown.empty());
+    QCOMPARE(run.archived(), 0);
+    run.window.reset();
+}
+
+QTEST_MAIN(RecorderTaskTest)
+#include "recorder_task_test.moc"
