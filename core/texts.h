@@ -1,20 +1,48 @@
 #pragma once
-// The main window's bilingual texts: caption pairs and message pairs, Polish first.
-// Every lookup takes the language at the moment the text is shown; nothing caches a text.
+// Every text the program shows, in every language it speaks: one table, a column per language
+// (texts.cpp). Every lookup takes the language at the moment the text is shown; nothing caches a
+// text. A new language is a new column, a new Language value and a new menu name below.
+//
+// The decimal sign follows one rule: a number the user reads (panels, Flights list, measuring
+// bracket, printout and report pages) takes the separator of the user's regional settings,
+// whatever the language; data files and kestrom-cli's text outputs write the separator their
+// format names (the text export the regional one or --decimal, everything else '.').
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace kestrom {
 
-// 0 Polish, 1 English. Any other stored value is brought into range by languageIndex().
-using Language = int;
-inline constexpr Language kPolish = 0;
-inline constexpr Language kEnglish = 1;
+// The languages in the order of the table's columns and of the Language menu. The configuration
+// stores the position: 0 Polish, 1 English.
+enum class Language { Polish, English };
+inline constexpr std::size_t kLanguageCount = 2;
+inline constexpr std::array<Language, kLanguageCount> kLanguages{Language::Polish,
+                                                                 Language::English};
+inline constexpr Language kPolish = Language::Polish;
+inline constexpr Language kEnglish = Language::English;
 
-// A stored language other than 0 counts as English everywhere (menu marks and texts agree).
-constexpr Language languageIndex(int stored) { return stored == 0 ? kPolish : kEnglish; }
+// The language a stored configuration value names. A value that names none counts as English,
+// as every value other than 0 always has (menu marks and texts agree).
+constexpr Language languageFromStored(std::int32_t stored) {
+    return stored >= 0 && static_cast<std::size_t>(stored) < kLanguageCount
+               ? static_cast<Language>(stored)
+               : Language::English;
+}
+constexpr std::int32_t storedLanguage(Language language) {
+    return static_cast<std::int32_t>(language);
+}
+constexpr std::size_t languageColumn(Language language) {
+    return static_cast<std::size_t>(language);
+}
 
-enum class Caption {
+// The key of every text. Captions are set on controls, messages fill message boxes; both live in
+// the one table.
+enum class Text {
+    // Main window captions.
     Reset,
     ReadDevice,
     Altitude,
@@ -39,10 +67,7 @@ enum class Caption {
     SavePicture,
     Export,
     ReadFrom,
-    CancelTransfer, // the button that stops a download
-};
-
-enum class Message {
+    // Messages and their box captions.
     ResetConfirm,
     ResetConfirmCaption,
     PortError,
@@ -59,7 +84,6 @@ enum class Message {
     WrongTemperature,
     SetupFailed,
     SetupCaption,
-    // Texts of the settings dialog's send sequence and of mended faults; same two-language form.
     SetupOk,
     SelectionMissing,
     FileTooShort,
@@ -76,6 +100,8 @@ enum class Message {
     ConfigNotRead,
     // A loaded or compared file whose calibration words no sensor stores (window and kestrom-cli).
     NotAFlight,
+    // The button that stops a download.
+    CancelTransfer,
     // The contest station: a recorder's state and why its download failed.
     StationWaiting,
     StationDownloading,
@@ -110,21 +136,98 @@ enum class Message {
     StandingsFlights,
     StandingsBest,
     StandingsMaxima,
+    // The help file opened by bare name, and the user guide looked for beside the program.
+    HelpFile,
+    GuideFile,
+    // Texts the design shows alike in every language.
+    FilterButton,
+    SetupDefault,
+    ValuesMenu,
+    PrintExportMenu,
+    LanguageMenu,
+    InfoMenu,
+    HelpMenu,
+    SecondsUnit,
+    Wait,
+    FilterWindowTitle,
+    ChartTitle,
+    ChartTitleRestored,
+    SeriesAltitude,
+    SeriesAcceleration,
+    SeriesCompare,
+    SeriesFilter,
+    SeriesFilter1,
+    SeriesFilter2,
+    // The device settings dialog's own captions and its manual-zeroing list.
+    DialogTitle,
+    TriggerLevel,
+    DialogTemperature,
+    ManualZero,
+    Delay,
+    Seconds,
+    Version,
+    ZeroNo,
+    ZeroYes,
+    // The sampling list after the settings dialog's activation, by rate code.
+    Rate0,
+    Rate1,
+    Rate2,
+    Rate3,
+    Rate4,
+    Rate5,
+    // The same list as designed, before the dialog was first shown.
+    DesignRate0,
+    DesignRate1,
+    DesignRate2,
+    DesignRate3,
+    DesignRate4,
+    DesignRate5,
+    // The filter dialog.
+    PreCut,
+    Prefilter,
+    FinalCut,
+    FinalFilter,
+    FilterSave,
+    FilterDefault,
+    // The Flights menu, the Flights window and its table.
+    FlightsMenu,
+    RecentMenu,
+    NoRecentFiles,
+    FlightsList,
+    Archiving,
+    NotArchived,
+    ContestReport,
+    NotOpened,
+    FlightsTitle,
+    FlightsLoad,
+    FlightsCompare,
+    ListTime,
+    ListCompetitor,
+    ListSerial,
+    ListSampling,
+    ListDuration,
+    ListMaximum,
+    ListMinimum,
+    ListFile,
+    // The report heading's label of the filtered extremes, and the measuring bracket.
+    FilterLabel,
+    MeanVerticalSpeed,
 };
+inline constexpr std::size_t kTextCount = static_cast<std::size_t>(Text::MeanVerticalSpeed) + 1;
 
-struct TextPair {
-    std::string_view polish;
-    std::string_view english;
-    int stride; // fixed field width of the original table: a text holds at most stride - 1 chars
-};
+// The roles a text plays; one key space, so a text can be found whichever way it is used.
+using Caption = Text;
+using Message = Text;
 
-// The caption of the main window's table in the given language (UTF-8).
-std::string_view captionText(Caption key, Language language);
-// The message text in the given language (UTF-8).
-std::string_view messageText(Message key, Language language);
+// The text in the given language (UTF-8).
+std::string_view text(Text key, Language language);
+// The language's entry in the Language menu, in its own tongue.
+std::string_view languageMenuName(Language language);
+inline std::string_view captionText(Text key, Language language) { return text(key, language); }
+inline std::string_view messageText(Text key, Language language) { return text(key, language); }
 
-// Both languages of an entry, for checks and for tables that show them side by side.
-const TextPair& captionPair(Caption key);
-const TextPair& messagePair(Message key);
+// A number written with `decimals` digits after `separator`, for the user to read; a negative
+// value that rounds to zero loses its sign ("-0.0" would read as a sink where there is none).
+std::string decimalText(double value, int decimals, char separator);
 
 } // namespace kestrom

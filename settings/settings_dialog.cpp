@@ -44,7 +44,8 @@ void selectItem(QComboBox* combo, int index) {
 TFormUstawienia::TFormUstawienia(QWidget* parent, DeviceLink& link, Prompts& prompts)
     : QDialog(parent), link_(link), prompts_(prompts) {
     setObjectName(QStringLiteral("FormUstawienia"));
-    setWindowTitle(QStringLiteral("Ustawienia"));
+    // The design's title until the first activation puts the language's in.
+    setWindowTitle(qText(text(Text::DialogTitle, Language::Polish)));
     QFont designFont(QStringLiteral("MS Sans Serif"));
     designFont.setPixelSize(11);
     setFont(designFont);

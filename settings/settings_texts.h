@@ -1,11 +1,11 @@
 #pragma once
-// Texts of the device settings dialog: its own caption table (the entries it shares with the
-// main window come from that window's table) and the items of its two lists per language.
+// Texts of the device settings dialog, taken from the one text table: its captions in the order
+// it sets them, the items of its manual-zeroing list and of its sampling list.
 
 #include "core/texts.h"
 #include "flight/flight_header.h"
 
-#include <array>
+#include <optional>
 #include <string_view>
 
 namespace kestrom::settings {
@@ -42,13 +42,20 @@ namespace kestrom {
 
 // Which texts the settings dialog's sampling list holds: its design items until the dialog is
 // first activated, then the texts of the language current at that activation.
-enum class SamplingList { DesignItems, ActivatedPolish, ActivatedEnglish };
+struct SamplingList {
+    std::optional<Language> activatedIn; // empty: the design items
+
+    static const SamplingList DesignItems;
+    static const SamplingList ActivatedPolish;
+    static const SamplingList ActivatedEnglish;
+    friend constexpr bool operator==(const SamplingList&, const SamplingList&) = default;
+};
+inline constexpr SamplingList SamplingList::DesignItems{};
+inline constexpr SamplingList SamplingList::ActivatedPolish{Language::Polish};
+inline constexpr SamplingList SamplingList::ActivatedEnglish{Language::English};
 
 // The list state after an activation in the given language.
-constexpr SamplingList activatedSamplingList(Language language) {
-    return languageIndex(language) == kPolish ? SamplingList::ActivatedPolish
-                                              : SamplingList::ActivatedEnglish;
-}
+constexpr SamplingList activatedSamplingList(Language language) { return {language}; }
 
 // Item code of the sampling list as it reads in the given state (UTF-8); empty above code 5.
 std::string_view samplingText(unsigned code, SamplingList list);

@@ -1,6 +1,8 @@
 #include "ui/chart.h"
 
+#include "core/texts.h"
 #include "files/whole_file.h"
+#include "ui/qt_text.h"
 
 #include <QBuffer>
 #include <QPrinter>
@@ -125,6 +127,9 @@ protected:
 
 namespace {
 
+// The chart has no language of its own: its texts are the design's, alike in every language.
+QString designText(Text key) { return qs(text(key, Language::Polish)); }
+
 QFont chartFont(int points, bool bold) {
     QFont font(QStringLiteral("Liberation Sans"), points);
     font.setBold(bold);
@@ -132,7 +137,7 @@ QFont chartFont(int points, bool bold) {
 }
 
 struct SeriesLook {
-    const char* title;
+    Text title; // the design's legend name
     QColor colour;
     int width;
     Qt::PenStyle style;
@@ -143,12 +148,12 @@ struct SeriesLook {
 };
 
 const std::array<SeriesLook, kSeriesCount> kLooks{{
-    {"Wysokosc", QColor(232, 0, 0), 2, Qt::SolidLine, false, true, 0, 2},
-    {"Przyspieszenie", QColor(0, 0, 255), 1, Qt::SolidLine, true, true, 0, 2},
-    {"Porownanie", QColor(0, 230, 0), 2, Qt::SolidLine, false, true, 1, 3},
-    {"Filtr", QColor(0, 128, 0), 2, Qt::SolidLine, false, false, 0, 2},
-    {"Filtr1", QColor(240, 0, 0), 1, Qt::DashLine, false, true, 0, 2},
-    {"Filtr2", QColor(0, 230, 0), 1, Qt::DashLine, false, true, 0, 2},
+    {Text::SeriesAltitude, QColor(232, 0, 0), 2, Qt::SolidLine, false, true, 0, 2},
+    {Text::SeriesAcceleration, QColor(0, 0, 255), 1, Qt::SolidLine, true, true, 0, 2},
+    {Text::SeriesCompare, QColor(0, 230, 0), 2, Qt::SolidLine, false, true, 1, 3},
+    {Text::SeriesFilter, QColor(0, 128, 0), 2, Qt::SolidLine, false, false, 0, 2},
+    {Text::SeriesFilter1, QColor(240, 0, 0), 1, Qt::DashLine, false, true, 0, 2},
+    {Text::SeriesFilter2, QColor(0, 230, 0), 1, Qt::DashLine, false, true, 0, 2},
 }};
 
 const QColor kGrid(167, 167, 167);
@@ -168,7 +173,7 @@ Chart::Chart(QWidget* parent) : QCustomPlot(parent) {
     title_->setMargins(QMargins(8, 6, 8, 6)); // room for the bevel
     plotLayout()->insertRow(0);
     plotLayout()->addElement(0, 0, title_);
-    setTitleLines({QStringLiteral("            Wysokosc / Altitude")});
+    setTitleLines({designText(Text::ChartTitle)});
 
     QCPAxis* leftAxis = yAxis;
     leftAxis->setTicker(QSharedPointer<PatternTicker>::create(1, 0.1));
@@ -210,7 +215,7 @@ Chart::Chart(QWidget* parent) : QCustomPlot(parent) {
         s.graph->setPen(QPen(look.colour, look.width, look.style));
         s.graph->setLineStyle(QCPGraph::lsLine);
         s.graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
-        s.title = QString::fromUtf8(look.title);
+        s.title = designText(look.title);
         s.graph->setName(s.title);
         s.inLegend = look.inLegend;
         if (!look.inLegend) {

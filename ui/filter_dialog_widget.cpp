@@ -1,6 +1,7 @@
 #include "ui/filter_dialog_widget.h"
 
 #include "analysis/filter_dialog.h"
+#include "ui/qt_text.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -11,23 +12,12 @@
 namespace kestrom::ui {
 namespace {
 
-struct CaptionPair {
-    const char* polish;
-    const char* english;
-};
-
-constexpr std::array<CaptionPair, 6> kCaptions{{
-    {"Obciecie wstepne[cm]", "Pre-cut [cm]"},
-    {"Filtr wstepny [4-20]", "Prefilter [4-20]"},
-    {"Obciecie dokladne [cm]", "Final cut [cm]"},
-    {"Filtr dokladny [4 - 30]", "Final Filter [6-30]"},
-    {"Zapisz", "Save"},
-    {"Domyslne", "Default"},
-}};
+// The four field captions, then Save and Default.
+constexpr std::array<Text, 6> kCaptions{Text::PreCut,      Text::Prefilter,  Text::FinalCut,
+                                        Text::FinalFilter, Text::FilterSave, Text::FilterDefault};
 
 QString captionOf(std::size_t index, Language language) {
-    const CaptionPair& pair = kCaptions.at(index);
-    return QString::fromUtf8(languageIndex(language) == kPolish ? pair.polish : pair.english);
+    return qs(text(kCaptions.at(index), language));
 }
 
 } // namespace
@@ -37,7 +27,6 @@ TF_Filtr::TF_Filtr(ConfigRecord& config, std::function<Language()> language,
     : QDialog(parent), config_(config), language_(std::move(language)),
       saveConfig_(std::move(saveConfig)) {
     setObjectName(QStringLiteral("F_Filtr"));
-    setWindowTitle(QStringLiteral("Kestrom-Filtr"));
     setGeometry(670, 283, 175, 347);
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPixelSize(11);
@@ -95,6 +84,7 @@ void TF_Filtr::FormCreate() {
 
 void TF_Filtr::FormActivate() {
     const Language language = language_ ? language_() : kPolish;
+    setWindowTitle(qs(text(Text::FilterWindowTitle, language)));
     const std::array<QLabel*, 4> labels{Label1, Label2, Label3, Label4};
     for (std::size_t i = 0; i < labels.size(); ++i) {
         labels[i]->setText(captionOf(i, language));

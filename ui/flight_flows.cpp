@@ -31,7 +31,7 @@ FlightFlows::FlightFlows(WindowState& state, DeviceLink& link, Prompts& prompts,
     : state_(state), link_(link), prompts_(prompts), ui_(controls) {}
 
 QString FlightFlows::caption(Caption key) const {
-    return qs(captionText(key, languageIndex(state_.config.Language)));
+    return qs(captionText(key, languageFromStored(state_.config.Language)));
 }
 
 // ---- Recorder flight -----------------------------------------------------------------------
@@ -39,7 +39,7 @@ QString FlightFlows::caption(Caption key) const {
 ShownFlights FlightFlows::current() {
     // The view switch and the language are kept in the configuration record.
     state_.shown.accelView = state_.config.accelView != 0;
-    state_.shown.language = languageIndex(state_.config.Language);
+    state_.shown.language = languageFromStored(state_.config.Language);
     return std::move(state_.shown);
 }
 

@@ -1,5 +1,7 @@
 #include "ui/flight_list_model.h"
 
+#include "ui/qt_text.h"
+
 #include <QBrush>
 #include <QColor>
 #include <QFileInfo>
@@ -11,23 +13,14 @@
 namespace kestrom::ui {
 namespace {
 
-constexpr std::array<std::array<const char*, 2>, FlightListModel::kColumnCount> kHeaders{{
-    {"Czas", "Time"},
-    {"Nr.Zawodnika", "Competitor No."},
-    {"Nr.Seryjny", "Serial No."},
-    {"Pomiary", "Sampling"},
-    {"Czas lotu [s]", "Duration [s]"},
-    {"Maximum [m]", "Maximum [m]"},
-    {"Minimum [m]", "Minimum [m]"},
-    {"Plik", "File"},
-}};
+constexpr std::array<Text, FlightListModel::kColumnCount> kHeaders{
+    Text::ListTime,     Text::ListCompetitor, Text::ListSerial,  Text::ListSampling,
+    Text::ListDuration, Text::ListMaximum,    Text::ListMinimum, Text::ListFile,
+};
 
-QString decimal(double value, int decimals, Language language) {
-    QString text = QString::number(value, 'f', decimals);
-    if (language == kPolish) {
-        text.replace(QLatin1Char('.'), QLatin1Char(','));
-    }
-    return text;
+// Numbers follow the user's regional decimal separator, as the window's panels do.
+QString decimal(double value, int decimals) {
+    return QString::fromStdString(decimalText(value, decimals, decimalSeparator()));
 }
 
 std::filesystem::path sameFile(const std::filesystem::path& path) {
@@ -95,8 +88,7 @@ QVariant FlightListModel::headerData(int section, Qt::Orientation orientation, i
         section >= kColumnCount) {
         return {};
     }
-    return QString::fromUtf8(
-        kHeaders[static_cast<std::size_t>(section)][language_ == kPolish ? 0 : 1]);
+    return qs(text(kHeaders[static_cast<std::size_t>(section)], language_));
 }
 
 QVariant FlightListModel::data(const QModelIndex& index, int role) const {
@@ -165,15 +157,14 @@ QVariant FlightListModel::data(const QModelIndex& index, int role) const {
     case Serial:
         return static_cast<int>(s.serial);
     case Sampling: {
-        const std::string_view text = samplingText(s.rateCode, samplingList_);
-        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).trimmed();
+        return qs(samplingText(s.rateCode, samplingList_)).trimmed();
     }
     case Duration:
-        return duration ? decimal(*duration, 1, language_) : QString();
+        return duration ? decimal(*duration, 1) : QString();
     case Maximum:
-        return s.evaluated ? decimal(s.maxAltitude, 1, language_) : QString();
+        return s.evaluated ? decimal(s.maxAltitude, 1) : QString();
     case Minimum:
-        return s.evaluated ? decimal(s.minAltitude, 1, language_) : QString();
+        return s.evaluated ? decimal(s.minAltitude, 1) : QString();
     default:
         return {};
     }

@@ -22,9 +22,6 @@ namespace {
 constexpr double kScreenDpi = 96.0;
 constexpr double kPageMarginMm = 10.0;
 
-// The heading's label for the filter's extremes; the window names the filtered curve so.
-constexpr TextPair kFilterLabel{"Filtr", "Filter", 0};
-
 } // namespace
 
 FlightReport::FlightReport(QPagedPaintDevice& device, Language language)
@@ -151,16 +148,15 @@ void FlightReport::addPage(const QString& name, const FlightPage& page) {
                                       QString::fromStdString(record.header.serialText));
     // A file that is no flight, or a flight too short to evaluate, says so where the filter's
     // line would go.
-    const QString line2 =
-        calibrationImpossible(record.image)
-            ? eight + qs(messageText(Message::NotAFlight, language_))
-        : !page.evaluated ? eight + qs(messageText(Message::NoData, language_))
-        : filtered == nullptr
-            ? QStringLiteral(" ")
-            : eight + qs(language_ == kPolish ? kFilterLabel.polish : kFilterLabel.english) +
-                  QStringLiteral("    Max: ") + withSign(filtered->maxText) +
-                  QStringLiteral(" m    Min: ") + withSign(filtered->minText) +
-                  QStringLiteral(" m");
+    const QString line2 = calibrationImpossible(record.image)
+                              ? eight + qs(messageText(Message::NotAFlight, language_))
+                          : !page.evaluated ? eight + qs(messageText(Message::NoData, language_))
+                          : filtered == nullptr
+                              ? QStringLiteral(" ")
+                              : eight + qs(text(Text::FilterLabel, language_)) +
+                                    QStringLiteral("    Max: ") + withSign(filtered->maxText) +
+                                    QStringLiteral(" m    Min: ") + withSign(filtered->minText) +
+                                    QStringLiteral(" m");
     const QString line3 =
         eight + QStringLiteral("Max: ") + maxText + QStringLiteral(" m    Min: ") + minText +
         QStringLiteral("m    Temp: ") + tempText + QStringLiteral("°C    ") +

@@ -1,5 +1,7 @@
 #include "ui/flights_window.h"
 
+#include "ui/qt_text.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -116,10 +118,9 @@ void FlightsWindow::setLanguage(Language language, SamplingList samplingList) {
     language_ = language;
     model_->setLanguage(language, samplingList);
     table_->resizeColumnsToContents(); // the headers' texts changed
-    const bool polish = language == kPolish;
-    setWindowTitle(polish ? QStringLiteral("Loty") : QStringLiteral("Flights"));
-    load_->setText(polish ? QStringLiteral("Odczyt") : QStringLiteral("Load"));
-    compare_->setText(polish ? QStringLiteral("Porównanie") : QStringLiteral("Compare"));
+    setWindowTitle(qs(text(Text::FlightsTitle, language)));
+    load_->setText(qs(text(Text::FlightsLoad, language)));
+    compare_->setText(qs(text(Text::FlightsCompare, language)));
 }
 
 QString FlightsWindow::selectedFile() const {

@@ -23,12 +23,15 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <array>
 
 namespace kestrom::ui {
 namespace {
 
 const QColor kSilver(192, 192, 192);
 const QColor kScrollBarGrey(200, 200, 200);
+// The object names of the Language menu's entries, by table column.
+constexpr std::array<const char*, kLanguageCount> kLanguageEntryNames{"Polski1", "English1"};
 
 } // namespace
 
@@ -40,7 +43,7 @@ TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, WindowConfig config
     state_.configPath = std::move(config.path);
     state_.configKept = config.kept;
     state_.shown.accelView = state_.config.accelView != 0;
-    state_.shown.language = languageIndex(state_.config.Language);
+    state_.shown.language = languageFromStored(state_.config.Language);
     buildControls();
     buildMenu();
     flows_ =
@@ -58,8 +61,6 @@ TKestrom_BMP::TKestrom_BMP(DeviceBus& bus, Prompts& prompts, WindowConfig config
 
     // Everything that depends on the configuration.
     Przyspieszenie1->setChecked(state_.config.accelView != 0);
-    Polski1->setChecked(CurrentLanguage() == kPolish);
-    English1->setChecked(CurrentLanguage() != kPolish);
     ApplyLanguage();
     if (state_.configKept) {
         // The window still opens, with the defaults.
@@ -97,7 +98,7 @@ void TKestrom_BMP::buildControls() {
     const QFont bold = uiFont(8, true);
     B_Odczyt_Kestromu = makeButton(client, "B_Odczyt_Kestromu", {8, 8, 145, 41}, bold);
     BZerowanie = makeButton(client, "BZerowanie", {8, 70, 81, 27}, plain);
-    B_Filtr_Alt = makeButton(client, "B_Filtr_Alt", {96, 70, 57, 27}, plain, "Filtr");
+    B_Filtr_Alt = makeButton(client, "B_Filtr_Alt", {96, 70, 57, 27}, plain);
 
     GroupB_Alt = new FlightPanel(FlightPanel::Side::Recorder, client);
     GroupB_Alt->setGeometry(168, 0, 281, 113);
@@ -110,7 +111,7 @@ void TKestrom_BMP::buildControls() {
     BOdczyt = makeButton(GBDysk_ZapisOdczyt, "BOdczyt", {16, 69, 97, 25}, plain);
 
     B_Porownanie = makeButton(client, "B_Porownanie", {864, 8, 97, 41}, bold);
-    B_Filtr_por = makeButton(client, "B_Filtr_por", {864, 72, 75, 25}, plain, "Filtr");
+    B_Filtr_por = makeButton(client, "B_Filtr_por", {864, 72, 75, 25}, plain);
 
     GroupB_Por = new FlightPanel(FlightPanel::Side::Comparison, client);
     GroupB_Por->setGeometry(976, 0, 297, 113);
@@ -119,7 +120,7 @@ void TKestrom_BMP::buildControls() {
     Chart1->setGeometry(8, 120, 1265, 745);
     const QFont unitFont = uiFont(9, true);
     Label6 = makeLabel(Chart1, "Label6", QStringLiteral("[m]"), 8, 794, unitFont);
-    Label2 = makeLabel(Chart1, "Label2", QStringLiteral("[sek]"), 1143, 799, unitFont);
+    Label2 = makeLabel(Chart1, "Label2", {}, 1143, 799, unitFont);
     Label4 = makeLabel(Chart1, "Label4", QStringLiteral("dh/dt"), 1168, 8, unitFont);
     EUstawieniaOK = makeField(Chart1, "EUstawieniaOK", {560, 192, 89, 37}, uiFont(18));
     EUstawieniaOK->setText(QStringLiteral("    OK"));
@@ -132,7 +133,7 @@ void TKestrom_BMP::buildControls() {
     E_PobDan->hide();
     ECzekaj = makeField(client, "ECzekaj", {560, 272, 113, 32}, uiFont(16));
     ECzekaj->setPalette(busy);
-    ECzekaj->setText(QStringLiteral("    Czekaj"));
+    ECzekaj->setText(caption(Caption::Wait));
     ECzekaj->hide();
     B_Anuluj = makeButton(client, "B_Anuluj", {560, 312, 113, 32}, uiFont(12, true));
     B_Anuluj->hide();
@@ -155,23 +156,31 @@ void TKestrom_BMP::buildMenu() {
     };
     Ustawienia1 = menu("Ustawienia1", {});
     Kestrom1 = item(Ustawienia1, "Kestrom1", {});
-    Filtr3 = item(Ustawienia1, "Filtr3", QStringLiteral("Filtr"));
-    Se1 = item(Ustawienia1, "Se1", QStringLiteral("Setup Default"));
+    Filtr3 = item(Ustawienia1, "Filtr3", {});
+    Se1 = item(Ustawienia1, "Se1", {});
     Widok1 = menu("Widok1", {});
     Przyspieszenie1 = item(Widok1, "Przyspieszenie1", {}, true, true);
     Porownanie1 = item(Widok1, "Porownanie1", {}, true, true);
-    Warto1 = item(Widok1, "Warto1", QStringLiteral("Wartosci"), true, false);
-    E1 = menu("E1", QStringLiteral("Print/Export"));
+    Warto1 = item(Widok1, "Warto1", {}, true, false);
+    E1 = menu("E1", {});
     UstawDrukarke1 = item(E1, "UstawDrukarke1", {});
     Drukuj1 = item(E1, "Drukuj1", {});
     ZapiszObraz1 = item(E1, "ZapiszObraz1", {});
     ZapiszdoExcela1 = item(E1, "ZapiszdoExcela1", {});
-    MenuJezyk = menu("MenuJezyk", QStringLiteral("Język/Language"));
-    Polski1 = item(MenuJezyk, "Polski1", QStringLiteral("Polski"), true, true);
-    English1 = item(MenuJezyk, "English1", QStringLiteral("English"), true, false);
-    Info1 = bar->addAction(QStringLiteral("Info"));
+    MenuJezyk = menu("MenuJezyk", {});
+    // One checkable entry per language, in the order of the text table's columns.
+    for (const Language language : kLanguages) {
+        const std::size_t column = languageColumn(language);
+        QAction* entry = item(MenuJezyk, kLanguageEntryNames[column],
+                              qs(languageMenuName(language)), true, false);
+        connect(entry, &QAction::triggered, this, [this, language] { switchLanguage(language); });
+        languageEntries_[column] = entry;
+    }
+    Polski1 = languageEntries_[languageColumn(kPolish)];
+    English1 = languageEntries_[languageColumn(kEnglish)];
+    Info1 = bar->addAction(QString());
     Info1->setObjectName(QStringLiteral("Info1"));
-    Help1 = bar->addAction(QStringLiteral("Help"));
+    Help1 = bar->addAction(QString());
     Help1->setObjectName(QStringLiteral("Help1"));
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setObjectName(QStringLiteral("HelpKey"));
@@ -203,8 +212,6 @@ void TKestrom_BMP::connectHandlers() {
     connect(Drukuj1, &QAction::triggered, this, &TKestrom_BMP::Drukuj1Click);
     connect(ZapiszObraz1, &QAction::triggered, this, &TKestrom_BMP::ZapiszObraz1Click);
     connect(ZapiszdoExcela1, &QAction::triggered, this, &TKestrom_BMP::ZapiszdoExcela1Click);
-    connect(Polski1, &QAction::triggered, this, &TKestrom_BMP::Polski1Click);
-    connect(English1, &QAction::triggered, this, &TKestrom_BMP::English1Click);
     connect(Info1, &QAction::triggered, this, &TKestrom_BMP::Info1Click);
     connect(Help1, &QAction::triggered, this, &TKestrom_BMP::Help1Click);
 
@@ -223,6 +230,19 @@ QString TKestrom_BMP::caption(Caption key) const { return qs(captionText(key, Cu
 bool TKestrom_BMP::comparisonShown() const { return Porownanie1->isChecked(); }
 
 void TKestrom_BMP::ApplyLanguage() {
+    for (const Language language : kLanguages) {
+        languageEntries_[languageColumn(language)]->setChecked(language == CurrentLanguage());
+    }
+    B_Filtr_Alt->setText(caption(Caption::FilterButton));
+    B_Filtr_por->setText(caption(Caption::FilterButton));
+    Label2->setText(caption(Caption::SecondsUnit));
+    Filtr3->setText(caption(Caption::FilterButton));
+    Se1->setText(caption(Caption::SetupDefault));
+    Warto1->setText(caption(Caption::ValuesMenu));
+    E1->setTitle(caption(Caption::PrintExportMenu));
+    MenuJezyk->setTitle(caption(Caption::LanguageMenu));
+    Info1->setText(caption(Caption::InfoMenu));
+    Help1->setText(caption(Caption::HelpMenu));
     BZerowanie->setText(caption(Caption::Reset));
     B_Odczyt_Kestromu->setText(caption(Caption::ReadDevice));
     GBDysk_ZapisOdczyt->setTitle(caption(Caption::DiskGroup));
@@ -317,9 +337,7 @@ void TKestrom_BMP::closeEvent(QCloseEvent* event) {
 }
 
 void TKestrom_BMP::switchLanguage(Language language) {
-    Polski1->setChecked(language == kPolish);
-    English1->setChecked(language != kPolish);
-    state_.config.Language = language;
+    state_.config.Language = storedLanguage(language);
     state_.shown = setLanguage(std::move(state_.shown), language);
     ApplyLanguage();
     saveConfiguration();
@@ -336,11 +354,8 @@ void TKestrom_BMP::Info1Click() {
 }
 
 std::optional<QString> TKestrom_BMP::findUserGuide() const {
-    const bool english = CurrentLanguage() != kPolish;
-    const QString helpFile =
-        english ? QStringLiteral("Kes_HELPA.chm") : QStringLiteral("Kes_HELPP.chm");
-    const QString guide =
-        english ? QStringLiteral("kestrom-guide-en.html") : QStringLiteral("kestrom-guide-pl.html");
+    const QString helpFile = caption(Caption::HelpFile);
+    const QString guide = caption(Caption::GuideFile);
     const QStringList candidates{
         QDir::current().absoluteFilePath(helpFile),
         QDir(programFolder_).absoluteFilePath(QStringLiteral("help/") + guide),

@@ -21,6 +21,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -84,7 +85,7 @@ public:
     Prompts& prompts() { return prompts_; }
     Chart& chart() { return *Chart1; }
     const Chart& chart() const { return *Chart1; }
-    Language CurrentLanguage() const { return languageIndex(state_.config.Language); }
+    Language CurrentLanguage() const { return languageFromStored(state_.config.Language); }
     // The two flight panels, GroupB_Alt and GroupB_Por.
     const FlightPanel& recorderPanel() const { return *GroupB_Alt; }
     const FlightPanel& comparisonPanel() const { return *GroupB_Por; }
@@ -235,6 +236,7 @@ private:
     QMenu* MenuJezyk = nullptr;
     QAction* Polski1 = nullptr;
     QAction* English1 = nullptr;
+    std::array<QAction*, kLanguageCount> languageEntries_{}; // by table column
     QAction* Info1 = nullptr;
     QAction* Help1 = nullptr;
 

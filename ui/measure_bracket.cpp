@@ -1,5 +1,7 @@
 #include "ui/measure_bracket.h"
 
+#include "ui/qt_text.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -21,31 +23,20 @@ ShownCurve altitudeOf(FlightSide side) {
                                         : ShownCurve::CompareAltitude;
 }
 
-QString number(double value, int decimals, Language language) {
-    QString text = QString::number(value, 'f', decimals);
-    if (text.startsWith(QLatin1Char('-')) && text.toDouble() == 0.0) {
-        text.remove(0, 1); // -0.0 reads as a sink where there is none
-    }
-    if (language == kPolish) {
-        text.replace(QLatin1Char('.'), QLatin1Char(','));
-    }
-    return text;
+// The user's regional decimal separator, whatever the language, as in the panels.
+QString number(double value, int decimals) {
+    return QString::fromStdString(decimalText(value, decimals, decimalSeparator()));
 }
 
 } // namespace
 
 QString measurementText(const CurveMeasurement& m, Language language) {
-    const bool polish = language == kPolish;
     const QString none = QStringLiteral("—");
-    const QString dt =
-        m.deltaSeconds ? number(*m.deltaSeconds, 2, language) + QStringLiteral(" s") : none;
+    const QString dt = m.deltaSeconds ? number(*m.deltaSeconds, 2) + QStringLiteral(" s") : none;
     const QString speed =
-        m.metresPerSecond ? number(*m.metresPerSecond, 2, language) + QStringLiteral(" m/s") : none;
+        m.metresPerSecond ? number(*m.metresPerSecond, 2) + QStringLiteral(" m/s") : none;
     return QStringLiteral("Δt = %1\nΔh = %2 m\n%3: %4")
-        .arg(dt, number(m.deltaMetres, 1, language),
-             polish ? QStringLiteral("średnia prędkość pionowa")
-                    : QStringLiteral("mean vertical speed"),
-             speed);
+        .arg(dt, number(m.deltaMetres, 1), qs(text(Text::MeanVerticalSpeed, language)), speed);
 }
 
 MeasureBracket::MeasureBracket(Chart& chart, std::function<ShownFlights&()> shown)

@@ -63,7 +63,7 @@ void TKestrom_BMP::PrepareOutputTitle() {
 }
 
 void TKestrom_BMP::RestoreChartTitle() {
-    Chart1->setTitleLines({QStringLiteral("        Wysokosc / Altitude")});
+    Chart1->setTitleLines({caption(Caption::ChartTitleRestored)});
     Chart1->setBackgroundColour(savedBackground_);
     Chart1->refresh();
 }

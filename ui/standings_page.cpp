@@ -11,7 +11,7 @@
 namespace kestrom::ui {
 namespace {
 
-QString text(Message key, Language language) {
+QString qText(Message key, Language language) {
     const std::string_view t = messageText(key, language);
     return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
 }
@@ -29,7 +29,7 @@ void paintStandings(QPainter& painter, const QRectF& area, const QString& title,
     const qreal titleHeight = titleMetrics.height() * 1.6;
     painter.drawText(QRectF(area.left(), area.top(), area.width(), titleHeight),
                      Qt::AlignLeft | Qt::AlignVCenter,
-                     title.isEmpty() ? text(Message::ContestStandings, language) : title);
+                     title.isEmpty() ? qText(Message::ContestStandings, language) : title);
 
     // Every row on the page: the font shrinks for a long list.
     const qreal tableTop = area.top() + titleHeight;
@@ -58,7 +58,7 @@ void paintStandings(QPainter& painter, const QRectF& area, const QString& title,
     painter.setFont(font);
     std::array<QString, 5> head;
     for (std::size_t i = 0; i < heads.size(); ++i) {
-        head[i] = text(heads[i], language);
+        head[i] = qText(heads[i], language);
     }
     drawRow(tableTop, head);
     font.setBold(false);

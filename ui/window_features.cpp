@@ -5,6 +5,7 @@
 #include "ui/flights_window.h"
 #include "ui/main_window.h"
 #include "ui/measure_bracket.h"
+#include "ui/qt_text.h"
 #include "ui/recent_files.h"
 #include "ui/window_report.h"
 
@@ -19,41 +20,14 @@
 #include <QSettings>
 #include <QUrl>
 
-#include <array>
 #include <chrono>
 
 namespace kestrom::ui {
 namespace {
 
-// Texts of the features, Polish and English.
-enum class Text {
-    FlightsMenu,
-    RecentMenu,
-    NoRecentFiles,
-    FlightsWindow,
-    Archiving,
-    NotArchived,
-    Report,
-    NotOpened
-};
-
-constexpr std::array<std::array<const char*, 2>, 8> kTexts{{
-    {"Loty", "Flights"},
-    {"Ostatnie pliki", "Recent files"},
-    {"(brak)", "(none)"},
-    {"Lista lotów...", "Flights list..."},
-    {"Archiwizuj pobrane loty", "Archive downloaded flights"},
-    {"Lotu nie zapisano w archiwum: ", "The flight was not archived: "},
-    {"Raport zawodów (PDF)...", "Contest report (PDF)..."},
-    {"Otwierane są dwa pliki: lot i porównanie. Nie otwarto:",
-     "Two files are opened: a flight and a comparison. Not opened:"},
-}};
-
 const QString kArchiveKey = QStringLiteral("archive/enabled");
 
-QString textOf(Text key, Language language) {
-    return QString::fromUtf8(kTexts[static_cast<std::size_t>(key)][language == kPolish ? 0 : 1]);
-}
+QString textOf(Text key, Language language) { return qs(text(key, language)); }
 
 // The local files of a drag, in its order.
 QStringList droppedFiles(const QMimeData* mime) {
@@ -134,9 +108,9 @@ void WindowFeatures::retranslate() {
     const Language language = window_.CurrentLanguage();
     flightsMenu_->setTitle(textOf(Text::FlightsMenu, language));
     recentMenu_->setTitle(textOf(Text::RecentMenu, language));
-    flightsAction_->setText(textOf(Text::FlightsWindow, language));
+    flightsAction_->setText(textOf(Text::FlightsList, language));
     archiveAction_->setText(textOf(Text::Archiving, language));
-    reportAction_->setText(textOf(Text::Report, language));
+    reportAction_->setText(textOf(Text::ContestReport, language));
     rebuildRecentMenu();
     measure_->retranslate();
     if (flights_ != nullptr) {

@@ -146,7 +146,12 @@ void WindowFeaturesTest::downloadIsArchivedAndListed() {
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(model.data(model.index(0, ui::FlightListModel::Competitor)).toInt(), 23);
     QCOMPARE(model.data(model.index(0, ui::FlightListModel::Serial)).toInt(), 1001);
-    QVERIFY(!model.data(model.index(0, ui::FlightListModel::Maximum)).toString().isEmpty());
+    // Its numbers take the regional decimal sign, whatever the language (here Polish).
+    const QLocale regional;
+    QLocale::setDefault(QLocale(QLocale::English));
+    QCOMPARE(model.data(model.index(0, ui::FlightListModel::Maximum)).toString(),
+             QString::number(model.rows()[0].summary.maxAltitude, 'f', 1));
+    QLocale::setDefault(regional);
 
     // A second download a moment later is kept beside it, never over it.
     test::clickAndWait(w, "B_Odczyt_Kestromu");
@@ -691,15 +696,25 @@ void WindowFeaturesTest::shiftDragMeasuresTheKnownGlideAndClimb() {
     QCOMPARE(*m.deltaSeconds, 40.0);
     QVERIFY(std::abs(*m.metresPerSecond + 0.6) < 0.05);
     QVERIFY(std::abs(m.deltaMetres + 24.0) < 2.0);
-    QVERIFY2(bracket.text().startsWith(QStringLiteral("Δt = 40,00 s\nΔh = -2")),
-             qPrintable(bracket.text()));
+    // The decimal sign is the regional one, whatever the language (the panels' rule).
     const QString speed = QString::number(*m.metresPerSecond, 'f', 2);
-    QVERIFY2(bracket.text().endsWith(QStringLiteral("\nśrednia prędkość pionowa: %1 m/s")
-                                         .arg(QString(speed).replace(u'.', u','))),
-             qPrintable(bracket.text()));
-    w.English1Click();
-    QVERIFY2(bracket.text().endsWith(QStringLiteral("\nmean vertical speed: %1 m/s").arg(speed)),
-             qPrintable(bracket.text()));
+    const QLocale regional;
+    for (const auto& [locale, point] : {std::pair{QLocale(QLocale::English), QChar(u'.')},
+                                        std::pair{QLocale(QLocale::Polish), QChar(u',')}}) {
+        QLocale::setDefault(locale);
+        w.Polski1Click();
+        QVERIFY2(bracket.text().startsWith(QStringLiteral("Δt = 40") + point +
+                                           QStringLiteral("00 s\nΔh = -2")),
+                 qPrintable(bracket.text()));
+        QVERIFY2(bracket.text().endsWith(QStringLiteral("\nśrednia prędkość pionowa: %1 m/s")
+                                             .arg(QString(speed).replace(u'.', point))),
+                 qPrintable(bracket.text()));
+        w.English1Click();
+        QVERIFY2(bracket.text().endsWith(QStringLiteral("\nmean vertical speed: %1 m/s")
+                                             .arg(QString(speed).replace(u'.', point))),
+                 qPrintable(bracket.text()));
+    }
+    QLocale::setDefault(regional);
 
     // On the comparison curve, sampled once a second: the climb from 6 s to 11 s.
     run.compare(run.flightFile("cmp.kes", knownFlight(4)));
