@@ -231,7 +231,7 @@ void AnalysisActionsTest::comparisonRemovedByTheMenuMark() {
 
 void AnalysisActionsTest::curveClickEmptiesTheCurveAndItsPanel_data() {
     QTest::addColumn<SeriesId>("clicked");
-    QTest::addColumn<int>("language");
+    QTest::addColumn<kestrom::Language>("language");
     QTest::addColumn<QString>("recorderTitle");
     QTest::addColumn<QString>("compareTitle");
     QTest::newRow("recorder, Polish") << SeriesId::Series1 << kPolish << "Kestrom"
@@ -248,7 +248,7 @@ void AnalysisActionsTest::curveClickEmptiesTheCurveAndItsPanel_data() {
 
 void AnalysisActionsTest::curveClickEmptiesTheCurveAndItsPanel() {
     QFETCH(SeriesId, clicked);
-    QFETCH(int, language);
+    QFETCH(kestrom::Language, language);
     QFETCH(QString, recorderTitle);
     QFETCH(QString, compareTitle);
     WindowRun run;

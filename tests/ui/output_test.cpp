@@ -190,7 +190,7 @@ void OutputTest::exportAsksBeforeOverwriting() {
 }
 
 void OutputTest::headingLines_data() {
-    QTest::addColumn<int>("language");
+    QTest::addColumn<kestrom::Language>("language");
     QTest::addColumn<QString>("line1");
     QTest::addColumn<QString>("line3start");
     QTest::newRow("Polish") << kPolish
@@ -202,7 +202,7 @@ void OutputTest::headingLines_data() {
 }
 
 void OutputTest::headingLines() {
-    QFETCH(int, language);
+    QFETCH(kestrom::Language, language);
     QFETCH(QString, line1);
     QFETCH(QString, line3start);
     WindowRun run;

@@ -153,7 +153,7 @@ void RecorderTaskTest::downloadRunsBesideAnAnsweringWindow() {
     qInfo("longest stall of the window during a paced 80,000-byte download: %lld ms", stall);
     QVERIFY2(stall < kStallBoundMs, qPrintable(QString::number(stall)));
 
-    QCOMPARE(w.state().recorder.flightBytes, 80'000u);
+    QCOMPARE(w.state().shown.recorder.flightBytes, 80'000u);
     QCOMPARE(w.chart().pointCount(SeriesId::Series1), static_cast<int>(kMaxEvaluatedSamples) - 5);
     QCOMPARE(texts.first(), QStringLiteral("   0 %"));
     QVERIFY(texts.size() > 20 && texts.last() != texts.first()); // it grew read by read
@@ -201,7 +201,7 @@ void RecorderTaskTest::cancelStopsTheTransferAndKeepsNothing() {
     QVERIFY(meter.worstMs() < kStallBoundMs);
 
     // What arrived is shown as a stream that broke off is, and nothing is archived.
-    const std::uint32_t got = w.state().recorder.flightBytes;
+    const std::uint32_t got = w.state().shown.recorder.flightBytes;
     if (endMarkerMissing) {
         QCOMPARE(got, static_cast<std::uint32_t>(flight.size() - 4)); // all but the end sample
     } else {
