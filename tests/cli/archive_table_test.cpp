@@ -6,12 +6,12 @@
 #include "cli/device_commands.h"
 #include "cli/flight_json.h"
 #include "cli/table_command.h"
-#include "cli_runner.h"
 #include "files/flight_archive.h"
 #include "files/text_export.h"
 #include "flight/generator.h"
 #include "flight/number_format.h"
 #include "settings/settings_texts.h"
+#include "store_runner.h"
 #include "tests/support/test_files.h"
 
 #include <chrono>
@@ -29,11 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-test::CliRun run(const std::vector<std::string>& args) {
-    return test::runCliWith({cli::addFlightCommands, cli::addDeviceCommands, cli::addArchiveCommand,
-                             cli::addTableCommand},
-                            args);
-}
+test::CliRun run(const std::vector<std::string>& args) { return test::runStoreCli(args); }
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;

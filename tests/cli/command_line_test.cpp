@@ -5,7 +5,7 @@
 #include "cli/commands.h"
 #include "cli/device_commands.h"
 #include "cli/table_command.h"
-#include "cli_runner.h"
+#include "store_runner.h"
 #include "tests/support/test_files.h"
 
 #include <chrono>
@@ -25,11 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-test::CliRun run(const std::vector<std::string>& args) {
-    return test::runCliWith({cli::addFlightCommands, cli::addDeviceCommands, cli::addArchiveCommand,
-                             cli::addTableCommand},
-                            args);
-}
+test::CliRun run(const std::vector<std::string>& args) { return test::runStoreCli(args); }
 
 bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
