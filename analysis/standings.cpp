@@ -3,6 +3,7 @@
 #include "analysis/filter_plot.h"
 #include "files/flight_archive.h"
 #include "files/measurement_file.h"
+#include "files/whole_file.h"
 #include "flight/flight_record.h"
 #include "flight/number_format.h"
 
@@ -123,6 +124,13 @@ StandingsInput readStandingsFlights(const std::vector<fs::path>& paths,
         }
     }
     return in;
+}
+
+Status writeContestStandings(const Contest& contest) {
+    const StandingsInput input = readStandingsFlights(contest.flights, std::nullopt);
+    const std::string csv = standingsCsv(rankStandings(input.flights));
+    return writeWholeFile(contest.folder / kContestStandingsFile,
+                          std::span(reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()));
 }
 
 } // namespace kestrom

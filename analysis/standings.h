@@ -4,6 +4,8 @@
 // (one decimal): equal best maxima share the lower rank number and stand in competitor order.
 
 #include "analysis/filter.h"
+#include "core/status.h"
+#include "files/contest.h"
 
 #include <cstdint>
 #include <ctime>
@@ -45,5 +47,9 @@ struct StandingsInput {
 // unreadable. With filter, maxima are those of the filtered curves, as the Filter button shows.
 StandingsInput readStandingsFlights(const std::vector<std::filesystem::path>& paths,
                                     const std::optional<FilterParams>& filter);
+
+// Writes the contest's standings file (standings.csv in its folder) from its flights. Files that
+// cannot be read are left out of it.
+Status writeContestStandings(const Contest& contest);
 
 } // namespace kestrom

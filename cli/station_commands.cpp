@@ -222,13 +222,6 @@ void addStandings(CLI::App& app, const StandingsPdf& pdf) {
 
 } // namespace
 
-Status writeContestStandings(const Contest& contest) {
-    const StandingsInput input = readStandingsFlights(contest.flights, std::nullopt);
-    const std::string csv = standingsCsv(rankStandings(input.flights));
-    return writeWholeFile(contest.folder / kContestStandingsFile,
-                          std::span(reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()));
-}
-
 void addStationCommands(CLI::App& app, StandingsPdf pdf) {
     addWatch(app);
     addStandings(app, pdf);

@@ -22,8 +22,4 @@ void addStationCommands(CLI::App& app, StandingsPdf pdf = nullptr);
 // The same without the PDF, for tests that register commands by a plain function.
 void addStationCommandsWithoutPdf(CLI::App& app);
 
-// Writes the contest's standings file (standings.csv in its folder) from its flights. Files that
-// cannot be read are left out of it.
-Status writeContestStandings(const Contest& contest);
-
 } // namespace kestrom::cli

@@ -126,22 +126,6 @@ void examine(libusb_device* device, const libusb_device_descriptor& descriptor,
 
 } // namespace
 
-std::string BridgeReport::place() const {
-    std::string text = std::to_string(busNumber);
-    for (std::size_t i = 0; i < portPath.size(); ++i) {
-        // Appended piece by piece: g++ 12 at -O3 warns falsely about a literal + string.
-        text += i == 0 ? '-' : '.';
-        text += std::to_string(portPath[i]);
-    }
-    return text;
-}
-
-std::string BridgeReport::node() const {
-    std::array<char, 32> text{};
-    std::snprintf(text.data(), text.size(), "/dev/bus/usb/%03d/%03d", busNumber, address);
-    return text.data();
-}
-
 UsbDiagnosis diagnoseBridges(const DiagnosisOptions& options) {
     UsbDiagnosis result;
     for (const std::string& file : options.ruleFiles) {
