@@ -2,6 +2,9 @@
 
 #include "app/dialogs.h"
 #include "app/open_arguments.h"
+#include "files/flight_archive.h"
+#include "ui/contest_dialogs.h"
+#include "ui/contest_menu.h"
 #include "ui/qt_prompts.h"
 #include "ui/window_features.h"
 
@@ -33,7 +36,7 @@ ui::WindowConfig loadWindowConfig(const std::string& programPath) {
     return config;
 }
 
-int runProgram(int argc, char** argv, DeviceBus& bus) {
+int runProgram(int argc, char** argv, DeviceBus& bus, const ProgramStarted& started) {
     // Qt takes its own options (-platform and the like) out first; the rest name files.
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KestromBMP"));
@@ -54,12 +57,18 @@ int runProgram(int argc, char** argv, DeviceBus& bus) {
     }
     try {
         ui::QtPrompts prompts;
+        ui::QtContestDialogs contestDialogs;
         const std::string programPath = QCoreApplication::applicationFilePath().toStdString();
         // Start-up: the configuration first, then everything that depends on it.
         ui::TKestrom_BMP window(bus, prompts, loadWindowConfig(programPath), programPath);
         prompts.setLanguageSource([&window] { return window.CurrentLanguage(); });
         createDialogs(window);
         ui::WindowFeatures& features = ui::attachWindowFeatures(window);
+        ui::ContestWindowSetup contestSetup;
+        contestSetup.bus = &bus;
+        contestSetup.dialogs = &contestDialogs;
+        contestSetup.archive = archiveFolder();
+        ui::ContestMenu& contest = ui::attachContestMenu(window, contestSetup, {});
         // Without a window manager (a bare X server) the maximise request has nobody to obey
         // it: the window takes the screen's free area itself first.
         if (const QScreen* screen = window.screen()) {
@@ -78,6 +87,9 @@ int runProgram(int argc, char** argv, DeviceBus& bus) {
             files << QString::fromStdString(file);
         }
         features.openFiles(files);
+        if (started) {
+            started(window, contest);
+        }
         QApplication::exec();
     } catch (const std::exception& error) {
         QMessageBox::critical(nullptr, QApplication::applicationName(),

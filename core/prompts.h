@@ -13,7 +13,7 @@ enum class Buttons { Ok, OkCancel };
 enum class Answer { Ok, Cancel };
 
 // Which of the window's file dialogs is asked; each remembers the name chosen last in it.
-enum class FileDialog { Save, Open, Picture, Report };
+enum class FileDialog { Save, Open, Picture, Report, Standings };
 
 class Prompts {
 public:

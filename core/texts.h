@@ -130,6 +130,9 @@ enum class Text {
     ContestNoneOpen,
     ContestMenu,
     RecorderNotFound,
+    ContestWindowItem,
+    ContestSocket,
+    ContestState,
     // Column heads of the standings (window and printed page).
     StandingsRank,
     StandingsCompetitor,

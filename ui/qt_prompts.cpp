@@ -52,6 +52,9 @@ std::optional<std::string> QtPrompts::askFileName(FileDialog dialog) {
     case FileDialog::Report:
         chosen = QFileDialog::getSaveFileName(nullptr, {}, last, QStringLiteral("PDF (*.pdf)"));
         break;
+    case FileDialog::Standings:
+        chosen = QFileDialog::getSaveFileName(nullptr, {}, last, QStringLiteral("CSV (*.csv)"));
+        break;
     }
     if (chosen.isNull()) {
         return std::nullopt;

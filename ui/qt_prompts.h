@@ -27,7 +27,7 @@ public:
 
 private:
     std::function<Language()> languageSource_;
-    std::array<QString, 4> lastNames_; // per dialog: Save, Open, Picture, Report
+    std::array<QString, 5> lastNames_; // per dialog: Save, Open, Picture, Report, Standings
 };
 
 } // namespace kestrom::ui
