@@ -38,7 +38,7 @@ void paintStandings(QPainter& painter, const QRectF& area, const QString& title,
                         (area.bottom() - tableTop) / static_cast<qreal>(rows.size() + 1));
     font.setBold(false);
     font.setPixelSize(std::max(2, static_cast<int>(rowHeight / 1.5)));
-    const std::array<qreal, 5> share{0.09, 0.15, 0.09, 0.2, 0.47};
+    const std::array<qreal, 5> share{0.1, 0.17, 0.11, 0.27, 0.35};
     const std::array<Message, 5> heads{Message::StandingsRank, Message::StandingsCompetitor,
                                        Message::StandingsFlights, Message::StandingsBest,
                                        Message::StandingsMaxima};
@@ -46,7 +46,9 @@ void paintStandings(QPainter& painter, const QRectF& area, const QString& title,
         qreal left = area.left();
         for (std::size_t i = 0; i < cells.size(); ++i) {
             const qreal width = area.width() * share[i];
-            painter.drawText(QRectF(left + 2, top, width - 4, rowHeight),
+            // The maxima, left-aligned, keep a gap from the right-aligned best maximum.
+            const qreal pad = i == 4 ? rowHeight / 1.5 : 2;
+            painter.drawText(QRectF(left + pad, top, width - pad - 2, rowHeight),
                              (i == 4 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter,
                              cells[i]);
             left += width;
@@ -57,11 +59,22 @@ void paintStandings(QPainter& painter, const QRectF& area, const QString& title,
     font.setBold(true);
     painter.setFont(font);
     std::array<QString, 5> head;
+    // Each head whole in its column: the heads' font shrinks until the widest one fits.
+    qreal fit = 1.0;
+    const QFontMetricsF headMetrics(font, painter.device());
     for (std::size_t i = 0; i < heads.size(); ++i) {
         head[i] = qText(heads[i], language);
+        const qreal wanted = headMetrics.horizontalAdvance(head[i]);
+        if (wanted > 0) {
+            fit = std::min(fit, (area.width() * share[i] - 4) / wanted);
+        }
     }
+    const int rowPixels = font.pixelSize();
+    font.setPixelSize(std::max(2, static_cast<int>(rowPixels * fit)));
+    painter.setFont(font);
     drawRow(tableTop, head);
     font.setBold(false);
+    font.setPixelSize(rowPixels);
     painter.setFont(font);
     qreal top = tableTop + rowHeight;
     for (const StandingsRow& row : rows) {
