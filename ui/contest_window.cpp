@@ -50,13 +50,20 @@ QTableWidgetItem* cell(const QString& value, bool number) {
     return item;
 }
 
+// One line of text a row, as a list of many recorders and flights needs.
+void compact(QTableView& table) {
+    table.verticalHeader()->hide();
+    table.verticalHeader()->setDefaultSectionSize(table.fontMetrics().height() + 6);
+    table.setWordWrap(false);
+    table.horizontalHeader()->setStretchLastSection(true);
+}
+
 QTableWidget* makeTable(int columns, const char* name) {
     auto* table = new QTableWidget(0, columns);
     table->setObjectName(QString::fromLatin1(name));
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->verticalHeader()->hide();
-    table->horizontalHeader()->setStretchLastSection(true);
+    compact(*table);
     return table;
 }
 
@@ -71,6 +78,10 @@ QPushButton* makeButton(const char* name) {
 
 ContestFlight readContestFlight(const std::filesystem::path& path) {
     ContestFlight flight{readFlightSummary(path), std::nullopt};
+    // An archived download's time is in its name; the file may have been copied since.
+    if (const auto named = archiveNameTime(path.filename().string())) {
+        flight.summary.time = *named;
+    }
     const StandingsInput read = readStandingsFlights({path}, std::nullopt);
     if (!read.flights.empty()) {
         flight.standing = read.flights.front();
@@ -103,8 +114,7 @@ ContestWindow::ContestWindow(ContestWindowSetup setup, QWidget* parent)
     flights_->setSelectionBehavior(QAbstractItemView::SelectRows);
     flights_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     flights_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    flights_->verticalHeader()->hide();
-    flights_->horizontalHeader()->setStretchLastSection(true);
+    compact(*flights_);
     connect(flights_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         if (setup_.openFlight && index.isValid()) {
             setup_.openFlight(index.data(FlightListModel::kPathRole).toString().toStdString());
@@ -321,6 +331,15 @@ void ContestWindow::showRecorders() {
                             cell(QString::fromStdString(r.archiveFile.filename().string()), false));
         ++row;
     }
+    // Widths follow the rows and their stages, not every percent of a download.
+    std::vector<RecorderStage> shape;
+    for (const auto& entry : recorderRows_) {
+        shape.push_back(entry.second.stage);
+    }
+    if (shape != recorderShape_) {
+        recorderShape_ = std::move(shape);
+        recorders_->resizeColumnsToContents();
+    }
 }
 
 void ContestWindow::remember(const std::filesystem::path& flight) {
@@ -365,6 +384,8 @@ void ContestWindow::contestChanged() {
         standings_->setItem(i, Best, cell(regional(r.bestText), true));
         standings_->setItem(i, Maxima, cell(maxima.join(QStringLiteral("  ")), false));
     }
+    flights_->resizeColumnsToContents();
+    standings_->resizeColumnsToContents();
     for (QPushButton* button : {add_, remove_, csv_, pdf_}) {
         button->setEnabled(contest_.has_value());
     }

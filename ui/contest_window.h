@@ -135,6 +135,7 @@ private:
     std::map<std::filesystem::path, ContestFlight> read_;
     // One row per socket: its latest plugging in.
     std::map<BridgePlace, RecorderReport> recorderRows_;
+    std::vector<RecorderStage> recorderShape_; // the stages the column widths were fitted to
     std::unique_ptr<Station> station_;
     int run_ = 0;
     bool zeroAfterOn_ = false;
