@@ -385,6 +385,16 @@ void ContestWindowTest::doubleClickOpensTheFlightInTheMainWindow() {
     QCOMPARE(opened.size(), 1);
     QCOMPARE(opened.front().at(0).toString().toStdString(), contest.contest()->flights[1].string());
     QCOMPARE(window.state().shown.recorder.image.bytes(), flightOf(52, 7.0));
+
+    // The window follows the program's language switch, menu and all.
+    window.English1Click();
+    QCOMPARE(contest.windowTitle(), QStringLiteral("Contest"));
+    QCOMPARE(menu.diagnosisAction()->text(), QStringLiteral("Recorder not found?"));
+    window.Polski1Click();
+    QCOMPARE(contest.windowTitle(), QStringLiteral("Zawody"));
+    QCOMPARE(contest.flightsTable()->model()->headerData(0, Qt::Horizontal).toString(),
+             ui::qs(text(Text::ListTime, kPolish)));
+    QCOMPARE(menu.diagnosisAction()->text(), QStringLiteral("Nie znaleziono wysokościomierza?"));
     contest.close();
 }
 
