@@ -19,9 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace kestrom {
 namespace {

@@ -5,11 +5,8 @@
 #include "tests/support/test_files.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <nlohmann/json.hpp>
-#include <unistd.h>
 
 namespace kestrom {
 namespace {

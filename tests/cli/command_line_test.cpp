@@ -9,12 +9,10 @@
 #include "tests/support/test_files.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>

@@ -9,12 +9,9 @@
 #include "tests/support/test_files.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace kestrom {
 namespace {

@@ -11,7 +11,6 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace kestrom {
 namespace {

@@ -13,11 +13,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace kestrom {
 namespace {
