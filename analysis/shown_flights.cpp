@@ -111,19 +111,41 @@ ShownFlights startDownload(ShownFlights m) {
     return m;
 }
 
-ShownFlights showDownloaded(ShownFlights m, FlightImage image, std::uint32_t flightBytes,
-                            bool delivered) {
-    forgetSelectionOn(m, FlightSide::Recorder);
-    setFlightImage(m.recorder, std::move(image));
-    m.recorder.flightBytes = flightBytes;
+DownloadedFlight prepareDownloaded(FlightImage image, std::uint32_t flightBytes, bool delivered,
+                                   bool accelView) {
+    DownloadedFlight flight;
+    flight.delivered = delivered;
+    flight.accelView = accelView;
+    setFlightImage(flight.record, std::move(image));
+    flight.record.flightBytes = flightBytes;
     if (!delivered) {
-        m.recorder.wordCount = 0;
+        flight.record.wordCount = 0;
+    } else {
+        evaluateRecord(flight.record, accelView);
+    }
+    return flight;
+}
+
+ShownFlights showDownloaded(ShownFlights m, DownloadedFlight flight) {
+    forgetSelectionOn(m, FlightSide::Recorder);
+    m.recorder = std::move(flight.record);
+    if (!flight.delivered) {
         return m;
     }
-    if (evaluateRecord(m.recorder, m.accelView)) {
+    if (flight.accelView != m.accelView) {
+        evaluateRecord(m.recorder, m.accelView);
+    }
+    if (m.recorder.evaluated) {
         drawRecorder(m);
     }
     return m;
+}
+
+ShownFlights showDownloaded(ShownFlights m, FlightImage image, std::uint32_t flightBytes,
+                            bool delivered) {
+    const bool accelView = m.accelView;
+    return showDownloaded(std::move(m),
+                          prepareDownloaded(std::move(image), flightBytes, delivered, accelView));
 }
 
 ShownFlights loadRecorder(ShownFlights m, FlightImage image) {

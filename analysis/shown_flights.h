@@ -83,6 +83,18 @@ ShownFlights startDownload(ShownFlights m);
 // false) keeps the image but shows nothing; otherwise the flight is evaluated and drawn.
 ShownFlights showDownloaded(ShownFlights m, FlightImage image, std::uint32_t flightBytes,
                             bool delivered);
+// A finished download made ready where it arrived, off the window's thread: the record of its
+// image, evaluated (when delivered) with the dh/dt view as it was when the download began.
+struct DownloadedFlight {
+    FlightRecord record;
+    bool delivered = false;
+    bool accelView = false; // the view the record was evaluated with
+};
+DownloadedFlight prepareDownloaded(FlightImage image, std::uint32_t flightBytes, bool delivered,
+                                   bool accelView);
+// Shows a prepared download as showDownloaded does; a flight evaluated for another dh/dt view
+// than the one now switched is evaluated again.
+ShownFlights showDownloaded(ShownFlights m, DownloadedFlight flight);
 // A measurement file taken as the recorder flight.
 ShownFlights loadRecorder(ShownFlights m, FlightImage image);
 // A measurement file taken as the comparison: drawn and marked; its earlier filtering forgotten.

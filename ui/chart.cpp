@@ -262,6 +262,17 @@ void Chart::appendPoint(SeriesId id, double value, const QString& label) {
     replot(rpQueuedReplot);
 }
 
+void Chart::setSeriesPoints(SeriesId id, SeriesPoints points) {
+    Series& s = at(id);
+    if (points.timeScale > 0.0) {
+        s.timeScale = points.timeScale;
+    }
+    s.graph->data()->set(points.data, true);
+    s.labels = std::move(points.labels);
+    s.labelledIndices = std::move(points.labelledIndices);
+    replot(rpQueuedReplot);
+}
+
 int Chart::pointCount(SeriesId id) const { return static_cast<int>(at(id).labels.size()); }
 
 double Chart::pointValue(SeriesId id, int index) const {

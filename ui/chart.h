@@ -24,6 +24,15 @@ inline constexpr int kSeriesCount = 6;
 class LabelledGraph;
 class PatternTicker;
 
+// A series' points in the form the chart keeps them. Plain values, so they can be made on any
+// thread and handed to the chart whole.
+struct SeriesPoints {
+    QVector<QCPGraphData> data;   // point i at key i * timeScale, in that order
+    QVector<QString> labels;      // one per point; empty between the labelled ones
+    QVector<int> labelledIndices; // indices with a non-empty label, ascending
+    double timeScale = 1.0;       // bottom-axis units per point
+};
+
 // Range rules of a value axis: an automatic end follows the data of the axis' series; an end
 // that is not automatic stays where it was set.
 struct AxisRule {
@@ -46,6 +55,8 @@ public:
     // colour; `label` (may be empty) becomes a mark of the bottom axis when this series carries
     // the labels.
     void appendPoint(SeriesId id, double value, const QString& label = {});
+    // Replaces every point of the series (and its time scale) in one go.
+    void setSeriesPoints(SeriesId id, SeriesPoints points);
     int pointCount(SeriesId id) const;
     double pointValue(SeriesId id, int index) const; // index must be < pointCount
     double pointKey(SeriesId id, int index) const;   // its x; index must be < pointCount

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 
 namespace kestrom::ui {
@@ -22,6 +23,37 @@ namespace {
 QString withSeparator(const std::string& text, char separator) {
     QString out = QString::fromStdString(text);
     out.replace(QLatin1Char('.'), QLatin1Char(separator));
+    return out;
+}
+
+SeriesPoints labelledPoints(const std::vector<Series1Point>& points, double timeScale) {
+    SeriesPoints out;
+    out.timeScale = timeScale;
+    out.data.reserve(static_cast<qsizetype>(points.size()));
+    out.labels.reserve(static_cast<qsizetype>(points.size()));
+    for (const Series1Point& point : points) {
+        const auto index = static_cast<int>(out.data.size());
+        out.data.push_back(
+            QCPGraphData(static_cast<double>(index) * timeScale, static_cast<double>(point.value)));
+        if (point.label.empty()) {
+            out.labels.push_back(QString());
+        } else {
+            out.labels.push_back(QString::fromStdString(point.label));
+            out.labelledIndices.push_back(index);
+        }
+    }
+    return out;
+}
+
+SeriesPoints plainPoints(const std::vector<float>& values, double timeScale) {
+    SeriesPoints out;
+    out.timeScale = timeScale;
+    out.data.reserve(static_cast<qsizetype>(values.size()));
+    for (const float value : values) {
+        out.data.push_back(QCPGraphData(static_cast<double>(out.data.size()) * timeScale,
+                                        static_cast<double>(value)));
+    }
+    out.labels.resize(out.data.size());
     return out;
 }
 
@@ -43,46 +75,48 @@ ShownFlights FlightFlows::current() {
     return std::move(state_.shown);
 }
 
-void FlightFlows::drawShown() {
+void FlightFlows::drawShown() { drawShown(nullptr, Replot::Now); }
+
+void FlightFlows::drawShown(PreparedCurves* prepared, Replot replot) {
     const ShownFlights& m = state_.shown;
     Chart& chart = ui_.chart;
-    for (int i = 0; i < kSeriesCount; ++i) {
-        chart.clearSeries(static_cast<SeriesId>(i));
+    std::array<SeriesPoints, kSeriesCount> series;
+    const auto slot = [&series](SeriesId id) -> SeriesPoints& {
+        return series[static_cast<std::size_t>(id)];
+    };
+    if (m.recorderDrawn.altitude) {
+        if (prepared != nullptr && !m.recorderFiltered) {
+            slot(SeriesId::Series1) = std::move(prepared->altitude);
+        } else {
+            slot(SeriesId::Series1) =
+                labelledPoints(m.recorderFiltered ? m.recorderFiltered->filteredPoints
+                                                  : m.recorder.evaluation.series1,
+                               1.0);
+        }
+    }
+    if (m.recorderDrawn.dhdt) {
+        slot(SeriesId::Series2) = prepared != nullptr
+                                      ? std::move(prepared->dhdt)
+                                      : plainPoints(m.recorder.evaluation.series2, 1.0);
+    }
+    if (m.recorderDrawn.raw && m.recorderFiltered) {
+        slot(SeriesId::Series5) = plainPoints(m.recorderFiltered->rawPoints, 1.0);
     }
     // The comparison at its own times on the recorder flight's time axis.
     const double scale = chartUnitsPerPoint(m, FlightSide::Comparison);
-    chart.setSeriesTimeScale(SeriesId::Series3, scale);
-    chart.setSeriesTimeScale(SeriesId::Series6, scale);
-    const auto labelled = [&chart](SeriesId id, const std::vector<Series1Point>& points) {
-        for (const Series1Point& point : points) {
-            chart.appendPoint(id, static_cast<double>(point.value),
-                              QString::fromStdString(point.label));
-        }
-    };
-    const auto plain = [&chart](SeriesId id, const std::vector<float>& values) {
-        for (float value : values) {
-            chart.appendPoint(id, static_cast<double>(value));
-        }
-    };
-    if (m.recorderDrawn.altitude) {
-        labelled(SeriesId::Series1, m.recorderFiltered ? m.recorderFiltered->filteredPoints
-                                                       : m.recorder.evaluation.series1);
-    }
-    if (m.recorderDrawn.dhdt) {
-        plain(SeriesId::Series2, m.recorder.evaluation.series2);
-    }
-    if (m.recorderDrawn.raw && m.recorderFiltered) {
-        plain(SeriesId::Series5, m.recorderFiltered->rawPoints);
-    }
     if (m.compareDrawn.altitude) {
-        if (m.compareFiltered) {
-            labelled(SeriesId::Series3, m.compareFiltered->filteredPoints);
-        } else {
-            plain(SeriesId::Series3, m.comparison.evaluation.series3);
-        }
+        slot(SeriesId::Series3) = m.compareFiltered
+                                      ? labelledPoints(m.compareFiltered->filteredPoints, scale)
+                                      : plainPoints(m.comparison.evaluation.series3, scale);
     }
     if (m.compareDrawn.raw && m.compareFiltered) {
-        plain(SeriesId::Series6, m.compareFiltered->rawPoints);
+        slot(SeriesId::Series6) = plainPoints(m.compareFiltered->rawPoints, scale);
+    }
+    slot(SeriesId::Series3).timeScale = scale;
+    slot(SeriesId::Series6).timeScale = scale;
+    for (int i = 0; i < kSeriesCount; ++i) {
+        chart.setSeriesPoints(static_cast<SeriesId>(i),
+                              std::move(series[static_cast<std::size_t>(i)]));
     }
     if (m.leftAxis.set) {
         chart.fixLeftAxis(m.leftAxis.minimum, m.leftAxis.maximum);
@@ -93,7 +127,11 @@ void FlightFlows::drawShown() {
     ui_.comparison.setMaximum(withSeparator(m.compareMaxText, separator));
     ui_.comparison.setMinimum(withSeparator(m.compareMinText, separator));
     ui_.compareMark.setChecked(m.comparisonMark);
-    chart.refresh();
+    if (replot == Replot::Now) {
+        chart.refresh();
+    } else {
+        chart.replot(QCustomPlot::rpQueuedReplot);
+    }
     if (shownChanged) {
         shownChanged();
     }
@@ -165,20 +203,38 @@ DownloadView FlightFlows::downloadView() {
     return view;
 }
 
-bool FlightFlows::takeDownload(DownloadResult result) {
+FlightFlows::PreparedDownload FlightFlows::prepareDownload(DownloadResult result, bool accelView) {
+    PreparedDownload out;
+    out.result = std::move(result);
+    const DownloadOutcome outcome = out.result.outcome;
+    if (outcome != DownloadOutcome::Ok && outcome != DownloadOutcome::NoFlight) {
+        return out;
+    }
+    out.flight = prepareDownloaded(FlightImage(std::move(out.result.image)), out.result.flightBytes,
+                                   outcome == DownloadOutcome::Ok, accelView);
+    const FlightEvaluation& ev = out.flight.record.evaluation;
+    if (out.flight.record.evaluated) {
+        out.curves.altitude = labelledPoints(ev.series1, 1.0);
+        out.curves.dhdt = plainPoints(ev.series2, 1.0);
+    }
+    return out;
+}
+
+bool FlightFlows::takeDownload(PreparedDownload download) {
     ui_.busy.hide();
     ui_.progress.hide();
-    if (result.outcome != DownloadOutcome::Ok && result.outcome != DownloadOutcome::NoFlight) {
+    const DownloadOutcome outcome = download.result.outcome;
+    if (outcome != DownloadOutcome::Ok && outcome != DownloadOutcome::NoFlight) {
         return false;
     }
-    const bool delivered = result.outcome == DownloadOutcome::Ok;
-    state_.shown = showDownloaded(current(), FlightImage(std::move(result.image)),
-                                  result.flightBytes, delivered);
+    // Switched meanwhile, the dh/dt view has the flight evaluated again here.
+    const bool asPrepared = download.flight.accelView == (state_.config.accelView != 0);
+    state_.shown = showDownloaded(current(), std::move(download.flight));
     if (state_.shown.recorder.evaluated) {
         showRecorderTicks();
-        drawShown();
+        drawShown(asPrepared ? &download.curves : nullptr, Replot::Soon);
     }
-    return delivered;
+    return outcome == DownloadOutcome::Ok;
 }
 
 void FlightFlows::save() {

@@ -11,6 +11,8 @@
 #include "device/actions.h"
 #include "flight/flight_image.h"
 
+#include "ui/chart.h"
+
 #include <QString>
 
 #include <functional>
@@ -26,10 +28,14 @@ class DeviceLink;
 
 namespace kestrom::ui {
 
-class Chart;
-enum class SeriesId;
 class FlightPanel;
 struct WindowState;
+
+// The recorder flight's altitude and dh/dt curves in the chart's form.
+struct PreparedCurves {
+    SeriesPoints altitude;
+    SeriesPoints dhdt;
+};
 
 class FlightFlows {
 public:
@@ -48,9 +54,17 @@ public:
     // How the busy field, the progress field and the recorder panel follow a download; the
     // callbacks work on the widgets, so they run on the window's thread.
     DownloadView downloadView();
+    // A finished download made ready for the window where it arrived: the flight evaluated and
+    // its two curves in the chart's form. Plain work on plain data, for the recorder's worker.
+    struct PreparedDownload {
+        DownloadResult result; // its image moved into flight
+        DownloadedFlight flight;
+        PreparedCurves curves;
+    };
+    static PreparedDownload prepareDownload(DownloadResult result, bool accelView);
     // Takes a finished download into the recorder panel and the chart; true when a flight was
-    // delivered.
-    bool takeDownload(DownloadResult result);
+    // delivered. The chart is redrawn on the next turns of the event loop, not at once.
+    bool takeDownload(PreparedDownload download);
     // Saves the recorder panel's flight under a name the user chooses.
     void save();
     // Loads a named measurement file as the recorder flight or as the comparison. A failure is
@@ -79,6 +93,11 @@ public:
     std::function<void()> shownChanged;
 
 private:
+    enum class Replot { Now, Soon };
+    // Draws state.shown as drawShown() does, the recorder flight's curves taken from prepared
+    // when given (they must be those of its unfiltered evaluation); Soon leaves the replot to
+    // the event loop.
+    void drawShown(PreparedCurves* prepared, Replot replot);
     // Reads a measurement file; a failure is shown (too short, or the error naming the file) and
     // gives nothing.
     std::optional<FlightImage> readFlightFile(const std::string& name);

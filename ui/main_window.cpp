@@ -403,14 +403,30 @@ void TKestrom_BMP::followRecorderTask(bool running) {
 }
 
 void TKestrom_BMP::B_Odczyt_KestromuClick() {
-    auto result = std::make_shared<DownloadResult>();
+    struct Finished {
+        FlightFlows::PreparedDownload download;
+        std::function<void()> kept; // the keeper's step on this thread
+    };
+    auto finished = std::make_shared<Finished>();
     const DownloadView view = postedView(flows_->downloadView(), *task_);
+    // The flight is evaluated and kept where it arrives; this thread only takes it in.
+    const bool accelView = state_.config.accelView != 0;
     const bool started = task_->start(
-        [this, view, result](Prompts& prompts) { *result = downloadFlight(link_, prompts, view); },
-        [this, result] {
-            const bool cancelled = result->cancelled;
+        [this, view, finished, accelView, keeper = keeper_](Prompts& prompts) {
+            finished->download =
+                FlightFlows::prepareDownload(downloadFlight(link_, prompts, view), accelView);
+            const DownloadResult& result = finished->download.result;
             // A stopped transfer is shown as far as it came, but it is no flight to keep.
-            if (flows_->takeDownload(std::move(*result)) && !cancelled) {
+            if (keeper && result.outcome == DownloadOutcome::Ok && !result.cancelled) {
+                finished->kept = keeper(finished->download.flight.record.image);
+            }
+        },
+        [this, finished] {
+            const bool cancelled = finished->download.result.cancelled;
+            if (flows_->takeDownload(std::move(finished->download)) && !cancelled) {
+                if (finished->kept) {
+                    finished->kept();
+                }
                 emit flightDownloaded();
             }
         });

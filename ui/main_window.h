@@ -140,6 +140,12 @@ public:
     bool loadRecorderFile(const std::string& name);
     bool loadCompareFile(const std::string& name);
 
+    // How a delivered download is kept: called on the recorder's worker with the flight's image,
+    // so the window does not wait for the disk; what it returns (may be empty) runs on the
+    // window's thread once the flight is taken in.
+    using DownloadKeeper = std::function<std::function<void()>(const FlightImage& image)>;
+    void setDownloadKeeper(DownloadKeeper keeper) { keeper_ = std::move(keeper); }
+
 signals:
     // A file was loaded (comparison = false) or compared (true) through either path above.
     void flightFileOpened(const QString& path, bool comparison);
@@ -258,6 +264,7 @@ private:
     QString programFolder_;
 
     std::unique_ptr<FlightFlows> flows_; // download, save, load, comparison and their drawing
+    DownloadKeeper keeper_;
 
     // Analysis and output (analysis_actions.cpp, output_actions.cpp).
     void connectAnalysisActions();

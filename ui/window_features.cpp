@@ -98,7 +98,7 @@ WindowFeatures::WindowFeatures(TKestrom_BMP& window)
         rebuildRecentMenu();
         reloadFlightsWindow();
     });
-    connect(&window, &TKestrom_BMP::flightDownloaded, this, [this] { archiveDownload(); });
+    window.setDownloadKeeper([this](const FlightImage& image) { return archiveDownload(image); });
     retranslate();
 }
 
@@ -132,20 +132,20 @@ void WindowFeatures::setArchiving(bool on) {
     }
 }
 
-void WindowFeatures::archiveDownload() {
+std::function<void()> WindowFeatures::archiveDownload(const FlightImage& image) {
     if (!archiving()) {
-        return;
+        return {};
     }
     // The download itself has succeeded: a failure here is told and nothing else changes.
-    const Result<std::filesystem::path> stored = archiveFlight(
-        archiveFolder(), window_.state().shown.recorder.image, std::chrono::system_clock::now());
+    Result<std::filesystem::path> stored =
+        archiveFlight(archiveFolder(), image, std::chrono::system_clock::now());
     if (!stored) {
-        window_.prompts().showError(
-            textOf(Text::NotArchived, window_.CurrentLanguage()).toStdString() +
-            stored.status.error);
-        return;
+        return [this, error = std::move(stored.status.error)] {
+            window_.prompts().showError(
+                textOf(Text::NotArchived, window_.CurrentLanguage()).toStdString() + error);
+        };
     }
-    reloadFlightsWindow();
+    return [this] { reloadFlightsWindow(); };
 }
 
 FlightsWindow& WindowFeatures::flightsWindow() {

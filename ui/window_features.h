@@ -4,11 +4,13 @@
 // files dropped on the window, and the measuring bracket on the chart.
 
 #include "core/texts.h"
+#include "flight/flight_image.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -65,8 +67,10 @@ protected:
 private:
     void retranslate();
     void rebuildRecentMenu();
-    // A download delivered a flight: kept in the archive unless archiving is off.
-    void archiveDownload();
+    // A download delivered a flight: kept in the archive unless archiving is off. Runs on the
+    // recorder's worker, so the window does not wait for the disk; what it returns runs on the
+    // window's thread afterwards (a failure told, the Flights window read again).
+    std::function<void()> archiveDownload(const FlightImage& image);
     void setArchiving(bool on);
     void reloadFlightsWindow();
     // Reads the archive and the recent files (dropping vanished ones) into the Flights window.

@@ -298,6 +298,44 @@ TEST(ShownFlightsTest, TemperatureEntryRedrawsOnlyItsFlight) {
               curveMetres(colder, ShownCurve::RecorderDhdt));
 }
 
+// A download made ready off the window's thread shows as one taken in whole on it, also when
+// the dh/dt view was switched while the flight arrived, and when the stream held no flight.
+TEST(ShownFlightsTest, PreparedDownloadShowsAsOneTakenOnTheSpot) {
+    const Bytes flight = flightOf(k10PerSecond, 50, climb);
+    const ShownFlights before = withComparison(ShownFlights{}, flightOf(k20PerSecond, 20, climb));
+    struct Case {
+        const char* name;
+        bool delivered;
+        bool viewWhenStarted;
+        bool viewAtTheEnd;
+    };
+    const Case cases[] = {
+        {"dh/dt on throughout", true, true, true},
+        {"dh/dt off throughout", true, false, false},
+        {"dh/dt switched on meanwhile", true, false, true},
+        {"dh/dt switched off meanwhile", true, true, false},
+        {"no new flight", false, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShownFlights m = startDownload(before);
+        m.accelView = c.viewAtTheEnd;
+        const ShownFlights plain = showDownloaded(m, FlightImage(flight), 4321, c.delivered);
+        const ShownFlights prepared = showDownloaded(
+            m, prepareDownloaded(FlightImage(flight), 4321, c.delivered, c.viewWhenStarted));
+        EXPECT_EQ(prepared.recorder.flightBytes, 4321u);
+        EXPECT_EQ(prepared.recorder.evaluated, c.delivered);
+        for (const ShownCurve curve : {ShownCurve::RecorderAltitude, ShownCurve::RecorderDhdt,
+                                       ShownCurve::CompareAltitude}) {
+            EXPECT_EQ(curveMetres(prepared, curve), curveMetres(plain, curve));
+        }
+        EXPECT_EQ(curveMetres(prepared, ShownCurve::RecorderDhdt).empty(),
+                  !(c.delivered && c.viewAtTheEnd));
+        EXPECT_EQ(prepared.recorderMaxText, plain.recorderMaxText);
+        EXPECT_EQ(prepared.leftAxis.maximum, plain.leftAxis.maximum);
+    }
+}
+
 // The comparison lies at its own times on the recorder flight's axis, alone at its own points.
 TEST(ShownFlightsTest, ComparisonFollowsTheRecorderRate) {
     const Bytes comparison = flightOf(k20PerSecond, 20, climb);

@@ -8,6 +8,7 @@
 #include "ui/main_window.h"
 #include "ui/recorder_task.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QObject>
 #include <QPushButton>
@@ -35,6 +36,8 @@ inline void waitForRecorder(ui::TKestrom_BMP& window, int timeoutMs = 120'000) {
     if (window.recorderBusy()) {
         qFatal("the recorder action did not end within %d ms", timeoutMs);
     }
+    // The chart draws what the action's end gave it on the next turn.
+    QCoreApplication::processEvents();
 }
 
 // Clicks one of the window's recorder buttons and waits for its action to end.

@@ -35,16 +35,16 @@ namespace {
 
 constexpr std::uint32_t kBridgePace = 11'520; // bytes per second of the recorder's stream
 
-// The longest the window's event loop may go without turning. Taking a whole flight into the
-// chart is the longest step on the window's thread; unoptimised, and more so under the
-// sanitizers, the drawing code is several times slower, so those builds only check that the
-// window is never held for the download (7 s).
+// The longest the window's event loop may go without turning. The chart's replot of the whole
+// flight is the longest step left on the window's thread; unoptimised, and more so under the
+// sanitizers, the drawing code is several times slower, so those builds get more room (a busy
+// machine stretches a Debug replot to about 300 ms).
 #if defined(__SANITIZE_ADDRESS__)
 constexpr qint64 kStallBoundMs = 3000;
 #elif defined(NDEBUG)
 constexpr qint64 kStallBoundMs = 50;
 #else
-constexpr qint64 kStallBoundMs = 1000;
+constexpr qint64 kStallBoundMs = 500;
 #endif
 
 // A window on a bus whose recorder sends in real time, with an archive folder of its own.
@@ -125,6 +125,8 @@ private slots:
     void downloadRunsBesideAnAnsweringWindow();
     void cancelStopsTheTransferAndKeepsNothing_data();
     void cancelStopsTheTransferAndKeepsNothing();
+    void downloadDrawsAsTheSameFlightLoaded_data();
+    void downloadDrawsAsTheSameFlightLoaded();
     void secondActionIsRefusedWhileOneRuns();
     void closingDuringATransferEndsItCleanly();
 };
@@ -149,6 +151,8 @@ void RecorderTaskTest::downloadRunsBesideAnAnsweringWindow() {
     QVERIFY(test::child<QPushButton>(w, "B_Anuluj")->isVisible());
     QCOMPARE(test::child<QPushButton>(w, "B_Anuluj")->text(), QStringLiteral("Anuluj"));
     test::waitForRecorder(w);
+    // The chart is drawn on the turns after the action's end: those count too.
+    QTest::qWait(300);
     const qint64 stall = meter.worstMs();
     qInfo("longest stall of the window during a paced 80,000-byte download: %lld ms", stall);
     QVERIFY2(stall < kStallBoundMs, qPrintable(QString::number(stall)));
@@ -198,7 +202,10 @@ void RecorderTaskTest::cancelStopsTheTransferAndKeepsNothing() {
     });
     qInfo("Cancel to the end of the download: %lld ms", reaction);
     QVERIFY2(reaction <= 200, qPrintable(QString::number(reaction)));
-    QVERIFY(meter.worstMs() < kStallBoundMs);
+    QTest::qWait(300);
+    const qint64 stall = meter.worstMs();
+    qInfo("longest stall of the window: %lld ms", stall);
+    QVERIFY2(stall < kStallBoundMs, qPrintable(QString::number(stall)));
 
     // What arrived is shown as a stream that broke off is, and nothing is archived.
     const std::uint32_t got = w.state().shown.recorder.flightBytes;
@@ -212,6 +219,44 @@ void RecorderTaskTest::cancelStopsTheTransferAndKeepsNothing() {
     QCOMPARE(run.archived(), 0);
     QVERIFY(!test::child<QLineEdit>(w, "E_PobDan")->isVisible());
     QVERIFY(!test::child<QPushButton>(w, "B_Anuluj")->isVisible());
+}
+
+void RecorderTaskTest::downloadDrawsAsTheSameFlightLoaded_data() {
+    QTest::addColumn<bool>("dhdtView");
+    QTest::addColumn<bool>("switchedMeanwhile");
+    QTest::newRow("dh/dt on") << true << false;
+    QTest::newRow("dh/dt off") << false << false;
+    QTest::newRow("dh/dt switched on during the transfer") << false << true;
+}
+
+// The flight is evaluated and made ready for the chart off the window's thread: the chart shows it
+// pixel for pixel as the same flight loaded from its archived file, also when the dh/dt view was
+// switched while it arrived.
+void RecorderTaskTest::downloadDrawsAsTheSameFlightLoaded() {
+    QFETCH(bool, dhdtView);
+    QFETCH(bool, switchedMeanwhile);
+    PacedRun run(kBridgePace * 4, makeSimpleFlight(3000, 2));
+    TKestrom_BMP& w = run.open();
+    if ((w.state().config.accelView != 0) != dhdtView) {
+        w.Przyspieszenie1Click();
+    }
+    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    if (switchedMeanwhile) {
+        QTest::qWait(300);
+        QVERIFY(w.recorderBusy());
+        w.Przyspieszenie1Click();
+    }
+    test::waitForRecorder(w);
+    const QImage downloaded = w.chart().grab().toImage();
+    QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
+    QCOMPARE(w.chart().pointCount(SeriesId::Series2) > 0, dhdtView != switchedMeanwhile);
+
+    const QStringList files = QDir(run.archiveFolder()).entryList(QDir::Files);
+    QCOMPARE(files.size(), 1);
+    QVERIFY(w.loadRecorderFile(QDir(run.archiveFolder()).filePath(files[0]).toStdString()));
+    QCoreApplication::processEvents();
+    QVERIFY(downloaded == w.chart().grab().toImage());
+    QVERIFY(run.prompts.shown.empty());
 }
 
 // While a download runs, the buttons and menu items of the other recorder actions are disabled,
