@@ -87,10 +87,11 @@ kestrom_targets_below(${PROJECT_SOURCE_DIR} kestrom_all_targets)
 # The window side: the library that draws the chart hosts the header; everything that links it
 # (the window programs, the report command, the window tests and tools) reuses it. Those targets
 # add compile definitions of their own (Qt Test's, data folders) but none the header depends on,
-# so g++ accepts the one header for all of them.
+# so g++ accepts the one header for all of them. Qt Test stays out: its headers define functions
+# that programs without the Qt Test library could not link.
 if(KESTROM_PCH AND TARGET kestrom_ui)
     target_precompile_headers(kestrom_ui PRIVATE
-        <qcustomplot.h> <QtWidgets/QtWidgets> <QtTest/QtTest>
+        <qcustomplot.h> <QtWidgets/QtWidgets>
         <algorithm> <functional> <memory> <optional> <string> <vector>)
 endif()
 
