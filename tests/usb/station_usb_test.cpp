@@ -34,7 +34,12 @@ test::BridgeSetup bridgeWith(std::uint16_t competitor, std::uint32_t bytesPerSec
 
 class UsbStation : public ::testing::Test {
 protected:
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    void TearDown() override {
+        // The station's workers report into `finals` until they are joined, so it goes first,
+        // even when a failed expectation ended the test while downloads were still running.
+        station.reset();
+        std::filesystem::remove_all(dir);
+    }
 
     void startStation(bool zeroAfter = false, std::filesystem::path folder = {}) {
         StationOptions options;
@@ -75,6 +80,16 @@ const RecorderReport* find(const std::vector<RecorderReport>& list, std::uint16_
     return nullptr;
 }
 
+// Every final report, for the message of a failed expectation.
+std::string describe(const std::vector<RecorderReport>& list) {
+    std::string text;
+    for (const RecorderReport& r : list) {
+        text += "\n  competitor " + std::to_string(r.competitor) + " at " + r.place.text() + ": " +
+                (r.stage == RecorderStage::Done ? "done" : "failed, " + r.reason);
+    }
+    return text;
+}
+
 TEST_F(UsbStation, ThreePluggedAtOnceAndTwoLaterAreAllArchivedByteForByte) {
     for (std::uint16_t c = 1; c <= 3; ++c) {
         usb.plug(bridgeWith(c));
@@ -87,7 +102,7 @@ TEST_F(UsbStation, ThreePluggedAtOnceAndTwoLaterAreAllArchivedByteForByte) {
     ASSERT_EQ(all.size(), 5u);
     for (std::uint16_t c = 1; c <= 5; ++c) {
         const RecorderReport* r = find(all, c);
-        ASSERT_NE(r, nullptr) << "competitor " << c;
+        ASSERT_NE(r, nullptr) << "competitor " << c << describe(all);
         EXPECT_EQ(r->stage, RecorderStage::Done) << r->reason;
         EXPECT_EQ(r->serial, 3000 + c);
         EXPECT_EQ(test::readBytes(r->archiveFile), flightOf(c)) << r->archiveFile;
@@ -103,7 +118,7 @@ TEST_F(UsbStation, PulledOutMidTransferFailsAloneAndIsReadWhenBack) {
     const std::vector<RecorderReport> first = waitFinals(3);
     ASSERT_EQ(first.size(), 3u);
     const RecorderReport* failed = find(first, 7);
-    ASSERT_NE(failed, nullptr);
+    ASSERT_NE(failed, nullptr) << describe(first);
     EXPECT_EQ(failed->stage, RecorderStage::Failed);
     EXPECT_EQ(failed->reason, messageText(Message::StationBrokenOff, kEnglish));
     EXPECT_EQ(find(first, 8)->stage, RecorderStage::Done) << find(first, 8)->reason;
