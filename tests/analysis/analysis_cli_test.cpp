@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <unistd.h>
 
 namespace kestrom {
 namespace {
@@ -16,24 +14,13 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 using test::runCli;
 
-class AnalysisCliTest : public ::testing::Test {
+class AnalysisCliTest : public test::TempDirTest {
 protected:
-    void SetUp() override { dir_ = test::freshTestDir("kestrom-analysis-cli-"); }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string put(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-        const std::string p = (dir_ / name).string();
-        test::writeBytes(p, bytes);
-        return p;
-    }
-
     static json jsonOf(const std::vector<std::string>& args) {
         const test::CliRun run = runCli(args);
         EXPECT_EQ(run.code, 0) << run.err;
         return json::parse(run.out);
     }
-
-    fs::path dir_;
 };
 
 std::vector<std::uint8_t> spikyFlight() {

@@ -19,26 +19,17 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <sstream>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace kestrom {
 namespace {
 
 namespace fs = std::filesystem;
 
-test::CliRun run(const std::vector<std::string>& args) { return test::runStoreCli(args); }
+const auto run = test::runStoreCli;
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        out.push_back(line);
-    }
-    return out;
-}
+using test::lines;
+using test::words;
 
 std::vector<std::string> fields(const std::string& line, char separator) {
     std::vector<std::string> out(1);
@@ -52,48 +43,13 @@ std::vector<std::string> fields(const std::string& line, char separator) {
     return out;
 }
 
-std::vector<std::string> words(const std::string& line) {
-    std::vector<std::string> out;
-    std::istringstream in(line);
-    for (std::string w; in >> w;) {
-        out.push_back(w);
-    }
-    return out;
-}
-
-class StoreCli : public ::testing::Test {
+class StoreCli : public test::StoreTest {
 protected:
-    void SetUp() override {
-        dir_ = test::freshTestDir("kestrom-store-");
-        archive_ = dir_ / "archive";
-        ::setenv("KESTROM_ARCHIVE_DIR", archive_.c_str(), 1);
-        // The window's settings of whoever runs the tests must not switch archiving off.
-        ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("KESTROM_ARCHIVE_DIR");
-        ::unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(dir_);
-    }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    std::vector<fs::path> archived() const {
-        std::vector<fs::path> out;
-        if (fs::exists(archive_)) {
-            for (const auto& e : fs::directory_iterator(archive_)) {
-                out.push_back(e.path());
-            }
-        }
-        std::sort(out.begin(), out.end());
-        return out;
-    }
     std::string gen(const std::string& name, std::vector<std::string> options) const {
         options.insert(options.begin(), {"gen", path(name)});
         EXPECT_EQ(run(options).code, 0);
         return path(name);
     }
-
-    fs::path dir_;
-    fs::path archive_;
 };
 
 // Every download at one fixed moment, so that names clash however fast the machine is.

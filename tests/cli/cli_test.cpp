@@ -5,11 +5,8 @@
 #include "tests/support/test_files.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <nlohmann/json.hpp>
-#include <unistd.h>
 
 namespace kestrom {
 namespace {
@@ -18,16 +15,7 @@ namespace fs = std::filesystem;
 using test::runCli;
 using namespace std::string_literals;
 
-class CliTest : public ::testing::Test {
-protected:
-    void SetUp() override { dir_ = test::freshTestDir("kestrom-cli-"); }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    void put(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-        test::writeBytes(path(name), bytes);
-    }
-    fs::path dir_;
-};
+using CliTest = test::TempDirTest;
 
 TEST_F(CliTest, GeneratedFlightsOfEveryRateThroughJsonAndCsv) {
     for (unsigned rate = 0; rate < 6; ++rate) {
@@ -139,11 +127,9 @@ TEST_F(CliTest, SummaryListsGoodFilesAndReportsBadOnes) {
         runCli({"summary", path("good.bin"), path("bad.bin"), path("odd-rate.bin")});
     EXPECT_EQ(run.code, 2);
     EXPECT_NE(run.err.find("bad.bin"), std::string::npos);
-    std::istringstream lines(run.out);
-    std::string first, second, extra;
-    std::getline(lines, first);
-    std::getline(lines, second);
-    EXPECT_FALSE(std::getline(lines, extra));
+    const std::vector<std::string> rows = test::lines(run.out);
+    ASSERT_EQ(rows.size(), 2U) << run.out;
+    const std::string &first = rows[0], &second = rows[1];
     EXPECT_EQ(first.rfind("good.bin", 0), 0U);
     EXPECT_NE(first.find(" 321 "), std::string::npos);
     EXPECT_NE(first.find(" 5 mes/sek"), std::string::npos);

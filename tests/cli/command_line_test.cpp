@@ -9,13 +9,10 @@
 #include "tests/support/test_files.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -25,38 +22,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
-test::CliRun run(const std::vector<std::string>& args) { return test::runStoreCli(args); }
+const auto run = test::runStoreCli;
 
 bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-class CommandLine : public ::testing::Test {
+class CommandLine : public test::StoreTest {
 protected:
     void SetUp() override {
-        dir_ = test::freshTestDir("kestrom-cmdline-");
-        archive_ = dir_ / "archive";
-        ::setenv("KESTROM_ARCHIVE_DIR", archive_.c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
-        flight_ = path("flight.kes");
+        StoreTest::SetUp();
         EXPECT_EQ(run({"gen", flight_}).code, 0);
     }
     void TearDown() override {
-        ::unsetenv("KESTROM_ARCHIVE_DIR");
-        ::unsetenv("XDG_CONFIG_HOME");
         ::chmod((dir_ / "locked").c_str(), 0700);
-        fs::remove_all(dir_);
-    }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    std::size_t archived() const {
-        return fs::exists(archive_)
-                   ? static_cast<std::size_t>(std::distance(fs::directory_iterator(archive_), {}))
-                   : 0;
+        StoreTest::TearDown();
     }
 
-    fs::path dir_;
-    fs::path archive_;
-    std::string flight_;
+    const std::string flight_ = path("flight.kes");
 };
 
 // Every path problem is an exit 2 naming the path, said before the recorder is read (so nothing
@@ -83,7 +66,7 @@ TEST_F(CommandLine, DownloadReportsBadOutputPathsBeforeTheTransfer) {
         EXPECT_EQ(r.code, 2) << c.out;
         EXPECT_TRUE(has(r.err, c.says)) << c.out << ": " << r.err;
         EXPECT_FALSE(has(r.err, "bytes in")) << c.out; // no transfer
-        EXPECT_EQ(archived(), 0U) << c.out;
+        EXPECT_EQ(archived().size(), 0U) << c.out;
     }
 }
 
@@ -208,21 +191,13 @@ TEST_F(CommandLine, ArchiveListingEscapesNamesAndMarksWhatIsNoFlight) {
     ASSERT_EQ(run({"gen", (archive_ / "d-short.kes").string(), "--samples", "12"}).code, 0);
     const test::CliRun r = run({"archive"});
     EXPECT_EQ(r.code, 0) << r.err;
-    std::vector<std::string> rows;
-    std::istringstream in(r.out);
-    for (std::string row; std::getline(in, row);) {
-        rows.push_back(row);
-    }
+    const std::vector<std::string> rows = test::lines(r.out);
     ASSERT_EQ(rows.size(), 4U) << r.out;
     EXPECT_TRUE(rows[1].starts_with("a\\nb.kes ")) << rows[1];
     EXPECT_TRUE(has(rows[2], "(This is not a measurement file")) << rows[2];
     EXPECT_FALSE(has(rows[1], "not a measurement file")) << rows[1];
     EXPECT_TRUE(has(r.err, "c-text.kes: This is not a measurement file")) << r.err;
-    std::istringstream shortRow(rows[3]);
-    std::vector<std::string> words;
-    for (std::string w; shortRow >> w;) {
-        words.push_back(w);
-    }
+    const std::vector<std::string> words = test::words(rows[3]);
     ASSERT_GE(words.size(), 2U);
     EXPECT_EQ(words[words.size() - 2] + " " + words.back(), "- -") << rows[3];
 

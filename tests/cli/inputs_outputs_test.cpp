@@ -9,12 +9,9 @@
 #include "tests/support/test_files.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace kestrom {
 namespace {
@@ -23,17 +20,7 @@ namespace fs = std::filesystem;
 using test::runCli;
 using Bytes = std::vector<std::uint8_t>;
 
-class CliInputsOutputs : public ::testing::Test {
-protected:
-    void SetUp() override { dir_ = test::freshTestDir("kestrom-cli-io-"); }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    std::string put(const std::string& name, const Bytes& bytes) const {
-        test::writeBytes(path(name), bytes);
-        return path(name);
-    }
-    fs::path dir_;
-};
+using CliInputsOutputs = test::TempDirTest;
 
 TEST_F(CliInputsOutputs, LongFlightIsReadWholeAndCutToTheCurvesAsADownloadIs) {
     const Bytes bytes = test::flightOf80000Bytes();

@@ -11,7 +11,6 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace kestrom {
 namespace {
@@ -48,11 +47,8 @@ Ran cli(const std::string& args) {
                  " 2>&1");
 }
 
-class ReportCli : public ::testing::Test {
+class ReportCli : public test::TempDirTest {
 protected:
-    void SetUp() override { dir_ = test::freshTestDir("kestrom-report-"); }
-    void TearDown() override { fs::remove_all(dir_); }
-
     fs::path gen(const std::string& name, const std::string& options) const {
         const fs::path p = dir_ / name;
         EXPECT_EQ(cli("gen " + quoted(p) + " " + options).code, 0);
@@ -67,8 +63,6 @@ protected:
         const std::string n = std::to_string(page);
         return shell("pdftotext -layout -f " + n + " -l " + n + " " + quoted(pdf) + " -").out;
     }
-
-    fs::path dir_;
 };
 
 TEST_F(ReportCli, OnePageOfA4LandscapePerFlight) {

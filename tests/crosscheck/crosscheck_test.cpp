@@ -11,16 +11,16 @@
 #include "flight/generator.h"
 #include "flight/number_format.h"
 #include "literal_model.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <bit>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <sstream>
+#include <type_traits>
 
 namespace {
 
@@ -31,51 +31,20 @@ int gFilterCompared = 0;
 int gFilterCapped = 0;
 
 literal::Calibration toModel(const kestrom::Calibration& c) {
-    literal::Calibration m;
-    m.ac1 = c.ac1;
-    m.ac2 = c.ac2;
-    m.ac3 = c.ac3;
-    m.ac4 = c.ac4;
-    m.ac5 = c.ac5;
-    m.ac6 = c.ac6;
-    m.b1 = c.b1;
-    m.b2 = c.b2;
-    m.mb = c.mb;
-    m.mc = c.mc;
-    m.md = c.md;
-    return m;
+    return {c.ac1, c.ac2, c.ac3, c.ac4, c.ac5, c.ac6, c.b1, c.b2, c.mb, c.mc, c.md};
 }
 
 kestrom::Calibration randomCalibration(std::mt19937& rng) {
     std::uniform_int_distribution<int> word(0, 0xFFFF);
     auto s = [&] { return static_cast<std::int16_t>(static_cast<std::uint16_t>(word(rng))); };
     auto u = [&] { return static_cast<std::uint16_t>(word(rng)); };
-    kestrom::Calibration c;
-    c.ac1 = s();
-    c.ac2 = s();
-    c.ac3 = s();
-    c.ac4 = u();
-    c.ac5 = u();
-    c.ac6 = u();
-    c.b1 = s();
-    c.b2 = s();
-    c.mb = s();
-    c.mc = s();
-    c.md = s();
-    return c;
+    // Braced lists run left to right: the same draws in the same fields as before.
+    return {s(), s(), s(), u(), u(), u(), s(), s(), s(), s(), s()};
 }
 
 // Floats equal bit for bit (so -0.0 and NaN are told apart as they would print).
 bool sameFloat(float a, float b) {
     return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
-}
-
-std::vector<std::uint8_t> readFile(const fs::path& path, std::size_t limit) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-    if (bytes.size() > limit)
-        bytes.resize(limit);
-    return bytes;
 }
 
 // Differences found for one image, as readable lines; empty when both sides agree.
@@ -86,6 +55,30 @@ struct Diffs {
     void note(const char* what, std::size_t at, const T& ours, const U& model) {
         if (count++ < 8)
             out << what << "[" << at << "]: project " << ours << ", model " << model << "\n";
+    }
+    template <typename T, typename U>
+    void check(const char* what, std::size_t at, const T& ours, const U& model) {
+        if (ours != model)
+            note(what, at, ours, model);
+    }
+    void checkFloat(const char* what, std::size_t at, float ours, float model) {
+        if (!sameFloat(ours, model))
+            note(what, at, ours, model);
+    }
+    // Point by point, once both have the same length ("<what>.size" otherwise).
+    template <typename T>
+    void checkEach(const std::string& what, const std::vector<T>& ours,
+                   const std::vector<T>& model) {
+        if (ours.size() != model.size()) {
+            note((what + ".size").c_str(), 0, ours.size(), model.size());
+            return;
+        }
+        for (std::size_t i = 0; i < ours.size(); ++i) {
+            if constexpr (std::is_same_v<T, float>)
+                checkFloat(what.c_str(), i, ours[i], model[i]);
+            else
+                check(what.c_str(), i, ours[i], model[i]);
+        }
     }
 };
 
@@ -106,55 +99,37 @@ void crossRecorder(const std::vector<std::uint8_t>& bytes, std::uint32_t words, 
     const literal::RecorderResult model =
         literal::evaluateFlight(bytes, words, mh.cal, mh.rateTimes10, groundTemp, accelView);
 
-    if (!sameFloat(ours.refPressure, model.refPressure))
-        d.note("refPressure", 0, ours.refPressure, model.refPressure);
-    if (!sameFloat(ours.maxAltitude, model.maxAltitude))
-        d.note("maxAltitude", 0, ours.maxAltitude, model.maxAltitude);
-    if (!sameFloat(ours.minAltitude, model.minAltitude))
-        d.note("minAltitude", 0, ours.minAltitude, model.minAltitude);
-    if (ours.lastPointIndex != model.lastPointIndex)
-        d.note("lastPointIndex", 0, ours.lastPointIndex, model.lastPointIndex);
-    if (ours.leftAxisMax != static_cast<std::int32_t>(model.leftAxisMax))
-        d.note("leftAxisMax", 0, ours.leftAxisMax, static_cast<std::int32_t>(model.leftAxisMax));
-    if (ours.bottomMinorTicks != model.minorTicks)
-        d.note("minorTicks", 0, ours.bottomMinorTicks, model.minorTicks);
+    d.checkFloat("refPressure", 0, ours.refPressure, model.refPressure);
+    d.checkFloat("maxAltitude", 0, ours.maxAltitude, model.maxAltitude);
+    d.checkFloat("minAltitude", 0, ours.minAltitude, model.minAltitude);
+    d.check("lastPointIndex", 0, ours.lastPointIndex, model.lastPointIndex);
+    d.check("leftAxisMax", 0, ours.leftAxisMax, static_cast<std::int32_t>(model.leftAxisMax));
+    d.check("minorTicks", 0, ours.bottomMinorTicks, model.minorTicks);
     const std::string maxText = kestrom::formatOneDecimal(ours.maxAltitude);
     const std::string minText = kestrom::formatOneDecimal(ours.minAltitude);
-    if (maxText != model.maxText)
-        d.note("maxText", 0, maxText, model.maxText);
-    if (minText != model.minText)
-        d.note("minText", 0, minText, model.minText);
+    d.check("maxText", 0, maxText, model.maxText);
+    d.check("minText", 0, minText, model.minText);
     const bool curvesEqual =
         std::equal(ours.altitudeCm.begin(), ours.altitudeCm.end(), model.altitudeCm.begin()) &&
         std::equal(ours.dhdtCm.begin(), ours.dhdtCm.end(), model.dhdtCm.begin());
     for (std::size_t i = 0; !curvesEqual && i < literal::kCurveLength; ++i) {
-        if (ours.altitudeCm[i] != model.altitudeCm[i])
-            d.note("altitudeCm", i, ours.altitudeCm[i], model.altitudeCm[i]);
-        if (ours.dhdtCm[i] != model.dhdtCm[i])
-            d.note("dhdtCm", i, ours.dhdtCm[i], model.dhdtCm[i]);
+        d.check("altitudeCm", i, ours.altitudeCm[i], model.altitudeCm[i]);
+        d.check("dhdtCm", i, ours.dhdtCm[i], model.dhdtCm[i]);
     }
     if (ours.series1.size() != model.series1.size()) {
         d.note("series1.size", 0, ours.series1.size(), model.series1.size());
     } else {
         std::size_t label = 0;
         for (std::size_t i = 0; i < ours.series1.size(); ++i) {
-            if (!sameFloat(ours.series1[i].value, model.series1[i]))
-                d.note("series1", i, ours.series1[i].value, model.series1[i]);
+            d.checkFloat("series1", i, ours.series1[i].value, model.series1[i]);
             std::string expected;
             if (label < model.labels.size() &&
                 static_cast<std::size_t>(model.labels[label].index) == i)
                 expected = model.labels[label++].text;
-            if (ours.series1[i].label != expected)
-                d.note("label", i, ours.series1[i].label, expected);
+            d.check("label", i, ours.series1[i].label, expected);
         }
     }
-    if (ours.series2.size() != model.series2.size()) {
-        d.note("series2.size", 0, ours.series2.size(), model.series2.size());
-    } else {
-        for (std::size_t i = 0; i < ours.series2.size(); ++i)
-            if (!sameFloat(ours.series2[i], model.series2[i]))
-                d.note("series2", i, ours.series2[i], model.series2[i]);
-    }
+    d.checkEach("series2", ours.series2, model.series2);
 
     // Export: the plotted points, lastPointIndex - 2 lines.
     const auto exported = kestrom::textExportBytes(ours.altitudeCm, ours.lastPointIndex, '.');
@@ -186,18 +161,10 @@ void crossRecorder(const std::vector<std::uint8_t>& bytes, std::uint32_t words, 
         if (!plot) {
             d.note("filter", 0, std::string("none"), std::string("a curve"));
         } else if (!capped) {
-            if (plot->filteredCm.size() != mf.size()) {
-                d.note("filtered.size", 0, plot->filteredCm.size(), mf.size());
-            } else {
-                for (std::size_t i = 0; i < mf.size(); ++i)
-                    if (plot->filteredCm[i] != mf[i])
-                        d.note("filtered", i, plot->filteredCm[i], mf[i]);
-            }
+            d.checkEach("filtered", plot->filteredCm, mf);
             const literal::FilterExtremes e = literal::filterExtremes(mf);
-            if (plot->maxText != e.maxText)
-                d.note("filteredMaxText", 0, plot->maxText, e.maxText);
-            if (plot->minText != e.minText)
-                d.note("filteredMinText", 0, plot->minText, e.minText);
+            d.check("filteredMaxText", 0, plot->maxText, e.maxText);
+            d.check("filteredMinText", 0, plot->minText, e.minText);
         }
     }
 }
@@ -219,34 +186,21 @@ void crossCompare(const std::vector<std::uint8_t>& bytes, float groundTemp, doub
     const kestrom::CompareEvaluation ours = kestrom::EvaluateCompareFlight(in);
     const literal::CompareResult model = literal::evaluateCompareFlight(
         bytes, in.bytes, literal::readHeader(bytes).cal, groundTemp, axisBefore);
-    if (!sameFloat(ours.refPressure, model.refPressure))
-        d.note("cmp.refPressure", 0, ours.refPressure, model.refPressure);
-    if (!sameFloat(ours.maxAltitude, model.maxAltitude))
-        d.note("cmp.maxAltitude", 0, ours.maxAltitude, model.maxAltitude);
-    if (!sameFloat(ours.minAltitude, model.minAltitude))
-        d.note("cmp.minAltitude", 0, ours.minAltitude, model.minAltitude);
-    if (ours.leftAxisMax != model.leftAxisMax)
-        d.note("cmp.leftAxisMax", 0, ours.leftAxisMax, model.leftAxisMax);
+    d.checkFloat("cmp.refPressure", 0, ours.refPressure, model.refPressure);
+    d.checkFloat("cmp.maxAltitude", 0, ours.maxAltitude, model.maxAltitude);
+    d.checkFloat("cmp.minAltitude", 0, ours.minAltitude, model.minAltitude);
+    d.check("cmp.leftAxisMax", 0, ours.leftAxisMax, model.leftAxisMax);
     const std::string none = "<unwritten>";
     const std::string oMax = ours.maxText.value_or(none), oMin = ours.minText.value_or(none);
     const std::string mMax = model.maxWritten ? model.maxText : none;
     const std::string mMin = model.minWritten ? model.minText : none;
-    if (oMax != mMax)
-        d.note("cmp.maxText", 0, oMax, mMax);
-    if (oMin != mMin)
-        d.note("cmp.minText", 0, oMin, mMin);
+    d.check("cmp.maxText", 0, oMax, mMax);
+    d.check("cmp.minText", 0, oMin, mMin);
     const bool curveEqual = std::equal(ours.compareAltitudeCm.begin(), ours.compareAltitudeCm.end(),
                                        model.altitudeCm.begin());
     for (std::size_t i = 0; !curveEqual && i < literal::kCurveLength; ++i)
-        if (ours.compareAltitudeCm[i] != model.altitudeCm[i])
-            d.note("compareAltitudeCm", i, ours.compareAltitudeCm[i], model.altitudeCm[i]);
-    if (ours.series3.size() != model.series3.size()) {
-        d.note("series3.size", 0, ours.series3.size(), model.series3.size());
-    } else {
-        for (std::size_t i = 0; i < ours.series3.size(); ++i)
-            if (!sameFloat(ours.series3[i], model.series3[i]))
-                d.note("series3", i, ours.series3[i], model.series3[i]);
-    }
+        d.check("compareAltitudeCm", i, ours.compareAltitudeCm[i], model.altitudeCm[i]);
+    d.checkEach("series3", ours.series3, model.series3);
 }
 
 // The filter plot of a curve both ways: output, point values and labels, raw points, extremes.
@@ -277,18 +231,13 @@ void crossFilterPlot(const std::optional<kestrom::FilterPlot>& plot,
         const std::string label = labelled && rateTimes10 != 0 && t % rateTimes10 == 0
                                       ? std::to_string(t / rateTimes10)
                                       : std::string();
-        if (!sameFloat(plot->filteredPoints[i].value, value))
-            d.note("filterPlot.value", i, plot->filteredPoints[i].value, value);
-        if (plot->filteredPoints[i].label != label)
-            d.note("filterPlot.label", i, plot->filteredPoints[i].label, label);
-        if (!sameFloat(plot->rawPoints[i], raw))
-            d.note("filterPlot.raw", i, plot->rawPoints[i], raw);
+        d.checkFloat("filterPlot.value", i, plot->filteredPoints[i].value, value);
+        d.check("filterPlot.label", i, plot->filteredPoints[i].label, label);
+        d.checkFloat("filterPlot.raw", i, plot->rawPoints[i], raw);
     }
     const literal::FilterExtremes e = literal::filterExtremes(mf);
-    if (plot->maxText != e.maxText)
-        d.note("filterPlot.maxText", 0, plot->maxText, e.maxText);
-    if (plot->minText != e.minText)
-        d.note("filterPlot.minText", 0, plot->minText, e.minText);
+    d.check("filterPlot.maxText", 0, plot->maxText, e.maxText);
+    d.check("filterPlot.minText", 0, plot->minText, e.minText);
 }
 
 // A measurement file as the window's Load and the comparison's load take it, then a temperature
@@ -306,26 +255,19 @@ void crossFile(const std::vector<std::uint8_t>& file, Diffs& d, bool filter = tr
     kestrom::FlightRecord record;
     kestrom::setFlightImage(record, kestrom::FlightImage(bytes));
     const kestrom::FlightHeader& h = record.header;
-    if (h.competitor != mh.competitor)
-        d.note("competitor", 0, h.competitor, mh.competitor);
-    if (h.serial != mh.serial)
-        d.note("serial", 0, h.serial, mh.serial);
-    if (h.headerTemp != mh.headerTemp)
-        d.note("headerTemp", 0, int{h.headerTemp}, mh.headerTemp);
-    if (record.rateTimes10 != mh.rateTimes10)
-        d.note("rateTimes10", 0, record.rateTimes10, mh.rateTimes10);
-    if (h.deviceFactor != mh.deviceFactor)
-        d.note("deviceFactor", 0, h.deviceFactor, mh.deviceFactor);
+    d.check("competitor", 0, h.competitor, mh.competitor);
+    d.check("serial", 0, h.serial, mh.serial);
+    d.check("headerTemp", 0, int{h.headerTemp}, mh.headerTemp);
+    d.check("rateTimes10", 0, record.rateTimes10, mh.rateTimes10);
+    d.check("deviceFactor", 0, h.deviceFactor, mh.deviceFactor);
     if (toModel(record.calibration).ac4 != mh.cal.ac4 || record.calibration.md != mh.cal.md ||
         record.calibration.ac1 != mh.cal.ac1 || record.calibration.mc != mh.cal.mc)
         d.note("calibration", 0, record.calibration.ac1, mh.cal.ac1);
-    if (record.wordCount != words)
-        d.note("wordCount", 0, record.wordCount, words);
+    d.check("wordCount", 0, record.wordCount, words);
 
     const auto checkRecord = [&](float groundTemp) {
         const bool evaluated = kestrom::evaluateRecord(record, true);
-        if (evaluated != (words >= 16))
-            d.note("evaluated", 0, evaluated, words >= 16);
+        d.check("evaluated", 0, evaluated, words >= 16);
         if (!evaluated)
             return;
         const literal::RecorderResult m =
@@ -363,8 +305,7 @@ void crossFile(const std::vector<std::uint8_t>& file, Diffs& d, bool filter = tr
     std::string maxText, minText;
     double axis = 0.0;
     const auto checkCompare = [&](float groundTemp) {
-        if (compare.evaluated != (sampleBytes >= 24))
-            d.note("cmp.evaluated", 0, compare.evaluated, sampleBytes >= 24);
+        d.check("cmp.evaluated", 0, compare.evaluated, sampleBytes >= 24);
         if (sampleBytes < 24)
             return;
         const literal::CompareResult m =
@@ -374,12 +315,9 @@ void crossFile(const std::vector<std::uint8_t>& file, Diffs& d, bool filter = tr
         if (m.minWritten)
             minText = m.minText;
         axis = m.leftAxisMax;
-        if (compare.maxText != maxText)
-            d.note("cmp.record.maxText", 0, compare.maxText, maxText);
-        if (compare.minText != minText)
-            d.note("cmp.record.minText", 0, compare.minText, minText);
-        if (compare.evaluation.leftAxisMax != axis)
-            d.note("cmp.record.leftAxisMax", 0, compare.evaluation.leftAxisMax, axis);
+        d.check("cmp.record.maxText", 0, compare.maxText, maxText);
+        d.check("cmp.record.minText", 0, compare.minText, minText);
+        d.check("cmp.record.leftAxisMax", 0, compare.evaluation.leftAxisMax, axis);
         if (!std::equal(compare.evaluation.compareAltitudeCm.begin(),
                         compare.evaluation.compareAltitudeCm.end(), m.altitudeCm.begin()))
             d.note("cmp.record.curve", 0, compare.evaluation.pointCount(), m.series3.size());
@@ -409,7 +347,7 @@ TEST(Crosscheck, SampleFilesAgreeWithTheLiteralModel) {
         if (entry.path().extension() != ".bin")
             continue;
         ++files;
-        const auto file = readFile(entry.path(), 1u << 20);
+        const auto file = kestrom::test::readBytes(entry.path());
         for (const float temp : {-1000.0f, 0.0f, 15.0f, 37.0f}) {
             Diffs d;
             std::vector<std::uint8_t> bytes = file;

@@ -278,6 +278,26 @@ int32_t sampleAltitudeCm(const Calibration& cal, uint32_t up, uint32_t ut, float
     return truncToInt(altitude(hpa, ref, groundTemp) * 100.0);
 }
 
+// Converts samples from the first on until one whose pressure word is 0xFFFF (stored too) or
+// `samples` of them; gives how many were stored.
+std::size_t convertSamples(const std::vector<uint8_t>& image, const Calibration& cal,
+                           uint32_t samples, float ref, float groundTemp,
+                           std::vector<int32_t>& altitudeCm) {
+    int64_t n = samples;
+    std::size_t i = 0, rxPos = 32;
+    do {
+        n -= 1;
+        uint32_t ut = word(image, rxPos);
+        uint32_t up = word(image, rxPos + 2);
+        rxPos += 4;
+        altitudeCm[i] = sampleAltitudeCm(cal, up, ut, ref, groundTemp);
+        i += 1;
+        if (up == 0xFFFF)
+            break;
+    } while (n != 0);
+    return i;
+}
+
 } // namespace
 
 RecorderResult evaluateFlight(const std::vector<uint8_t>& image, uint32_t words,
@@ -295,21 +315,9 @@ RecorderResult evaluateFlight(const std::vector<uint8_t>& image, uint32_t words,
     r.minorTicks = rateTimes10 > 10 ? static_cast<int>(rateTimes10 / 10 - 1) : 0;
     r.refPressure = referencePressure(image, cal);
 
-    std::size_t rxPos = 32;
-    uint32_t i = 0;
-    int64_t n = samples;
-    if (words > 16) {
-        do {
-            n -= 1;
-            uint32_t ut = word(image, rxPos);
-            uint32_t up = word(image, rxPos + 2);
-            rxPos += 4;
-            r.altitudeCm[i] = sampleAltitudeCm(cal, up, ut, r.refPressure, groundTemp);
-            i += 1;
-            if (up == 0xFFFF)
-                break;
-        } while (n != 0);
-    }
+    const std::size_t i =
+        words > 16 ? convertSamples(image, cal, samples, r.refPressure, groundTemp, r.altitudeCm)
+                   : 0;
     r.altitudeCm[i] = kConversionMark;
 
     int64_t ns = static_cast<int64_t>(samples) - 2;
@@ -374,18 +382,8 @@ CompareResult evaluateCompareFlight(const std::vector<uint8_t>& image, uint32_t 
     uint32_t samples = bytes / 4;
     if (samples > kCurveLength - 1)
         samples = kCurveLength - 1;
-    int64_t n = samples;
-    std::size_t i = 0, rxPos = 32;
-    do {
-        n -= 1;
-        uint32_t ut = word(image, rxPos);
-        uint32_t up = word(image, rxPos + 2);
-        rxPos += 4;
-        r.altitudeCm[i] = sampleAltitudeCm(cal, up, ut, r.refPressure, groundTemp);
-        i += 1;
-        if (up == 0xFFFF)
-            break;
-    } while (n != 0);
+    const std::size_t i =
+        convertSamples(image, cal, samples, r.refPressure, groundTemp, r.altitudeCm);
     r.altitudeCm[i] = kEndMark;
 
     std::size_t k = 0;

@@ -3,7 +3,6 @@
 // Nothing here is optimised: every loop is the written algorithm as it reads.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <utility>

@@ -13,11 +13,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace kestrom {
 namespace {
@@ -37,15 +34,10 @@ test::CliRun runAll(const std::vector<std::string>& args) {
     return test::runCliWith({cli::addFlightCommands, cli::addDeviceCommands}, args);
 }
 
-class CliDevice : public ::testing::Test {
+class CliDevice : public test::TempDirTest {
 protected:
-    void SetUp() override {
-        dir_ = test::freshTestDir("kestrom-cli-device-");
-        // Downloads are archived: keep them out of the user's own archive.
-        ::setenv("KESTROM_ARCHIVE_DIR", (dir_ / "archive").c_str(), 1);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path dir_;
+    // Downloads are archived: keep them out of the user's own archive.
+    void SetUp() override { ::setenv("KESTROM_ARCHIVE_DIR", path("archive").c_str(), 1); }
 };
 
 struct FactorCase {
@@ -65,9 +57,7 @@ TEST_P(CliDownload, WritesTheFlightWithOnlyBytes8And9Replaced) {
     const std::vector<std::uint8_t> flight = generateFlight(options);
     test::writeBytes(dir_ / "flight.kes", flight);
 
-    ASSERT_EQ(run({"download", "-o", (dir_ / "out.kes").string(), "--simulate",
-                   (dir_ / "flight.kes").string()}),
-              0);
+    ASSERT_EQ(run({"download", "-o", path("out.kes"), "--simulate", path("flight.kes")}), 0);
     std::vector<std::uint8_t> expected = flight;
     expected[8] = static_cast<std::uint8_t>(GetParam().written & 0xFF);
     expected[9] = static_cast<std::uint8_t>(GetParam().written >> 8);
@@ -89,8 +79,7 @@ TEST_F(CliDevice, DownloadRefusesToOverwriteWithoutForce) {
 
 TEST_F(CliDevice, DownloadOfAFileWithoutSamplesWritesNothing) {
     test::writeBytes(dir_ / "short.kes", std::vector<std::uint8_t>(40, 0xFF));
-    EXPECT_EQ(run({"download", "-o", (dir_ / "out.kes").string(), "--simulate",
-                   (dir_ / "short.kes").string()}),
+    EXPECT_EQ(run({"download", "-o", path("out.kes"), "--simulate", path("short.kes")}),
               cli::kFailureExit);
     EXPECT_FALSE(fs::exists(dir_ / "out.kes"));
 }
@@ -102,9 +91,9 @@ TEST_F(CliDevice, JsonOfASavedLongFlightShowsTheDownloadsCurve) {
     ASSERT_EQ(flight.size(), 80000U);
     test::writeBytes(dir_ / "recorder.kes", flight);
 
-    const std::string saved = (dir_ / "saved.kes").string();
+    const std::string saved = path("saved.kes");
     const test::CliRun download =
-        runAll({"download", "-o", saved, "--simulate", (dir_ / "recorder.kes").string()});
+        runAll({"download", "-o", saved, "--simulate", path("recorder.kes")});
     ASSERT_EQ(download.code, 0) << download.err;
     // What the download evaluated: every byte it received.
     FlightRecord downloaded;
@@ -126,10 +115,9 @@ TEST_F(CliDevice, JsonOfASavedLongFlightShowsTheDownloadsCurve) {
 
 TEST_F(CliDevice, DownloadInputsAndOutputsAreCheckedBeforeTheTransfer) {
     ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
-    for (const std::string& input : {(dir_ / "fifo").string(), std::string("/dev/zero"),
-                                     dir_.string(), (dir_ / "missing.kes").string()}) {
-        const test::CliRun run =
-            runAll({"download", "-o", (dir_ / "out.kes").string(), "--simulate", input});
+    for (const std::string& input :
+         {path("fifo"), std::string("/dev/zero"), dir_.string(), path("missing.kes")}) {
+        const test::CliRun run = runAll({"download", "-o", path("out.kes"), "--simulate", input});
         EXPECT_EQ(run.code, cli::kFailureExit) << input;
         EXPECT_NE(run.err.find(input), std::string::npos) << input;
         EXPECT_FALSE(fs::exists(dir_ / "out.kes")) << input;
@@ -138,8 +126,8 @@ TEST_F(CliDevice, DownloadInputsAndOutputsAreCheckedBeforeTheTransfer) {
     // The input as output: refused even with --force, the input untouched.
     const std::vector<std::uint8_t> flight = generateFlight({});
     test::writeBytes(dir_ / "flight.kes", flight);
-    const test::CliRun over = runAll({"download", "-o", (dir_ / "flight.kes").string(), "--force",
-                                      "--simulate", (dir_ / "flight.kes").string()});
+    const test::CliRun over =
+        runAll({"download", "-o", path("flight.kes"), "--force", "--simulate", path("flight.kes")});
     EXPECT_EQ(over.code, cli::kFailureExit);
     EXPECT_EQ(test::readBytes(dir_ / "flight.kes"), flight);
 
@@ -151,8 +139,7 @@ TEST_F(CliDevice, DownloadInputsAndOutputsAreCheckedBeforeTheTransfer) {
     EXPECT_EQ(nowhere.err.find("bytes in"), std::string::npos);
 
     // "-": the flight on standard output, its summary beside it on stderr.
-    const test::CliRun dash =
-        runAll({"download", "-o", "-", "--simulate", (dir_ / "flight.kes").string()});
+    const test::CliRun dash = runAll({"download", "-o", "-", "--simulate", path("flight.kes")});
     EXPECT_EQ(dash.code, 0);
     EXPECT_EQ(dash.out, std::string(flight.begin(), flight.end()));
     EXPECT_NE(dash.err.find("mes/sek"), std::string::npos);

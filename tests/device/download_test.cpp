@@ -17,9 +17,14 @@ using namespace std::chrono_literals;
 using test::FakePrompts;
 using test::ShownMessage;
 
+// A recorder holding a simple flight of `samples` samples (none for 0) on a bus of that timing.
 struct Rig {
-    explicit Rig(SimulatedTiming timing = {})
-        : bus(timing), recorder(bus.addRecorder()), link(bus) {}
+    explicit Rig(std::size_t samples = 0, SimulatedTiming timing = {})
+        : bus(timing), recorder(bus.addRecorder()), link(bus) {
+        if (samples != 0) {
+            recorder.state.flight = makeSimpleFlight(samples);
+        }
+    }
     SimulatedBus bus;
     SimulatedRecorder& recorder;
     DeviceLink link;
@@ -31,8 +36,7 @@ struct Rig {
 };
 
 TEST(Download, DeliversTheStoredFlightWithDeviceValueInBytes8And9) {
-    Rig rig;
-    rig.recorder.state.flight = makeSimpleFlight(500);
+    Rig rig(500);
     rig.recorder.state.deviceFactor = 10123;
     std::vector<std::string> progress;
     std::vector<bool> busy;
@@ -66,8 +70,7 @@ TEST(Download, DeliversTheStoredFlightWithDeviceValueInBytes8And9) {
 }
 
 TEST(Download, NoNewFlightWarnsAndDownloadsAllTheSame) {
-    Rig rig;
-    rig.recorder.state.flight = makeSimpleFlight(100);
+    Rig rig(100);
     rig.recorder.state.newFlight = false;
     const DownloadResult result = downloadFlight(rig.link, rig.prompts);
     EXPECT_EQ(result.outcome, DownloadOutcome::Ok);
@@ -77,8 +80,7 @@ TEST(Download, NoNewFlightWarnsAndDownloadsAllTheSame) {
 }
 
 TEST(Download, ShortStatusReplyFailsAndCloses) {
-    Rig rig;
-    rig.recorder.state.flight = makeSimpleFlight(100);
+    Rig rig(100);
     rig.recorder.faults.replyLengthDelta = -1;
     std::vector<bool> busy;
     DownloadView view;
@@ -110,8 +112,7 @@ void PrintTo(const FactorCase& c, std::ostream* out) {
 class DeviceFactor : public ::testing::TestWithParam<FactorCase> {};
 
 TEST_P(DeviceFactor, RangeRuleAndMissingReply) {
-    Rig rig;
-    rig.recorder.state.flight = makeSimpleFlight(100);
+    Rig rig(100);
     if (GetParam().sent) {
         rig.recorder.state.deviceFactor = *GetParam().sent;
     } else {
@@ -130,8 +131,7 @@ INSTANTIATE_TEST_SUITE_P(Values, DeviceFactor,
                                            FactorCase{0, 10000}, FactorCase{std::nullopt, 10000}));
 
 TEST(Download, MissingDeviceInfoKeepsEarlierBlockCount) {
-    Rig rig;
-    rig.recorder.state.flight = makeSimpleFlight(100);
+    Rig rig(100);
     rig.recorder.state.versionMinor = 0x10; // bytes 4-5 are also the block count
     rig.recorder.state.versionYear = 0x00;
     downloadFlight(rig.link, rig.prompts);
@@ -148,8 +148,7 @@ TEST(Download, MissingDeviceInfoKeepsEarlierBlockCount) {
 }
 
 TEST(Download, NoBlockCountShowsNoNumber) {
-    Rig rig;
-    rig.recorder.state.flight = makeSimpleFlight(100);
+    Rig rig(100);
     rig.recorder.state.versionMinor = 0;
     rig.recorder.state.versionYear = 0;
     std::vector<std::string> progress;
@@ -198,8 +197,7 @@ INSTANTIATE_TEST_SUITE_P(Lengths, StreamLength,
                                            StreamCase{65, DownloadOutcome::Ok, 16}));
 
 TEST(Download, StreamCutBeforeHeaderEndFailsAfterTheWholeBudget) {
-    Rig rig;
-    rig.recorder.state.flight = makeSimpleFlight(100);
+    Rig rig(100);
     rig.recorder.faults.cutStreamAfter = 20;
     const DownloadResult result = downloadFlight(rig.link, rig.prompts);
     EXPECT_EQ(result.outcome, DownloadOutcome::TransferFailed);
@@ -223,8 +221,7 @@ void PrintTo(const TailCase& c, std::ostream* out) { *out << c.name; }
 class StreamTail : public ::testing::TestWithParam<TailCase> {};
 
 TEST_P(StreamTail, EndRecognisedOnlyForEvenTailsUpToTen) {
-    Rig rig;
-    rig.recorder.state.flight = makeSimpleFlight(100); // 436 bytes: two reads
+    Rig rig(100); // 436 bytes: two reads
     GetParam().misbehave(rig.recorder.faults);
     const DownloadResult result = downloadFlight(rig.link, rig.prompts);
     EXPECT_EQ(result.outcome, DownloadOutcome::Ok); // what arrived is used either way
@@ -264,8 +261,7 @@ TEST(Download, FullBufferEndsTheTransfer) {
 }
 
 TEST(Download, UnpluggedBetweenActionsShowsNotFound) {
-    Rig rig;
-    rig.recorder.state.flight = makeSimpleFlight(100);
+    Rig rig(100);
     ASSERT_EQ(downloadFlight(rig.link, rig.prompts).outcome, DownloadOutcome::Ok);
     rig.bus.setPlugged(0, false);
     EXPECT_EQ(downloadFlight(rig.link, rig.prompts).outcome, DownloadOutcome::NotConnected);
@@ -278,8 +274,7 @@ constexpr std::size_t kMaxSamples = 17'000;
 
 TEST(DownloadTime, PacedRecorderCostsByteTimePlusOneTimeout) {
     constexpr std::uint32_t kRate = 11'000;
-    Rig rig(SimulatedTiming{false, kRate, 64});
-    rig.recorder.state.flight = makeSimpleFlight(kMaxSamples);
+    Rig rig(kMaxSamples, SimulatedTiming{false, kRate, 64});
     const auto before = rig.bus.elapsed();
     std::chrono::microseconds transferStart{};
     DownloadView view;
@@ -297,8 +292,7 @@ TEST(DownloadTime, PacedRecorderCostsByteTimePlusOneTimeout) {
 }
 
 TEST(DownloadTime, UnpacedRecorderIsFastInRealTime) {
-    Rig rig(SimulatedTiming{true, 0, 64});
-    rig.recorder.state.flight = makeSimpleFlight(kMaxSamples);
+    Rig rig(kMaxSamples, SimulatedTiming{true, 0, 64});
     const auto start = std::chrono::steady_clock::now();
     const DownloadResult result = downloadFlight(rig.link, rig.prompts);
     const auto spent = std::chrono::steady_clock::now() - start;
@@ -310,8 +304,7 @@ TEST(DownloadTime, UnpacedRecorderIsFastInRealTime) {
 
 TEST(Download, PriorityIsBackToNormalOnEveryPath) {
     const int before = getpriority(PRIO_PROCESS, 0);
-    Rig rig;
-    rig.recorder.state.flight = makeSimpleFlight(100);
+    Rig rig(100);
     downloadFlight(rig.link, rig.prompts);
     EXPECT_EQ(getpriority(PRIO_PROCESS, 0), before);
     rig.recorder.faults.replyLengthDelta = 1;

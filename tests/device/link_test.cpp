@@ -16,6 +16,18 @@ using test::ShownMessage;
 
 const ShownMessage kNotFound{Message::PortError, Message::ProblemCaption, Buttons::Ok};
 
+// A bus, a link on it and prompts that keep what the link showed.
+template <typename Base = ::testing::Test> class Linked : public Base {
+protected:
+    SimulatedBus bus;
+    DeviceLink link{bus};
+    FakePrompts prompts;
+};
+
+using Connect = Linked<>;
+using Frames = Linked<>;
+using ReadReply = Linked<>;
+
 struct DescriptionCase {
     const char* description;
     bool found;
@@ -26,13 +38,10 @@ void PrintTo(const DescriptionCase& c, std::ostream* out) {
     *out << ::testing::PrintToString(std::string(c.description));
 }
 
-class DescriptionMatch : public ::testing::TestWithParam<DescriptionCase> {};
+class DescriptionMatch : public Linked<::testing::TestWithParam<DescriptionCase>> {};
 
 TEST_P(DescriptionMatch, OnlyExactCaseSubstringIsOpened) {
-    SimulatedBus bus;
     bus.addRecorder(GetParam().description);
-    DeviceLink link(bus);
-    FakePrompts prompts;
     link.ConnectDevice(prompts);
     EXPECT_EQ(link.connected(), GetParam().found);
     // A device whose description does not match is never opened.
@@ -56,13 +65,10 @@ struct HandshakeCase {
 
 void PrintTo(const HandshakeCase& c, std::ostream* out) { *out << c.name; }
 
-class Handshake : public ::testing::TestWithParam<HandshakeCase> {};
+class Handshake : public Linked<::testing::TestWithParam<HandshakeCase>> {};
 
 TEST_P(Handshake, PresentOnlyForTwoBytesWithA5Second) {
-    SimulatedBus bus;
     GetParam().misbehave(bus.addRecorder().faults);
-    DeviceLink link(bus);
-    FakePrompts prompts;
     link.ConnectDevice(prompts);
     EXPECT_EQ(link.connected(), GetParam().present);
     if (!GetParam().present) {
@@ -92,14 +98,11 @@ INSTANTIATE_TEST_SUITE_P(
         HandshakeCase{"silent", [](RecorderFaults& f) { f.silent = true; }, false}),
     [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
-TEST(Connect, FirstAnsweringRecorderInListOrderIsUsed) {
-    SimulatedBus bus;
+TEST_F(Connect, FirstAnsweringRecorderInListOrderIsUsed) {
     bus.addOtherDevice("FT232R USB UART");
     bus.addRecorder("FT201X A").faults.silent = true; // listed first but does not answer
     SimulatedRecorder& second = bus.addRecorder("FT201X B");
     SimulatedRecorder& third = bus.addRecorder("FT201X C");
-    DeviceLink link(bus);
-    FakePrompts prompts;
     link.ConnectDevice(prompts);
     ASSERT_TRUE(link.connected());
     EXPECT_TRUE(prompts.shown.empty());
@@ -109,44 +112,32 @@ TEST(Connect, FirstAnsweringRecorderInListOrderIsUsed) {
     EXPECT_TRUE(third.frames.empty()); // later ones are not tried
 }
 
-TEST(Connect, OpenFailureMovesToNextDevice) {
-    SimulatedBus bus;
+TEST_F(Connect, OpenFailureMovesToNextDevice) {
     bus.addRecorder();
     SimulatedRecorder& second = bus.addRecorder();
     bus.setOpenFails(0, true);
-    DeviceLink link(bus);
-    FakePrompts prompts;
     link.ConnectDevice(prompts);
     ASSERT_TRUE(link.connected());
     EXPECT_EQ(second.frames.size(), 1u);
 }
 
-TEST(Connect, BytesLeftInTheBridgeArePurgedBeforeTheHandshake) {
-    SimulatedBus bus;
+TEST_F(Connect, BytesLeftInTheBridgeArePurgedBeforeTheHandshake) {
     bus.addRecorder();
     bus.injectBytes(0, {0x00, 0xA5, 0x13});
-    DeviceLink link(bus);
-    FakePrompts prompts;
     link.ConnectDevice(prompts);
     EXPECT_TRUE(link.connected());
 }
 
-TEST(Connect, FailedListingShowsNotFoundOnce) {
-    SimulatedBus bus;
+TEST_F(Connect, FailedListingShowsNotFoundOnce) {
     bus.addRecorder();
     bus.setListFails(true);
-    DeviceLink link(bus);
-    FakePrompts prompts;
     link.ConnectDevice(prompts);
     EXPECT_FALSE(link.connected());
     EXPECT_EQ(prompts.shown, std::vector<ShownMessage>{kNotFound});
 }
 
-TEST(Connect, OpenConnectionOnlyRepeatsHandshake) {
-    SimulatedBus bus;
+TEST_F(Connect, OpenConnectionOnlyRepeatsHandshake) {
     SimulatedRecorder& recorder = bus.addRecorder();
-    DeviceLink link(bus);
-    FakePrompts prompts;
     link.ConnectDevice(prompts);
     link.ConnectDevice(prompts);
     EXPECT_EQ(bus.openCount(0), 1);
@@ -154,11 +145,8 @@ TEST(Connect, OpenConnectionOnlyRepeatsHandshake) {
     EXPECT_TRUE(prompts.shown.empty());
 }
 
-TEST(Connect, UnpluggedRecorderIsClosedAndSearchedAgain) {
-    SimulatedBus bus;
+TEST_F(Connect, UnpluggedRecorderIsClosedAndSearchedAgain) {
     bus.addRecorder();
-    DeviceLink link(bus);
-    FakePrompts prompts;
     link.ConnectDevice(prompts);
     ASSERT_TRUE(link.connected());
 
@@ -174,31 +162,26 @@ TEST(Connect, UnpluggedRecorderIsClosedAndSearchedAgain) {
     EXPECT_EQ(bus.openCount(0), 2);
 }
 
-TEST(Connect, RecorderUnpluggedInTheMiddleOfASlowStreamAnswersOncePluggedIn) {
+TEST_F(Connect, RecorderUnpluggedInTheMiddleOfASlowStreamAnswersOncePluggedIn) {
     // 4,000 bytes a second: the 4,036-byte stream would take a second.
-    SimulatedBus bus(SimulatedTiming{false, 4000, 64});
-    SimulatedRecorder& recorder = bus.addRecorder();
-    recorder.state.flight = makeSimpleFlight(1000);
-    DeviceLink link(bus);
-    FakePrompts prompts;
-    link.ConnectDevice(prompts);
-    ASSERT_TRUE(link.connected());
-    link.sendCommand(command::kTransfer);
-    EXPECT_GT(link.ReadReply(), 0);
+    SimulatedBus slow(SimulatedTiming{false, 4000, 64});
+    slow.addRecorder().state.flight = makeSimpleFlight(1000);
+    DeviceLink slowLink(slow);
+    slowLink.ConnectDevice(prompts);
+    ASSERT_TRUE(slowLink.connected());
+    slowLink.sendCommand(command::kTransfer);
+    EXPECT_GT(slowLink.ReadReply(), 0);
 
-    bus.setPlugged(0, false);
-    bus.setPlugged(0, true);
-    link.ConnectDevice(prompts);
-    EXPECT_TRUE(link.connected());
+    slow.setPlugged(0, false);
+    slow.setPlugged(0, true);
+    slowLink.ConnectDevice(prompts);
+    EXPECT_TRUE(slowLink.connected());
     EXPECT_TRUE(prompts.shown.empty());
 }
 
-TEST(Connect, UnpluggedRecorderReplacedByAnotherOne) {
-    SimulatedBus bus;
+TEST_F(Connect, UnpluggedRecorderReplacedByAnotherOne) {
     bus.addRecorder("FT201X first");
     SimulatedRecorder& spare = bus.addRecorder("FT201X spare");
-    DeviceLink link(bus);
-    FakePrompts prompts;
     link.ConnectDevice(prompts);
     EXPECT_TRUE(spare.frames.empty());
     bus.setPlugged(0, false);
@@ -208,11 +191,8 @@ TEST(Connect, UnpluggedRecorderReplacedByAnotherOne) {
     EXPECT_TRUE(prompts.shown.empty());
 }
 
-TEST(Frames, UnsetBytesKeepWhatEarlierCommandsLeft) {
-    SimulatedBus bus;
+TEST_F(Frames, UnsetBytesKeepWhatEarlierCommandsLeft) {
     SimulatedRecorder& recorder = bus.addRecorder();
-    DeviceLink link(bus);
-    FakePrompts prompts;
     link.ConnectDevice(prompts);
     const std::array<std::uint8_t, 8> first{0x65, 0x54, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(recorder.frames.at(0), first);
@@ -223,14 +203,11 @@ TEST(Frames, UnsetBytesKeepWhatEarlierCommandsLeft) {
     EXPECT_EQ(recorder.frames.back(), afterZeroing);
 }
 
-TEST(ReadReply, NeverWritesPastTheBuffer) {
-    SimulatedBus bus;
+TEST_F(ReadReply, NeverWritesPastTheBuffer) {
     SimulatedRecorder& recorder = bus.addRecorder();
     // A reply longer than the buffer: reads of 256 bytes fill it, the last one only the room left.
     recorder.faults.replyOverride[command::kStatus] =
         std::vector<std::uint8_t>(kRxBufferBytes + 300, 0x11);
-    DeviceLink link(bus);
-    FakePrompts prompts;
     link.ConnectDevice(prompts);
     link.sendCommand(command::kStatus);
     const std::size_t fullReads = kRxBufferBytes / kReplyReadBytes;
@@ -246,9 +223,7 @@ TEST(ReadReply, NeverWritesPastTheBuffer) {
     EXPECT_EQ(link.received().back(), 0x11);
 }
 
-TEST(ReadReply, WithoutConnectionReadsNothing) {
-    SimulatedBus bus;
-    DeviceLink link(bus);
+TEST_F(ReadReply, WithoutConnectionReadsNothing) {
     EXPECT_EQ(link.ReadReply(), 0);
     EXPECT_FALSE(link.SendFrame());
     EXPECT_FALSE(link.CloseDevice());

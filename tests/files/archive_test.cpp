@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sys/resource.h>
@@ -23,16 +22,12 @@ using std::chrono::system_clock;
 // 2026-12-08 14:30:12 in UTC; the tests run with TZ=UTC so names are the same everywhere.
 const system_clock::time_point kDownloadTime = system_clock::from_time_t(1796740212);
 
-class ArchiveTest : public ::testing::Test {
+class ArchiveTest : public test::TempDirTest {
 protected:
     void SetUp() override {
         ::setenv("TZ", "UTC", 1);
         ::tzset();
-        dir_ = test::freshTestDir("kestrom-archive-");
     }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    fs::path dir_;
 };
 
 TEST_F(ArchiveTest, FolderFollowsTheEnvironment) {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -20,16 +19,10 @@ std::int32_t int32At(const std::vector<std::uint8_t>& b, std::size_t offset) {
                                      (static_cast<std::uint32_t>(b[offset + 3]) << 24));
 }
 
-class ConfigFileTest : public ::testing::Test {
+// The configuration file in a folder of its own.
+class ConfigFileTest : public test::TempDirTest {
 protected:
-    void SetUp() override {
-        dir = test::freshTestDir("kestrom-config-");
-        path = (dir / "kestpar").string();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    fs::path dir;
-    std::string path;
+    const std::string file = path("kestpar");
 };
 
 TEST(ConfigPathTest, ReplacesTheLastThreeCharactersByPosition) {
@@ -90,7 +83,7 @@ TEST(ConfigRecordTest, NegativeAndLargeValuesRoundTrip) {
 }
 
 TEST_F(ConfigFileTest, MissingFileGivesTheDefaultsWithoutError) {
-    const ConfigLoadResult loaded = LoadConfig(path);
+    const ConfigLoadResult loaded = LoadConfig(file);
     EXPECT_EQ(loaded.status, ConfigLoad::Missing);
     EXPECT_EQ(loaded.record, ConfigRecord{});
 }
@@ -99,33 +92,33 @@ TEST_F(ConfigFileTest, LongerFileIsReadOnlyToTheRecordAndSavedAsFortyFourBytes) 
     std::vector<std::uint8_t> bytes(100, 0);
     bytes[16] = 1;    // English
     bytes[44] = 0x5A; // beyond the record
-    test::writeBytes(path, bytes);
-    const ConfigLoadResult loaded = LoadConfig(path);
+    test::writeBytes(file, bytes);
+    const ConfigLoadResult loaded = LoadConfig(file);
     ASSERT_EQ(loaded.status, ConfigLoad::Loaded);
     EXPECT_EQ(loaded.record.Language, 1);
     EXPECT_EQ(loaded.record.ReservedA, 0);
-    ASSERT_FALSE(SaveConfig(path, loaded.record).has_value());
-    const auto saved = test::readBytes(path);
+    ASSERT_FALSE(SaveConfig(file, loaded.record).has_value());
+    const auto saved = test::readBytes(file);
     ASSERT_EQ(saved.size(), kConfigRecordBytes);
     EXPECT_TRUE(std::equal(saved.begin(), saved.end(), bytes.begin()));
 }
 
 TEST_F(ConfigFileTest, UnreadableAndUnwritablePathsAreReportedWithTheirName) {
-    fs::create_directories(path); // a folder where the file should be
-    const ConfigLoadResult loaded = LoadConfig(path);
+    fs::create_directories(file); // a folder where the file should be
+    const ConfigLoadResult loaded = LoadConfig(file);
     EXPECT_EQ(loaded.status, ConfigLoad::Unreadable);
-    EXPECT_NE(loaded.error.find(path), std::string::npos);
+    EXPECT_NE(loaded.error.find(file), std::string::npos);
     EXPECT_EQ(loaded.record, ConfigRecord{});
 
-    const auto error = SaveConfig(path, ConfigRecord{});
+    const auto error = SaveConfig(file, ConfigRecord{});
     ASSERT_TRUE(error.has_value());
-    EXPECT_NE(error->find(path), std::string::npos);
+    EXPECT_NE(error->find(file), std::string::npos);
 }
 
 // Nothing but a regular file is read, and nothing waits: a FIFO with no writer, a device.
 TEST_F(ConfigFileTest, APathThatIsNoRegularFileGivesTheDefaultsWithoutWaiting) {
-    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-    for (const std::string& p : {path, std::string("/dev/zero"), std::string("/dev/null")}) {
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    for (const std::string& p : {file, std::string("/dev/zero"), std::string("/dev/null")}) {
         const ConfigLoadResult loaded = LoadConfig(p);
         EXPECT_EQ(loaded.status, ConfigLoad::Unreadable) << p;
         EXPECT_NE(loaded.error.find(p), std::string::npos) << p;
@@ -135,40 +128,39 @@ TEST_F(ConfigFileTest, APathThatIsNoRegularFileGivesTheDefaultsWithoutWaiting) {
 
 TEST_F(ConfigFileTest, SaveReplacesTheFileAsAWholeAndLeavesNothingBeside) {
     std::vector<std::uint8_t> old(kConfigRecordBytes, 0x11);
-    test::writeBytes(path, old);
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    test::writeBytes(file, old);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     // A reader that opened the old file keeps seeing the old bytes: the new ones went to another
     // file that took the old one's name, instead of being written over it.
-    std::ifstream reader(path, std::ios::binary);
+    std::ifstream reader(file, std::ios::binary);
     ConfigRecord record;
     record.Language = 1;
-    ASSERT_FALSE(SaveConfig(path, record).has_value());
+    ASSERT_FALSE(SaveConfig(file, record).has_value());
     const std::vector<std::uint8_t> seen{std::istreambuf_iterator<char>(reader),
                                          std::istreambuf_iterator<char>()};
     EXPECT_EQ(seen, old);
-    EXPECT_EQ(LoadConfig(path).record, record);
-    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+    EXPECT_EQ(LoadConfig(file).record, record);
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
 TEST_F(ConfigFileTest, FailedSaveLeavesNoTemporaryFile) {
-    fs::create_directories(path); // the rename onto a folder fails
-    ASSERT_TRUE(SaveConfig(path, ConfigRecord{}).has_value());
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-    EXPECT_TRUE(fs::is_directory(path));
+    fs::create_directories(file); // the rename onto a folder fails
+    ASSERT_TRUE(SaveConfig(file, ConfigRecord{}).has_value());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+    EXPECT_TRUE(fs::is_directory(file));
 }
 
 TEST_F(ConfigFileTest, ConfigIsKeptBesideAProgramWhoseFolderCanBeWritten) {
-    const std::string program = (dir / "kestrom").string();
-    EXPECT_EQ(chooseConfigPath(program, (dir / "user").string()), (dir / "kestpar").string());
-    EXPECT_FALSE(fs::exists(dir / "user"));
+    EXPECT_EQ(chooseConfigPath(path("kestrom"), path("user")), file);
+    EXPECT_FALSE(fs::exists(dir_ / "user"));
 }
 
 TEST_F(ConfigFileTest, ConfigOfAProgramInAnUnwritableFolderGoesToTheUserFolder) {
     // A folder that does not exist cannot be written, whoever runs the test.
-    const std::string program = (dir / "missing" / "bin" / "kestrom").string();
-    const fs::path user = dir / "home" / "config" / "kestrom";
+    const std::string program = (dir_ / "missing" / "bin" / "kestrom").string();
+    const fs::path user = dir_ / "home" / "config" / "kestrom";
     const std::string chosen = chooseConfigPath(program, user.string());
     EXPECT_EQ(chosen, (user / "kestpar").string());
     ASSERT_TRUE(fs::is_directory(user));

@@ -8,10 +8,8 @@
 
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,18 +19,13 @@ namespace {
 namespace fs = std::filesystem;
 
 // A fresh folder per test, removed afterwards.
-class FilesTest : public ::testing::Test {
+class FilesTest : public test::TempDirTest {
 protected:
-    void SetUp() override { dir_ = test::freshTestDir("kestrom-files-"); }
-    void TearDown() override { fs::remove_all(dir_); }
-
     fs::path file(const std::string& name) const { return dir_ / name; }
 
     std::size_t entries() const {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
     }
-
-    fs::path dir_;
 };
 
 // A saved flight loads whole up to the 90,000 bytes a download can bring back.
@@ -198,11 +191,7 @@ TEST(FlightTableSpeed, RoundsTheExactValueHalfAwayFromZeroAtEveryRate) {
         ev.series2 = {0.0f, static_cast<float>(c.cmPerSample * 0.01), 0.0f};
         const Result<std::string> table = flightTableCsv(ev, c.rateTimes10, std::nullopt);
         ASSERT_TRUE(table);
-        std::istringstream rows(*table.value);
-        std::string row;
-        std::getline(rows, row); // heading
-        std::getline(rows, row); // the first point
-        std::getline(rows, row);
+        const std::string row = test::lines(*table.value).at(2); // after the heading and point 0
         EXPECT_EQ(row.substr(row.rfind(',') + 1), c.shown)
             << "rate x10 " << c.rateTimes10 << ", " << c.cmPerSample << " cm per sample";
     }

@@ -35,18 +35,9 @@ TEST(Conversions, PressureMatchesIndependentModel) {
             fields >> v;
         }
         fields >> expected;
-        Calibration c;
-        c.ac1 = static_cast<std::int16_t>(w[0]);
-        c.ac2 = static_cast<std::int16_t>(w[1]);
-        c.ac3 = static_cast<std::int16_t>(w[2]);
-        c.ac4 = static_cast<std::uint16_t>(w[3]);
-        c.ac5 = static_cast<std::uint16_t>(w[4]);
-        c.ac6 = static_cast<std::uint16_t>(w[5]);
-        c.b1 = static_cast<std::int16_t>(w[6]);
-        c.b2 = static_cast<std::int16_t>(w[7]);
-        c.mb = static_cast<std::int16_t>(w[8]);
-        c.mc = static_cast<std::int16_t>(w[9]);
-        c.md = static_cast<std::int16_t>(w[10]);
+        const auto s = [&w](int i) { return static_cast<std::int16_t>(w[i]); };
+        const auto u = [&w](int i) { return static_cast<std::uint16_t>(w[i]); };
+        const Calibration c{s(0), s(1), s(2), u(3), u(4), u(5), s(6), s(7), s(8), s(9), s(10)};
         EXPECT_EQ(
             CompensatePressure(static_cast<std::uint32_t>(up), static_cast<std::uint32_t>(ut), c),
             expected)
@@ -61,13 +52,7 @@ TEST(Conversions, PressureMatchesIndependentModel) {
 std::uint16_t utForTenths(int tenths) {
     return static_cast<std::uint16_t>(30000 + 16 * tenths - 8);
 }
-Calibration linearTemperature() {
-    Calibration c;
-    c.ac5 = 32768;
-    c.ac6 = 30000;
-    c.mc = 0;
-    return c;
-}
+Calibration linearTemperature() { return {.ac5 = 32768, .ac6 = 30000, .mc = 0}; }
 
 struct TempCase {
     int tenths;

@@ -71,12 +71,6 @@ TEST(Generator, SpikesAndCutsAndTrailingBytes) {
     EXPECT_GE(jumps, 3); // each spike shows as a jump away and back (spikes may coincide)
 }
 
-} // namespace
-} // namespace kestrom
-
-namespace kestrom {
-namespace {
-
 TEST(Generator, OptionsOutOfReasonStillGiveADownloadSizedImage) {
     GeneratorOptions huge;
     huge.glideSeconds = 1e12;

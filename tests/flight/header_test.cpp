@@ -8,11 +8,7 @@ namespace kestrom {
 namespace {
 
 TEST(FlightHeader, ReadsEveryFieldWithItsSignedness) {
-    Calibration c;
-    c.ac1 = -1;
-    c.ac4 = 65535;
-    c.ac6 = 40000;
-    c.md = -2;
+    const Calibration c{.ac1 = -1, .ac4 = 65535, .ac6 = 40000, .md = -2};
     std::vector<std::uint8_t> bytes = test::headerBytes(0xF3, 30000, c);
     writeU16le(bytes, kOffsetCompetitor, 65535);
     writeU16le(bytes, kOffsetSerial, 1234);
@@ -71,8 +67,7 @@ TEST(FlightHeader, ShortImageReadsZerosNotStaleBytes) {
 }
 
 TEST(FlightRecord, EachRecordKeepsItsOwnFlight) {
-    Calibration other;
-    other.ac1 = 8000;
+    const Calibration other{.ac1 = 8000};
     FlightRecord recorder;
     FlightRecord comparison;
     setFlightImage(recorder, FlightImage(test::flatFlight(2, 60)));

@@ -5,7 +5,6 @@
 #include "flight/flight_header.h"
 #include "flight/flight_image.h"
 
-#include <array>
 #include <cstdint>
 #include <vector>
 

@@ -1,6 +1,5 @@
 #include "flight/number_format.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 

@@ -126,37 +126,24 @@ void SettingsDialogTest::fillsFromRecorder_data() {
     QTest::addColumn<QString>("shownDelay");
     QTest::addColumn<int>("tooLargeMessages");
 
-    QTest::newRow("30 C shown as 24") << 30 << 17 << 803 << 18099 << "24"
-                                      << "200"
-                                      << "180" << 0;
-    QTest::newRow("0 C unchanged") << 0 << 0 << 0 << 0 << "0"
-                                   << "0"
-                                   << "0" << 0;
-    QTest::newRow("-5 C unchanged and too large") << -5 << 1 << 4 << 100 << "-5"
-                                                  << "1"
-                                                  << "1" << 1;
-    QTest::newRow("86 C shown as 70") << 86 << 1 << 4 << 100 << "70"
-                                      << "1"
-                                      << "1" << 0;
-    QTest::newRow("87 C shown as 71 is too large") << 87 << 1 << 4 << 100 << "71"
-                                                   << "1"
-                                                   << "1" << 1;
-    QTest::newRow("-128 C") << -128 << 1 << 4 << 100 << "-128"
-                            << "1"
-                            << "1" << 1;
-    QTest::newRow("competitor above 10000") << 20 << 12345 << 4 << 100 << "16"
-                                            << "1"
-                                            << "1" << 1;
-    QTest::newRow("trigger 250 m") << 20 << 1 << 1000 << 100 << "16"
-                                   << "250"
-                                   << "1" << 1;
+    // temperature, competitor, trigger in quarters, delay in hundredths; the three fields shown;
+    // how many too-large messages.
+    const auto row = [](const char* name, int t, int c, int q, int d, const char* shownT,
+                        const char* shownQ, const char* shownD, int messages) {
+        QTest::newRow(name) << t << c << q << d << QString(shownT) << QString(shownQ)
+                            << QString(shownD) << messages;
+    };
+    row("30 C shown as 24", 30, 17, 803, 18099, "24", "200", "180", 0);
+    row("0 C unchanged", 0, 0, 0, 0, "0", "0", "0", 0);
+    row("-5 C unchanged and too large", -5, 1, 4, 100, "-5", "1", "1", 1);
+    row("86 C shown as 70", 86, 1, 4, 100, "70", "1", "1", 0);
+    row("87 C shown as 71 is too large", 87, 1, 4, 100, "71", "1", "1", 1);
+    row("-128 C", -128, 1, 4, 100, "-128", "1", "1", 1);
+    row("competitor above 10000", 20, 12345, 4, 100, "16", "1", "1", 1);
+    row("trigger 250 m", 20, 1, 1000, 100, "16", "250", "1", 1);
     // 655 s is above what Save accepts, but the typing check counts hundredths.
-    QTest::newRow("delay 655 s") << 20 << 1 << 4 << 65535 << "16"
-                                 << "1"
-                                 << "655" << 0;
-    QTest::newRow("every field too large") << -1 << 65535 << 65535 << 18000 << "-1"
-                                           << "16383"
-                                           << "180" << 3;
+    row("delay 655 s", 20, 1, 4, 65535, "16", "1", "655", 0);
+    row("every field too large", -1, 65535, 65535, 18000, "-1", "16383", "180", 3);
 }
 
 void SettingsDialogTest::fillsFromRecorder() {
@@ -336,66 +323,32 @@ void SettingsDialogTest::save_data() {
     QTest::addColumn<QString>("error");
     QTest::addColumn<bool>("closed");
 
-    const int tooLarge = message(Message::ValueTooLarge);
-    QTest::newRow("limits accepted")
-        << "200"
-        << "10000"
-        << "300" << 1 << QByteArray("5C7") << QList<int>{message(Message::SetupOk)} << "" << true;
-    QTest::newRow("zeros accepted")
-        << "0"
-        << "0"
-        << "0" << 0 << QByteArray("5C7") << QList<int>{message(Message::SetupOk)} << "" << true;
-    QTest::newRow("trigger 201") << "201"
-                                 << "1"
-                                 << "10" << 1 << QByteArray() << QList<int>{tooLarge} << ""
-                                 << false;
-    QTest::newRow("competitor 10001")
-        << "10"
-        << "10001"
-        << "10" << 1 << QByteArray() << QList<int>{tooLarge} << "" << false;
-    QTest::newRow("competitor -1")
-        << "10"
-        << "-1"
-        << "10" << 1 << QByteArray() << QList<int>{tooLarge} << "" << false;
+    const auto row = [](const char* name, const char* trigger, const char* competitor,
+                        const char* delay, int rateIndex, const char* sent, Message shown,
+                        const char* error = "") {
+        const QList<int> messages = *error ? QList<int>{} : QList<int>{message(shown)};
+        QTest::newRow(name) << QString(trigger) << QString(competitor) << QString(delay)
+                            << rateIndex << QByteArray(sent) << messages << QString(error)
+                            << (*sent != 0);
+    };
+    const Message tooLarge = Message::ValueTooLarge;
+    row("limits accepted", "200", "10000", "300", 1, "5C7", Message::SetupOk);
+    row("zeros accepted", "0", "0", "0", 0, "5C7", Message::SetupOk);
+    row("trigger 201", "201", "1", "10", 1, "", tooLarge);
+    row("competitor 10001", "10", "10001", "10", 1, "", tooLarge);
+    row("competitor -1", "10", "-1", "10", 1, "", tooLarge);
     // A refused delay refuses the whole Save: nothing is written, the dialog stays open.
-    QTest::newRow("delay 301") << "10"
-                               << "1"
-                               << "301" << 1 << QByteArray() << QList<int>{tooLarge} << "" << false;
-    QTest::newRow("delay -1") << "10"
-                              << "1"
-                              << "-1" << 1 << QByteArray() << QList<int>{tooLarge} << "" << false;
+    row("delay 301", "10", "1", "301", 1, "", tooLarge);
+    row("delay -1", "10", "1", "-1", 1, "", tooLarge);
     // 42949673 x 100 wraps to 4 in 32 bits; it must not be written as 0.04 s.
-    QTest::newRow("delay that wraps")
-        << "10"
-        << "1"
-        << "42949673" << 1 << QByteArray() << QList<int>{tooLarge} << "" << false;
-    QTest::newRow("empty trigger")
-        << ""
-        << "1"
-        << "10" << 1 << QByteArray() << QList<int>{message(Message::FieldEmpty)} << "" << false;
-    QTest::newRow("all empty") << ""
-                               << ""
-                               << "" << 1 << QByteArray()
-                               << QList<int>{message(Message::FieldEmpty)} << "" << false;
-    QTest::newRow("trigger not a number") << "1O"
-                                          << "1"
-                                          << "10" << 1 << QByteArray() << QList<int>{}
-                                          << "'1O' is not a valid integer value" << false;
-    QTest::newRow("delay not a number") << "10"
-                                        << "1"
-                                        << "3 s" << 1 << QByteArray() << QList<int>{}
-                                        << "'3 s' is not a valid integer value" << false;
-    QTest::newRow("no rate selected")
-        << "10"
-        << "1"
-        << "10" << -1 << QByteArray() << QList<int>{message(Message::SelectionMissing)} << ""
-        << false;
+    row("delay that wraps", "10", "1", "42949673", 1, "", tooLarge);
+    row("empty trigger", "", "1", "10", 1, "", Message::FieldEmpty);
+    row("all empty", "", "", "", 1, "", Message::FieldEmpty);
+    row("trigger not a number", "1O", "1", "10", 1, "", {}, "'1O' is not a valid integer value");
+    row("delay not a number", "10", "1", "3 s", 1, "", {}, "'3 s' is not a valid integer value");
+    row("no rate selected", "10", "1", "10", -1, "", Message::SelectionMissing);
     // -2: a text typed into the editable list that is no item counts as no selection.
-    QTest::newRow("rate text typed")
-        << "10"
-        << "1"
-        << "10" << -2 << QByteArray() << QList<int>{message(Message::SelectionMissing)} << ""
-        << false;
+    row("rate text typed", "10", "1", "10", -2, "", Message::SelectionMissing);
 }
 
 void SettingsDialogTest::save() {

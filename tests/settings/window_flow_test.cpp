@@ -19,7 +19,6 @@
 #include <QtTest/QtTest>
 
 #include <functional>
-#include <memory>
 
 using namespace kestrom;
 
