@@ -1,5 +1,6 @@
 #include "files/config.h"
 
+#include "files/descriptor.h"
 #include "files/measurement_file.h"
 
 #include <algorithm>
@@ -42,16 +43,7 @@ std::array<std::int32_t*, kIntFieldCount> intFields(ConfigRecord& r) {
 }
 
 // Closes the configuration file when the load returns.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { ::close(fd_); }
-
-private:
-    int fd_;
-};
+using files_detail::Descriptor;
 
 std::string errorText(const std::string& path, int error) {
     return path + ": " + std::strerror(error);

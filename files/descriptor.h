@@ -1,12 +1,14 @@
 #pragma once
 // File descriptors for the file code of this folder only: one closed when it goes out of scope,
-// and a whole buffer written to one.
+// a whole buffer written to one, and the text naming a failed call.
 
 #include "core/status.h"
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <unistd.h>
 
 namespace kestrom::files_detail {
@@ -34,6 +36,11 @@ public:
 private:
     int fd_;
 };
+
+// "path: reason" for a failed call on path that set error (an errno value).
+inline std::string describe(const std::filesystem::path& path, int error) {
+    return path.string() + ": " + std::strerror(error);
+}
 
 // Writes all of bytes to fd, again after interrupted writes. Fails with WriteFailed naming shown.
 Status writeAll(int fd, std::span<const std::uint8_t> bytes, const std::filesystem::path& shown);

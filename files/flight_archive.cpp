@@ -25,9 +25,7 @@ constexpr int kMaxClashSuffix = 9999;
 
 bool isSet(const char* value) { return value != nullptr && *value != '\0'; }
 
-std::string describe(const fs::path& path, int error) {
-    return path.string() + ": " + std::strerror(error);
-}
+using files_detail::describe;
 
 // Creates path only when no file of that name exists, complete or not at all (see
 // writeWholeFile). *clash (and no file touched) when the name is taken.

@@ -20,12 +20,9 @@ namespace kestrom {
 namespace {
 
 namespace fs = std::filesystem;
+using files_detail::describe;
 using files_detail::Descriptor;
 using files_detail::writeAll;
-
-std::string describe(const fs::path& path, int error) {
-    return path.string() + ": " + std::strerror(error);
-}
 
 Status createFailed(const fs::path& shown, int error) {
     return Status::failure(ErrorKind::CreateFailed, "Cannot create " + describe(shown, error));

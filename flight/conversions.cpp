@@ -14,7 +14,6 @@ constexpr double kHeightScaleM = 44330.76923;
 constexpr double kKelvinOffset = 273.15;
 constexpr long double kInvStandardPressure = 1.0L / 1013.25L;
 constexpr long double kInvStandardTempK = 1.0L / 288.15L;
-constexpr long double kPaToHpa = 0.01L;
 
 // B5 of the compensation, shared by the pressure and the header temperature.
 std::int32_t computeB5(std::uint32_t ut, const Calibration& cal) {

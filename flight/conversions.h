@@ -8,6 +8,10 @@
 
 namespace kestrom {
 
+// Pascals to hectopascals, in extended precision as the conversions and the reference pressure
+// use it.
+inline constexpr long double kPaToHpa = 0.01L;
+
 // The sensor's eleven calibration words, each with its own signedness; the defaults are the
 // values in force before any flight header has been read. MB is carried but never used.
 struct Calibration {

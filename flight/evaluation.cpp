@@ -11,7 +11,6 @@ namespace {
 constexpr std::size_t kReferenceSamples = 10;
 constexpr int kReferenceToleranceCounts = 5;        // |UP - P0| below this joins the reference
 constexpr std::uint32_t kMinSmoothedPositions = 16; // steps need more positions than this
-constexpr long double kPaToHpa = 0.01L;
 constexpr double kCmToM = 0.01;
 
 float metresOf(std::int32_t cm) { return static_cast<float>(cm * kCmToM); }
