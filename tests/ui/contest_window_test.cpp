@@ -9,6 +9,7 @@
 #include "files/contest.h"
 #include "files/measurement_file.h"
 #include "tests/support/qt_files.h"
+#include "tests/support/stall_meter.h"
 #include "ui/contest_menu.h"
 #include "ui/contest_window.h"
 #include "ui/qt_text.h"
@@ -27,6 +28,7 @@
 
 using namespace kestrom;
 using kestrom::test::FakePrompts;
+using kestrom::test::StallMeter;
 using kestrom::test::WindowRun;
 
 namespace {
@@ -137,33 +139,6 @@ struct ContestRun {
         (void)writeWholeFile(path, bytes);
         return path;
     }
-};
-
-// The longest time the window's event loop went without running a 5 ms timer.
-class StallMeter {
-public:
-    StallMeter() {
-        timer_.setTimerType(Qt::PreciseTimer);
-        timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
-        clock_.start();
-        timer_.start();
-    }
-    void tick() {
-        const qint64 now = clock_.elapsed();
-        worst_ = std::max(worst_, now - last_);
-        last_ = now;
-    }
-    qint64 worstMs() {
-        tick();
-        return worst_;
-    }
-
-private:
-    QTimer timer_;
-    QElapsedTimer clock_;
-    qint64 last_ = 0;
-    qint64 worst_ = 0;
 };
 
 // Taking a finished flight into the tables reads and evaluates it; unoptimised, and more so under

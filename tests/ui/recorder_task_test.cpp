@@ -5,6 +5,7 @@
 #include "tests/support/fake_prompts.h"
 #include "tests/support/long_flight.h"
 #include "tests/support/recorder_wait.h"
+#include "tests/support/stall_meter.h"
 #include "tests/support/window_controls.h"
 
 #include "app/dialogs.h"
@@ -28,6 +29,7 @@
 #include <memory>
 
 using namespace kestrom;
+using kestrom::test::StallMeter;
 using kestrom::ui::SeriesId;
 using kestrom::ui::TKestrom_BMP;
 
@@ -79,33 +81,6 @@ struct PacedRun {
             std::count_if(recorder.frames.begin(), recorder.frames.end(),
                           [](const auto& frame) { return frame[1] == command::kTransfer; }));
     }
-};
-
-// The longest time the window's event loop went without running a 5 ms timer.
-class StallMeter {
-public:
-    StallMeter() {
-        timer_.setTimerType(Qt::PreciseTimer);
-        timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
-        clock_.start();
-        timer_.start();
-    }
-    void tick() {
-        const qint64 now = clock_.elapsed();
-        worst_ = std::max(worst_, now - last_);
-        last_ = now;
-    }
-    qint64 worstMs() {
-        tick();
-        return worst_;
-    }
-
-private:
-    QTimer timer_;
-    QElapsedTimer clock_;
-    qint64 last_ = 0;
-    qint64 worst_ = 0;
 };
 
 // Milliseconds from `stop` to the end of the running action.
