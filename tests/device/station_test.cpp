@@ -4,6 +4,7 @@
 #include "device/simulated_bus.h"
 #include "device/station.h"
 #include "files/flight_archive.h"
+#include "tests/support/competitor_flight.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -19,10 +20,7 @@ namespace {
 using namespace std::chrono_literals;
 
 std::vector<std::uint8_t> flightOf(std::uint16_t competitor, std::size_t samples = 600) {
-    std::vector<std::uint8_t> flight = makeSimpleFlight(samples);
-    writeU16le(flight, kOffsetCompetitor, competitor);
-    writeU16le(flight, kOffsetSerial, static_cast<std::uint16_t>(2000 + competitor));
-    return flight;
+    return test::competitorFlight(competitor, 2000, samples);
 }
 
 // Collects the station's reports and waits for the final ones.

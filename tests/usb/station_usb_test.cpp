@@ -3,6 +3,7 @@
 
 #include "device/station.h"
 #include "files/flight_archive.h"
+#include "tests/support/competitor_flight.h"
 #include "tests/support/test_files.h"
 #include "tests/usb/ft201x_emulator.h"
 
@@ -18,10 +19,7 @@ namespace {
 using namespace std::chrono_literals;
 
 std::vector<std::uint8_t> flightOf(std::uint16_t competitor, std::size_t samples = 700) {
-    std::vector<std::uint8_t> flight = makeSimpleFlight(samples);
-    writeU16le(flight, kOffsetCompetitor, competitor);
-    writeU16le(flight, kOffsetSerial, static_cast<std::uint16_t>(3000 + competitor));
-    return flight;
+    return test::competitorFlight(competitor, 3000, samples);
 }
 
 test::BridgeSetup bridgeWith(std::uint16_t competitor, std::uint32_t bytesPerSecond = 0) {
