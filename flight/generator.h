@@ -19,7 +19,7 @@ struct GeneratorOptions {
     std::uint16_t competitor = 17;
     std::uint16_t serial = 1001;
     std::uint16_t deviceFactor = 10000;
-    Calibration calibration;   // words written into the header and used for the inversion
+    Calibration calibration{}; // words written into the header and used for the inversion
     double groundTempC = 20.0; // air temperature on the ground
     double groundPressurePa = 98500.0;
     double groundSeconds = 4.0; // before the launch
