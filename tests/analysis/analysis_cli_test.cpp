@@ -24,12 +24,7 @@ protected:
 };
 
 std::vector<std::uint8_t> spikyFlight() {
-    GeneratorOptions options;
-    options.seed = 4;
-    options.rateCode = 0;
-    options.spikes = 6;
-    options.glideSeconds = 40.0;
-    return generateFlight(options);
+    return generateFlight({.seed = 4, .rateCode = 0, .spikes = 6, .glideSeconds = 40.0});
 }
 
 TEST_F(AnalysisCliTest, FilterRemovesSpikesFromTheRecorderCurve) {
@@ -121,11 +116,9 @@ TEST_F(AnalysisCliTest, ShortComparisonFiles) {
 
 TEST_F(AnalysisCliTest, TemperatureEntryKeepsTextsItDoesNotWrite) {
     // A low flight: a little above 10 m at 20 degrees.
-    GeneratorOptions low;
-    low.climbRateMps = 1.6;
-    low.glideSinkMps = 0.1;
-    low.noiseCounts = 0.0;
-    const std::string file = put("flight.bin", generateFlight(low));
+    const std::string file =
+        put("flight.bin",
+            generateFlight({.climbRateMps = 1.6, .glideSinkMps = 0.1, .noiseCounts = 0.0}));
     const json first = jsonOf({"json", file, "--as-comparison"});
     ASSERT_NE(first["minText"], "");
 

@@ -14,11 +14,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes generated(unsigned rateCode, std::uint32_t seed = 1) {
-    GeneratorOptions options;
-    options.rateCode = rateCode;
-    options.seed = seed;
-    options.glideSeconds = 30.0;
-    return generateFlight(options);
+    return generateFlight({.seed = seed, .rateCode = rateCode, .glideSeconds = 30.0});
 }
 
 // A flight whose altitude follows heightsM (metres above the first sample), built from the raw
@@ -107,11 +103,8 @@ TEST(CompareFlightTest, FileWithoutCompleteHeaderChangesNothing) {
 }
 
 TEST(CompareFlightTest, LongFileIsReadUpToTheReceiveBufferAndCutToTheCurves) {
-    GeneratorOptions options;
-    options.rateCode = 0;
-    options.glideSeconds = 1200.0;
     // The generator stops at what a reader takes; bytes past it make the file longer.
-    Bytes bytes = generateFlight(options);
+    Bytes bytes = generateFlight({.rateCode = 0, .glideSeconds = 1200.0});
     bytes.insert(bytes.end(), 16, std::uint8_t{0x5A});
     ASSERT_GT(bytes.size(), kMaxFileReadBytes);
     const CompareFlight compare = comparisonOf(bytes);
@@ -197,9 +190,7 @@ TEST(CompareFlightTest, ReevaluatedFromAClimbIntoAFlatFlightLeavesBothTextsUnset
 }
 
 TEST(CompareFlightTest, BytesAfterTheEndMarkerGiveTheSameCurveEveryTime) {
-    GeneratorOptions options;
-    options.trailingBytes = 64;
-    const Bytes bytes = generateFlight(options);
+    const Bytes bytes = generateFlight({.trailingBytes = 64});
     CompareFlight compare = comparisonOf(bytes);
     const std::vector<float> first = compare.evaluation.series3;
     ASSERT_TRUE(reevaluateCompareFlight(compare, 0.0));

@@ -43,11 +43,9 @@ class MeasureKnownFlight : public testing::TestWithParam<PhaseCase> {};
 // generator's rate, whatever the sampling.
 TEST_P(MeasureKnownFlight, ReadsThePhaseRate) {
     const PhaseCase& c = GetParam();
-    GeneratorOptions options;
-    options.rateCode = c.rateCode;
-    options.noiseCounts = 0.0;
     std::uint32_t rate = 0;
-    const std::vector<double> curve = plottedCurve(options, rate);
+    const std::vector<double> curve =
+        plottedCurve({.rateCode = c.rateCode, .noiseCounts = 0.0}, rate);
     ASSERT_GT(rate, 0u);
     const auto index = [rate](double seconds) {
         return static_cast<std::size_t>(seconds * rate / 10.0 + 0.5);

@@ -22,9 +22,7 @@ constexpr unsigned k5PerSecond = 3;
 // made for the default calibration at 20 degrees; spikeAt puts a 40 m spike on that sample.
 Bytes flightOf(unsigned rateCode, double seconds, const std::function<double(double)>& heightM,
                std::size_t spikeAt = 0) {
-    GeneratorOptions options;
-    options.rateCode = rateCode;
-    Bytes bytes = generateFlight(options);
+    Bytes bytes = generateFlight({.rateCode = rateCode});
     bytes.resize(kHeaderBytes);
     const Calibration cal;
     const std::uint16_t ut = rawTemperatureFor(20.0, cal);

@@ -83,9 +83,7 @@ TEST_F(CliTest, JsonKeysOnlyWhereTheyApply) {
 
 TEST_F(CliTest, FailuresReportOnStderrWithStatusTwoAndWriteNothing) {
     put("short.bin", std::vector<std::uint8_t>(20, 0));
-    GeneratorOptions o;
-    o.maxSamples = 10;
-    put("unplottable.bin", generateFlight(o));
+    put("unplottable.bin", generateFlight({.maxSamples = 10}));
 
     const test::CliRun missing = runCli({"json", path("missing.bin")});
     EXPECT_EQ(missing.code, 2);
@@ -116,9 +114,7 @@ TEST_F(CliTest, CsvToAFileMatchesStandardOutput) {
 }
 
 TEST_F(CliTest, SummaryListsGoodFilesAndReportsBadOnes) {
-    GeneratorOptions o;
-    o.competitor = 321;
-    o.rateCode = 3;
+    GeneratorOptions o{.rateCode = 3, .competitor = 321};
     put("good.bin", generateFlight(o));
     o.rateCode = 9;
     put("odd-rate.bin", generateFlight(o));

@@ -121,11 +121,9 @@ TEST_F(CliInputsOutputs, DashWritesToStandardOutput) {
     EXPECT_EQ(dash.code, 0);
     EXPECT_EQ(dash.out, plain.out);
     EXPECT_FALSE(fs::exists(path("-")));
-    GeneratorOptions o;
-    o.seed = 3;
     const test::CliRun gen = runCli({"gen", "-", "--seed", "3"});
     EXPECT_EQ(gen.code, 0);
-    const Bytes expected = generateFlight(o);
+    const Bytes expected = generateFlight({.seed = 3});
     EXPECT_EQ(gen.out, std::string(expected.begin(), expected.end()));
 }
 

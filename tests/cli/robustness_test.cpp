@@ -73,18 +73,11 @@ private:
 std::vector<std::vector<std::uint8_t>> baseImages() {
     std::vector<std::vector<std::uint8_t>> bases;
     for (unsigned rate = 0; rate < 6; ++rate) {
-        GeneratorOptions o;
-        o.rateCode = rate;
-        o.seed = rate + 100;
-        o.spikes = rate;
-        o.trailingBytes = rate * 3;
-        bases.push_back(generateFlight(o));
+        bases.push_back(generateFlight(
+            {.seed = rate + 100, .rateCode = rate, .spikes = rate, .trailingBytes = rate * 3}));
     }
-    GeneratorOptions longFlight;
-    longFlight.glideSeconds = 1200;
-    longFlight.glideSinkMps = 0.05;
-    longFlight.rateCode = 0;
-    bases.push_back(generateFlight(longFlight)); // beyond the arrays and the file limit
+    // Beyond the arrays and the file limit.
+    bases.push_back(generateFlight({.rateCode = 0, .glideSinkMps = 0.05, .glideSeconds = 1200}));
     return bases;
 }
 

@@ -384,16 +384,15 @@ TEST(Crosscheck, GeneratedFlightsAgreeAtEveryRateAndLength) {
     for (const std::uint32_t len : lengths)
         cases.push_back({i++ % 6, i % 3, 2.0, 20.0, len, (i * 7) % 9});
     for (const GenCase& c : cases) {
-        kestrom::GeneratorOptions o;
-        o.seed = 100 + c.rateCode * 7 + c.spikes + c.maxSamples;
-        o.rateCode = c.rateCode;
-        o.spikes = c.spikes;
-        o.noiseCounts = c.noise;
-        o.groundTempC = c.tempC;
-        o.maxSamples = c.maxSamples;
-        o.trailingBytes = c.trailing;
-        o.glideSeconds = c.maxSamples > 8000 ? 2000.0 : 60.0;
-        const std::vector<std::uint8_t> image = kestrom::generateFlight(o);
+        const std::vector<std::uint8_t> image =
+            kestrom::generateFlight({.seed = 100 + c.rateCode * 7 + c.spikes + c.maxSamples,
+                                     .rateCode = c.rateCode,
+                                     .spikes = c.spikes,
+                                     .groundTempC = c.tempC,
+                                     .glideSeconds = c.maxSamples > 8000 ? 2000.0 : 60.0,
+                                     .noiseCounts = c.noise,
+                                     .maxSamples = c.maxSamples,
+                                     .trailingBytes = c.trailing});
         Diffs d;
         crossFile(image, d, true, {}, static_cast<int>(c.tempC) + 3);
         // The whole image, beyond what a file load keeps, through the evaluation directly.
@@ -467,12 +466,8 @@ TEST(Crosscheck, RandomAndCorruptImagesAgree) {
     // A stock of generated flights to corrupt, every rate code up to 15 among them.
     std::vector<std::vector<std::uint8_t>> stock;
     for (unsigned i = 0; i < 48; ++i) {
-        kestrom::GeneratorOptions o;
-        o.glideSeconds = 20.0;
-        o.seed = i + 1;
-        o.rateCode = i % 16;
-        o.spikes = i % 5;
-        stock.push_back(kestrom::generateFlight(o));
+        stock.push_back(kestrom::generateFlight(
+            {.seed = i + 1, .rateCode = i % 16, .spikes = i % 5, .glideSeconds = 20.0}));
     }
     int failed = 0;
     std::ostringstream first;
@@ -590,12 +585,12 @@ TEST(Crosscheck, FilterAgreesForOtherParameters) {
     unsigned seed = 1;
     for (const auto& p : params) {
         for (const std::uint32_t len : {30u, 41u, 42u, 43u, 60u, 120u, 3000u}) {
-            kestrom::GeneratorOptions o;
-            o.seed = seed++;
-            o.rateCode = seed % 6;
-            o.spikes = 12;
-            o.noiseCounts = 8.0;
-            o.maxSamples = len;
+            // The rate follows the seed after its increment.
+            const kestrom::GeneratorOptions o{.seed = seed++,
+                                              .rateCode = seed % 6,
+                                              .spikes = 12,
+                                              .noiseCounts = 8.0,
+                                              .maxSamples = len};
             Diffs d;
             crossFile(kestrom::generateFlight(o), d, true, p);
             if (d.count != 0 && failed++ < 5)

@@ -51,10 +51,8 @@ void PrintTo(const FactorCase& c, std::ostream* out) { *out << "stored " << c.st
 class CliDownload : public CliDevice, public ::testing::WithParamInterface<FactorCase> {};
 
 TEST_P(CliDownload, WritesTheFlightWithOnlyBytes8And9Replaced) {
-    GeneratorOptions options;
-    options.seed = 7;
-    options.deviceFactor = GetParam().stored;
-    const std::vector<std::uint8_t> flight = generateFlight(options);
+    const std::vector<std::uint8_t> flight =
+        generateFlight({.seed = 7, .deviceFactor = GetParam().stored});
     test::writeBytes(dir_ / "flight.kes", flight);
 
     ASSERT_EQ(run({"download", "-o", path("out.kes"), "--simulate", path("flight.kes")}), 0);

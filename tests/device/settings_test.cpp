@@ -137,13 +137,9 @@ TEST(ReadSettings, FourRepliesInOrder) {
 }
 
 TEST(ReadSettings, ARecorderHoldingAFlightReportsTheFlightsCompetitorSerialAndRate) {
-    GeneratorOptions options;
-    options.competitor = 4242;
-    options.serial = 555;
-    options.rateCode = 3;
-    options.maxSamples = 40;
     Rig rig;
-    rig.recorder.holdFlight(generateFlight(options));
+    rig.recorder.holdFlight(
+        generateFlight({.rateCode = 3, .competitor = 4242, .serial = 555, .maxSamples = 40}));
     rig.connect();
     const DeviceSettingsReply reply = ReadDeviceSettings(rig.link);
     ASSERT_TRUE(reply.ok);

@@ -64,10 +64,8 @@ TEST_F(ArchiveTest, NameCarriesTimeCompetitorAndSerial) {
 }
 
 TEST_F(ArchiveTest, StoresTheImageByteForByteAndNeverOverwrites) {
-    GeneratorOptions options;
-    options.competitor = 17;
-    options.serial = 1001;
-    options.trailingBytes = 7; // stored too: the archive keeps what Save would write
+    // Trailing bytes stored too: the archive keeps what Save would write.
+    GeneratorOptions options{.competitor = 17, .serial = 1001, .trailingBytes = 7};
     const std::vector<std::uint8_t> first = generateFlight(options);
     options.seed = 2;
     const std::vector<std::uint8_t> second = generateFlight(options);
@@ -121,12 +119,11 @@ TEST_F(ArchiveTest, ListingGivesWhatTheTableShows) {
     };
     const Flight flights[] = {{2, 17, 1001, 60.0}, {0, 3, 42, 20.0}, {9, 5, 7, 10.0}};
     for (std::size_t i = 0; i < std::size(flights); ++i) {
-        GeneratorOptions o;
-        o.seed = static_cast<std::uint32_t>(i + 1);
-        o.rateCode = flights[i].rateCode;
-        o.competitor = flights[i].competitor;
-        o.serial = flights[i].serial;
-        o.glideSeconds = flights[i].glideSeconds;
+        const GeneratorOptions o{.seed = static_cast<std::uint32_t>(i + 1),
+                                 .rateCode = flights[i].rateCode,
+                                 .competitor = flights[i].competitor,
+                                 .serial = flights[i].serial,
+                                 .glideSeconds = flights[i].glideSeconds};
         ASSERT_TRUE(archiveFlight(dir_, FlightImage(generateFlight(o)),
                                   kDownloadTime + std::chrono::seconds(i)));
     }

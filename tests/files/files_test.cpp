@@ -82,9 +82,7 @@ TEST_F(FilesTest, OnlyRegularFilesAreReadAndStreamsAreBounded) {
 }
 
 TEST_F(FilesTest, SaveReplacesOnlyAsAWholeAndRoundTrips) {
-    GeneratorOptions o;
-    o.trailingBytes = 5;
-    const FlightImage image(generateFlight(o));
+    const FlightImage image(generateFlight({.trailingBytes = 5}));
     ASSERT_TRUE(writeMeasurementFile(file("flight.bin"), image));
     const Result<FlightImage> back = readMeasurementFile(file("flight.bin"));
     ASSERT_TRUE(back);
@@ -137,10 +135,8 @@ TEST_F(FilesTest, TextExportWritesThePlottedPointsOnly) {
 }
 
 TEST_F(FilesTest, TextExportOfAnEvaluatedFlight) {
-    GeneratorOptions o;
-    o.maxSamples = 103; // samples - 3 = 100 = lastPointIndex
-    o.endMarker = false;
-    const FlightImage image(generateFlight(o));
+    // samples - 3 = 100 = lastPointIndex
+    const FlightImage image(generateFlight({.maxSamples = 103, .endMarker = false}));
     const FlightHeader h = ApplyFlightHeader(image);
     const FlightEvaluation e = EvaluateFlight(
         {&image, image.wordCount(), h.rateTimes10, h.calibration, h.groundTemp, false});

@@ -27,10 +27,7 @@ FlightEvaluation evaluate(const FlightImage& image, bool accelView = true) {
 }
 
 FlightImage generated(unsigned rateCode, std::uint32_t seed = 5) {
-    GeneratorOptions o;
-    o.rateCode = rateCode;
-    o.seed = seed;
-    return FlightImage(generateFlight(o));
+    return FlightImage(generateFlight({.seed = seed, .rateCode = rateCode}));
 }
 
 struct LabelCase {
@@ -257,12 +254,8 @@ TEST(Evaluation, BytesAfterTheEndMarkerChangeNothing) {
 }
 
 TEST(Evaluation, LongerFlightsAreCutToTheArrays) {
-    GeneratorOptions o;
-    o.rateCode = 0;
-    o.glideSeconds = 2000;
-    o.glideSinkMps = 0.0;
-    o.maxSamples = 22000;
-    const FlightImage image(generateFlight(o));
+    const FlightImage image(generateFlight(
+        {.rateCode = 0, .glideSinkMps = 0.0, .glideSeconds = 2000, .maxSamples = 22000}));
     ASSERT_GT(image.wordCount() / 2, kCurveLength);
     const FlightEvaluation e = evaluate(image);
     EXPECT_EQ(e.altitudeCm.size(), kCurveLength);

@@ -26,10 +26,7 @@ TEST(Generator, InversionFindsTheClosestRawWords) {
 }
 
 TEST(Generator, FlightShapeAndDeterminism) {
-    GeneratorOptions o;
-    o.rateCode = 2;
-    o.seed = 77;
-    o.noiseCounts = 0;
+    GeneratorOptions o{.seed = 77, .rateCode = 2, .noiseCounts = 0};
     const std::vector<std::uint8_t> bytes = generateFlight(o);
     EXPECT_EQ(bytes, generateFlight(o)); // same seed, same bytes
     o.seed = 78;
@@ -54,12 +51,8 @@ TEST(Generator, FlightShapeAndDeterminism) {
 }
 
 TEST(Generator, SpikesAndCutsAndTrailingBytes) {
-    GeneratorOptions o;
-    o.noiseCounts = 0;
-    o.spikes = 3;
-    o.maxSamples = 300;
-    o.trailingBytes = 7;
-    o.endMarker = true;
+    const GeneratorOptions o{
+        .spikes = 3, .noiseCounts = 0, .maxSamples = 300, .endMarker = true, .trailingBytes = 7};
     const std::vector<std::uint8_t> bytes = generateFlight(o);
     EXPECT_EQ(bytes.size(), kHeaderBytes + 301 * kSampleBytes + 7);
     const FlightImage image(bytes);
@@ -72,16 +65,10 @@ TEST(Generator, SpikesAndCutsAndTrailingBytes) {
 }
 
 TEST(Generator, OptionsOutOfReasonStillGiveADownloadSizedImage) {
-    GeneratorOptions huge;
-    huge.glideSeconds = 1e12;
-    huge.spikes = 4000000000U;
-    EXPECT_EQ(generateFlight(huge).size(),
+    EXPECT_EQ(generateFlight({.spikes = 4000000000U, .glideSeconds = 1e12}).size(),
               kHeaderBytes + (kMaxGeneratedSamples + 1) * kSampleBytes);
-    GeneratorOptions odd;
-    odd.glideSeconds = -5.0;
-    odd.climbSeconds = std::nan("");
-    odd.groundTempC = -300.0;
-    const std::vector<std::uint8_t> bytes = generateFlight(odd);
+    const std::vector<std::uint8_t> bytes =
+        generateFlight({.groundTempC = -300.0, .climbSeconds = std::nan(""), .glideSeconds = -5.0});
     EXPECT_EQ((bytes.size() - kHeaderBytes) % kSampleBytes, 0U);
     EXPECT_EQ(FlightImage(bytes).sampleUp((bytes.size() - kHeaderBytes) / kSampleBytes - 1),
               kEndMarkerWord);

@@ -96,13 +96,12 @@ std::vector<std::vector<std::uint8_t>> flightPool() {
     const std::array<std::uint32_t, 6> samples{16, 40, 300, 1500, 4000, 16999};
     std::uint32_t seed = 7;
     for (const std::uint32_t n : samples) {
-        GeneratorOptions o;
-        o.seed = seed++;
-        o.rateCode = 0;
-        o.spikes = n / 200;
-        o.glideSeconds = 900.0; // long enough for every cut below
-        o.maxSamples = n;
-        pool.push_back(generateFlight(o));
+        // Glides long enough for every cut below.
+        pool.push_back(generateFlight({.seed = seed++,
+                                       .rateCode = 0,
+                                       .spikes = n / 200,
+                                       .glideSeconds = 900.0,
+                                       .maxSamples = n}));
     }
     return pool;
 }

@@ -33,12 +33,12 @@ public:
 };
 
 std::vector<std::uint8_t> flight(unsigned i, double glideSeconds) {
-    kestrom::GeneratorOptions options = kestrom::test::flightAt(i % 3 + 1, i + 1);
-    options.competitor = static_cast<std::uint16_t>(3 + (i * 5) % 7);
-    options.serial = static_cast<std::uint16_t>(1001 + i);
-    options.climbSeconds = 6.0 + i % 4;
-    options.glideSeconds = glideSeconds;
-    return kestrom::generateFlight(options);
+    return kestrom::generateFlight({.seed = i + 1,
+                                    .rateCode = i % 3 + 1,
+                                    .competitor = static_cast<std::uint16_t>(3 + (i * 5) % 7),
+                                    .serial = static_cast<std::uint16_t>(1001 + i),
+                                    .climbSeconds = 6.0 + i % 4,
+                                    .glideSeconds = glideSeconds});
 }
 
 // Lets the window's events run until done() or the limit.

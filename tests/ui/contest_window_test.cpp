@@ -8,6 +8,7 @@
 #include "analysis/standings.h"
 #include "files/contest.h"
 #include "files/measurement_file.h"
+#include "tests/support/long_flight.h"
 #include "tests/support/qt_files.h"
 #include "tests/support/stall_meter.h"
 #include "ui/contest_menu.h"
@@ -65,13 +66,11 @@ public:
 // A generated flight of this competitor that climbs for climbSeconds (a higher maximum for a
 // longer climb).
 std::vector<std::uint8_t> flightOf(std::uint16_t competitor, double climbSeconds) {
-    GeneratorOptions options;
-    options.competitor = competitor;
-    options.serial = static_cast<std::uint16_t>(3000 + competitor);
-    options.climbSeconds = climbSeconds;
-    options.glideSeconds = 10.0;
-    options.noiseCounts = 0.0;
-    return generateFlight(options);
+    return generateFlight({.competitor = competitor,
+                           .serial = static_cast<std::uint16_t>(3000 + competitor),
+                           .climbSeconds = climbSeconds,
+                           .glideSeconds = 10.0,
+                           .noiseCounts = 0.0});
 }
 
 QString cellText(const QTableWidget& table, int row, int column) {
@@ -396,13 +395,7 @@ void ContestWindowTest::windowKeepsTurningWhileFourRecordersDownload() {
     std::vector<std::vector<std::uint8_t>> flights;
     for (std::uint16_t competitor = 61; competitor <= 64; ++competitor) {
         // The largest flight a download takes: 80,000 bytes, about 7 s each at this pace.
-        GeneratorOptions options;
-        options.rateCode = 0;
-        options.glideSeconds = 1100.0;
-        options.glideSinkMps = 0.05;
-        options.maxSamples = 19991;
-        options.competitor = competitor;
-        flights.push_back(generateFlight(options));
+        flights.push_back(test::flightOf80000Bytes(competitor));
     }
     StallMeter meter;
     QElapsedTimer clock;

@@ -48,12 +48,8 @@ private slots:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(path);
 
-        GeneratorOptions long1;
-        long1.competitor = 31;
-        GeneratorOptions tooShort;
-        tooShort.maxSamples = 6; // below the 16 words an evaluation needs
-        const FlightRecord flight = recordOf(long1);
-        const FlightRecord empty = recordOf(tooShort);
+        const FlightRecord flight = recordOf({.competitor = 31});
+        const FlightRecord empty = recordOf({.maxSamples = 6}); // below the 16 words evaluated
         QVERIFY(flight.evaluated);
         QVERIFY(!empty.evaluated);
         FilterWork work;

@@ -67,11 +67,7 @@ struct Run {
 
     Run() {
         recorder = &bus.addRecorder();
-        GeneratorOptions options;
-        options.rateCode = 2; // 10 samples per second
-        options.competitor = 17;
-        options.serial = 1001;
-        flight = generateFlight(options);
+        flight = generateFlight({.rateCode = 2, .competitor = 17, .serial = 1001}); // 10 a second
         recorder->state.flight = flight;
     }
     QString configPath() const { return dir.filePath(QStringLiteral("kestpar")); }

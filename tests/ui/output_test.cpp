@@ -34,10 +34,7 @@ void writeText(const std::string& path, const QByteArray& bytes) {
 
 // A flight of exactly `samples` samples without an end-marker sample.
 GeneratorOptions flightOf(std::uint32_t samples) {
-    GeneratorOptions options = flightAt(2);
-    options.maxSamples = samples;
-    options.endMarker = false;
-    return options;
+    return {.rateCode = 2, .maxSamples = samples, .endMarker = false};
 }
 
 const QString kRestoredTitle = QStringLiteral("        Wysokosc / Altitude");

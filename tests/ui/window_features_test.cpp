@@ -39,9 +39,7 @@ namespace {
 
 // A calm generated flight: 4 s on the ground, 8 s climb at 12 m/s, then a glide sinking 0.6 m/s.
 GeneratorOptions knownFlight(unsigned rateCode) {
-    GeneratorOptions options = flightAt(rateCode);
-    options.noiseCounts = 0.0;
-    return options;
+    return {.rateCode = rateCode, .noiseCounts = 0.0};
 }
 
 // Sends a drag of local files and their drop at x (window coordinates); returns whether the
@@ -110,9 +108,8 @@ QStringList archived(const QString& folder) {
 // A recorder on the run's bus holding a generated flight of this competitor.
 void addRecorder(WindowRun& run, std::uint16_t competitor) {
     SimulatedRecorder& recorder = run.bus.addRecorder();
-    GeneratorOptions options = flightAt(2, competitor);
-    options.competitor = competitor;
-    recorder.state.flight = generateFlight(options);
+    recorder.state.flight =
+        generateFlight({.seed = competitor, .rateCode = 2, .competitor = competitor});
     recorder.state.rateCode = 2;
 }
 
@@ -206,9 +203,10 @@ void WindowFeaturesTest::flightsTableSortsLoadsAndCompares() {
     const auto start = std::chrono::system_clock::now();
     const std::uint16_t competitors[] = {31, 7, 19};
     for (int i = 0; i < 3; ++i) {
-        GeneratorOptions options = flightAt(static_cast<unsigned>(i + 1), 10 + i);
-        options.competitor = competitors[i];
-        options.climbSeconds = 4.0 + 3.0 * i; // different heights
+        const GeneratorOptions options{.seed = static_cast<std::uint32_t>(10 + i),
+                                       .rateCode = static_cast<unsigned>(i + 1),
+                                       .competitor = competitors[i],
+                                       .climbSeconds = 4.0 + 3.0 * i}; // different heights
         QVERIFY(archiveFlight(folder.toStdString(), FlightImage(generateFlight(options)),
                               start + std::chrono::minutes(i)));
     }
@@ -407,9 +405,7 @@ void WindowFeaturesTest::flightsTableShowsEveryColumnAndTellsCopiesApart() {
     const QString folder = run.dir.filePath(QStringLiteral("archive"));
     qputenv("KESTROM_ARCHIVE_DIR", folder.toUtf8());
     // One flight downloaded twice and saved once: the same values in three files.
-    GeneratorOptions options = flightAt(2, 4);
-    options.competitor = 65535;
-    options.serial = 65535;
+    const GeneratorOptions options{.seed = 4, .rateCode = 2, .competitor = 65535, .serial = 65535};
     const auto start = std::chrono::system_clock::now();
     for (int i = 0; i < 2; ++i) {
         QVERIFY(archiveFlight(folder.toStdString(), FlightImage(generateFlight(options)),

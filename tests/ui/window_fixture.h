@@ -65,10 +65,7 @@ inline std::vector<double> seriesValues(const ui::Chart& chart, ui::SeriesId id)
 }
 
 inline GeneratorOptions flightAt(unsigned rateCode, std::uint32_t seed = 1) {
-    GeneratorOptions options;
-    options.rateCode = rateCode;
-    options.seed = seed;
-    return options;
+    return {.seed = seed, .rateCode = rateCode};
 }
 
 } // namespace kestrom::test
