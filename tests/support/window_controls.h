@@ -3,10 +3,13 @@
 // under the client area and the menu bar, not those of the window's dialogs (which reuse some
 // names). A name that is missing or found twice stops the test.
 
+#include <QAction>
 #include <QByteArray>
+#include <QLineEdit>
 #include <QList>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QString>
 #include <QWidget>
 #include <QtGlobal>
@@ -25,6 +28,17 @@ template <typename T> T* child(QMainWindow& window, const char* name) {
         qFatal("%d controls named %s", static_cast<int>(found.size()), name);
     }
     return found.front();
+}
+
+// What a user does with a named control, and what a field shows.
+inline void click(QMainWindow& window, const char* button) {
+    child<QPushButton>(window, button)->click();
+}
+inline void trigger(QMainWindow& window, const char* action) {
+    child<QAction>(window, action)->trigger();
+}
+inline QString fieldText(QMainWindow& window, const char* field) {
+    return child<QLineEdit>(window, field)->text();
 }
 
 } // namespace kestrom::test

@@ -1,37 +1,26 @@
 // The main window end to end: layout, configuration file, languages, and the recorder actions
 // against the simulated recorder, with dialogs answered by fake prompts.
 
-#include "tests/support/fake_prompts.h"
+#include "window_fixture.h"
+
 #include "tests/support/long_flight.h"
 #include "tests/support/qt_files.h"
-#include "tests/support/recorder_wait.h"
-#include "tests/support/window_controls.h"
 
-#include "app/program.h"
-#include "device/simulated_bus.h"
 #include "files/text_export.h"
 #include "flight/evaluation.h"
 #include "flight/flight_header.h"
-#include "flight/generator.h"
 #include "flight/number_format.h"
-#include "ui/main_window.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,31 +44,32 @@ std::int32_t int32At(const QByteArray& b, int offset) {
     return static_cast<std::int32_t>(v);
 }
 
-// One run of the program: a folder for the program file and its configuration, a simulated bus
-// with one recorder, and the fake prompts.
-struct Run {
-    QTemporaryDir dir;
-    SimulatedBus bus;
-    SimulatedRecorder* recorder = nullptr;
-    test::FakePrompts prompts;
-    std::unique_ptr<TKestrom_BMP> window;
-    std::vector<std::uint8_t> flight;
+// One run of the program with one recorder on the bus, holding a flight at 10 samples a second.
+struct Run : test::WindowRun {
+    SimulatedRecorder* recorder = &bus.addRecorder();
+    std::vector<std::uint8_t> flight =
+        generateFlight({.rateCode = 2, .competitor = 17, .serial = 1001});
 
-    Run() {
-        recorder = &bus.addRecorder();
-        flight = generateFlight({.rateCode = 2, .competitor = 17, .serial = 1001}); // 10 a second
-        recorder->state.flight = flight;
-    }
-    QString configPath() const { return dir.filePath(QStringLiteral("kestpar")); }
-    TKestrom_BMP& open() {
-        const std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
-        window =
-            std::make_unique<TKestrom_BMP>(bus, prompts, app::loadWindowConfig(program), program);
-        prompts.languageSource = [w = window.get()] { return w->CurrentLanguage(); };
-        return *window;
-    }
+    Run() { recorder->state.flight = flight; }
     int samples() const { return static_cast<int>((flight.size() - kHeaderBytes) / kSampleBytes); }
 };
+
+QByteArray bytesOf(const std::vector<std::uint8_t>& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
+}
+
+// Controls named in one list.
+QStringList names(const char* list) { return QString::fromLatin1(list).split(QLatin1Char(' ')); }
+
+// What the flight panel shows, field by field.
+QStringList panelTexts(TKestrom_BMP& w) {
+    QStringList texts;
+    for (const QString& name :
+         names("E_MaxGl EMinimum E_NrZawodnika E_NrSeryjny E_TempGl E_probkGl")) {
+        texts << test::fieldText(w, qPrintable(name));
+    }
+    return texts;
+}
 
 // Makes the folder current for one test and puts the old one back.
 struct CurrentFolder {
@@ -93,14 +83,6 @@ void touch(const QString& path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-}
-
-std::vector<double> seriesValues(ui::Chart& chart, SeriesId id) {
-    std::vector<double> v;
-    for (int i = 0; i < chart.pointCount(id); ++i) {
-        v.push_back(chart.pointValue(id, i));
-    }
-    return v;
 }
 
 // The part of the client the window shows (inside the scroll bars, when there are any).
@@ -177,94 +159,31 @@ void MainWindowTest::controlsCarryTheirNamesAndStartStates() {
     Run run;
     TKestrom_BMP& w = run.open();
     // Other parts reach the controls by these names.
-    const char* names[] = {"B_Odczyt_Kestromu",
-                           "BZerowanie",
-                           "B_Filtr_Alt",
-                           "GroupB_Alt",
-                           "GBDysk_ZapisOdczyt",
-                           "BZapisz",
-                           "BOdczyt",
-                           "B_Porownanie",
-                           "B_Filtr_por",
-                           "GroupB_Por",
-                           "Chart1",
-                           "E_PobDan",
-                           "ECzekaj",
-                           "B_Anuluj",
-                           "EUstawieniaOK",
-                           "Label6",
-                           "Label2",
-                           "Label4",
-                           "LabMaximum",
-                           "E_MaxGl",
-                           "LmMax",
-                           "LMinimum",
-                           "EMinimum",
-                           "LmMin",
-                           "LZaw1",
-                           "E_NrZawodnika",
-                           "L_NumSer1",
-                           "E_NrSeryjny",
-                           "LTemp1",
-                           "E_TempGl",
-                           "Label14",
-                           "LProbk1",
-                           "E_probkGl",
-                           "Label1",
-                           "E_Max_Por",
-                           "Label7",
-                           "Label3",
-                           "E_Min_Por",
-                           "Label8",
-                           "LZaw2",
-                           "E_Zaw_Por",
-                           "L_NumSer2",
-                           "E_NrS_Por",
-                           "LTemp2",
-                           "E_TempPor",
-                           "Label9",
-                           "LProbk2",
-                           "E_probkPor",
-                           "Ustawienia1",
-                           "Kestrom1",
-                           "Filtr3",
-                           "Se1",
-                           "Widok1",
-                           "Przyspieszenie1",
-                           "Porownanie1",
-                           "Warto1",
-                           "E1",
-                           "UstawDrukarke1",
-                           "Drukuj1",
-                           "ZapiszObraz1",
-                           "ZapiszdoExcela1",
-                           "MenuJezyk",
-                           "Polski1",
-                           "English1",
-                           "Info1",
-                           "Help1"};
-    for (const char* name : names) {
-        QVERIFY2(w.findChild<QObject*>(QString::fromLatin1(name)) != nullptr, name);
+    for (const QString& name :
+         names("B_Odczyt_Kestromu BZerowanie B_Filtr_Alt GroupB_Alt GBDysk_ZapisOdczyt BZapisz "
+               "BOdczyt B_Porownanie B_Filtr_por GroupB_Por Chart1 E_PobDan ECzekaj B_Anuluj "
+               "EUstawieniaOK Label6 Label2 Label4 LabMaximum E_MaxGl LmMax LMinimum EMinimum "
+               "LmMin LZaw1 E_NrZawodnika L_NumSer1 E_NrSeryjny LTemp1 E_TempGl Label14 LProbk1 "
+               "E_probkGl Label1 E_Max_Por Label7 Label3 E_Min_Por Label8 LZaw2 E_Zaw_Por "
+               "L_NumSer2 E_NrS_Por LTemp2 E_TempPor Label9 LProbk2 E_probkPor Ustawienia1 "
+               "Kestrom1 Filtr3 Se1 Widok1 Przyspieszenie1 Porownanie1 Warto1 E1 UstawDrukarke1 "
+               "Drukuj1 ZapiszObraz1 ZapiszdoExcela1 MenuJezyk Polski1 English1 Info1 Help1")) {
+        QVERIFY2(w.findChild<QObject*>(name) != nullptr, qPrintable(name));
     }
     // Busy fields hidden; value fields read-only except the competitor number.
     QVERIFY(test::child<QLineEdit>(w, "E_PobDan")->isHidden() &&
             test::child<QLineEdit>(w, "ECzekaj")->isHidden() &&
             test::child<QLineEdit>(w, "EUstawieniaOK")->isHidden() &&
             test::child<QPushButton>(w, "B_Anuluj")->isHidden());
-    for (QLineEdit* field :
-         {test::child<QLineEdit>(w, "E_MaxGl"), test::child<QLineEdit>(w, "EMinimum"),
-          test::child<QLineEdit>(w, "E_NrSeryjny"), test::child<QLineEdit>(w, "E_TempGl"),
-          test::child<QLineEdit>(w, "E_probkGl"), test::child<QLineEdit>(w, "E_Max_Por"),
-          test::child<QLineEdit>(w, "E_Min_Por"), test::child<QLineEdit>(w, "E_Zaw_Por"),
-          test::child<QLineEdit>(w, "E_NrS_Por"), test::child<QLineEdit>(w, "E_TempPor"),
-          test::child<QLineEdit>(w, "E_probkPor"), test::child<QLineEdit>(w, "E_PobDan"),
-          test::child<QLineEdit>(w, "ECzekaj")}) {
-        QVERIFY2(field->isReadOnly(), qPrintable(field->objectName()));
+    for (const QString& name : names("E_MaxGl EMinimum E_NrSeryjny E_TempGl E_probkGl E_Max_Por "
+                                     "E_Min_Por E_Zaw_Por E_NrS_Por E_TempPor E_probkPor E_PobDan "
+                                     "ECzekaj")) {
+        QVERIFY2(test::child<QLineEdit>(w, qPrintable(name))->isReadOnly(), qPrintable(name));
     }
     QVERIFY(!test::child<QLineEdit>(w, "E_NrZawodnika")->isReadOnly());
     QVERIFY(test::child<QAction>(w, "Porownanie1")->isChecked());
     QVERIFY(!test::child<QAction>(w, "Warto1")->isChecked());
-    QCOMPARE(test::child<QLineEdit>(w, "ECzekaj")->text(), QStringLiteral("    Czekaj"));
+    QCOMPARE(test::fieldText(w, "ECzekaj"), QStringLiteral("    Czekaj"));
     QCOMPARE(w.chart().titleLines(),
              QStringList{QStringLiteral("            Wysokosc / Altitude")});
     QVERIFY(!w.chart().inLegend(SeriesId::Series4));
@@ -293,16 +212,10 @@ void MainWindowTest::layoutFollowsTheClientWidth() {
     TKestrom_BMP& w = run.open();
     setClientSize(w, width, height);
     QCOMPARE(w.chart().geometry(), chart);
-    const QList<QWidget*> controls{test::child<QPushButton>(w, "B_Odczyt_Kestromu"),
-                                   test::child<QPushButton>(w, "BZerowanie"),
-                                   test::child<QPushButton>(w, "B_Filtr_Alt"),
-                                   test::child<QGroupBox>(w, "GroupB_Alt"),
-                                   test::child<QGroupBox>(w, "GBDysk_ZapisOdczyt"),
-                                   test::child<QPushButton>(w, "B_Porownanie"),
-                                   test::child<QPushButton>(w, "B_Filtr_por"),
-                                   test::child<QGroupBox>(w, "GroupB_Por")};
+    const QStringList controls = names("B_Odczyt_Kestromu BZerowanie B_Filtr_Alt GroupB_Alt "
+                                       "GBDysk_ZapisOdczyt B_Porownanie B_Filtr_por GroupB_Por");
     for (qsizetype i = 0; i < controls.size(); ++i) {
-        QCOMPARE(controls[i]->x(), lefts[i]);
+        QCOMPARE(test::child<QWidget>(w, qPrintable(controls[i]))->x(), lefts[i]);
     }
     // Tops keep their design values; the unit labels follow the chart's corners.
     QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->y(), 0);
@@ -380,14 +293,10 @@ void MainWindowTest::firstRunWritesTheDefaultRecordAtClose() {
     const QByteArray saved = test::fileBytes(run.configPath());
     QCOMPARE(saved.size(), 44);
     QCOMPARE(saved.left(12), QByteArray(12, '\0'));
-    QCOMPARE(int32At(saved, 12), 50);
-    QCOMPARE(int32At(saved, 16), 0);
-    QCOMPARE(int32At(saved, 20), 1);
-    QCOMPARE(int32At(saved, 24), 350);
-    QCOMPARE(int32At(saved, 28), 250);
-    QCOMPARE(int32At(saved, 32), 8);
-    QCOMPARE(int32At(saved, 36), 12);
-    QCOMPARE(int32At(saved, 40), 1);
+    const int fields[] = {50, 0, 1, 350, 250, 8, 12, 1}; // the 32-bit fields from byte 12 on
+    for (int i = 0; i < 8; ++i) {
+        QCOMPARE(int32At(saved, 12 + 4 * i), fields[i]);
+    }
     QVERIFY(run.prompts.errors.empty());
 }
 
@@ -413,7 +322,7 @@ void MainWindowTest::languageSwitchIsAppliedAndStoredAtOnce() {
     Run run;
     {
         TKestrom_BMP& w = run.open();
-        test::child<QAction>(w, "English1")->trigger();
+        test::trigger(w, "English1");
         QCOMPARE(int32At(test::fileBytes(run.configPath()), 16), 1); // on disk before any close
         QCOMPARE(w.windowTitle(),
                  QStringLiteral("Kestrom BMP    Ver. 2018.3 FTDI    BRUX-FAI compliant"));
@@ -434,15 +343,15 @@ void MainWindowTest::languageSwitchIsAppliedAndStoredAtOnce() {
         QVERIFY(test::child<QAction>(w, "English1")->isChecked() &&
                 !test::child<QAction>(w, "Polski1")->isChecked());
         QCOMPARE(test::child<QLabel>(w, "LZaw1")->text(), QStringLiteral("Competitor No."));
-        test::child<QAction>(w, "Polski1")->trigger();
+        test::trigger(w, "Polski1");
         QCOMPARE(int32At(test::fileBytes(run.configPath()), 16), 0);
         QCOMPARE(w.windowTitle(),
                  QStringLiteral("Kestrom BMP    Ver. 2018.3 FTDI    zgodne z BRUX-FAI"));
         QCOMPARE(test::child<QPushButton>(w, "B_Porownanie")->text(), QStringLiteral("Porównanie"));
-        QCOMPARE(test::child<QLineEdit>(w, "E_PobDan")->text(), QStringLiteral("   Odczyt danych"));
+        QCOMPARE(test::fieldText(w, "E_PobDan"), QStringLiteral("   Odczyt danych"));
         // Choosing the language in force rewrites the file all the same.
         QFile::remove(run.configPath());
-        test::child<QAction>(w, "Polski1")->trigger();
+        test::trigger(w, "Polski1");
         QVERIFY(QFile::exists(run.configPath()));
         QVERIFY(test::child<QAction>(w, "Polski1")->isChecked());
     }
@@ -494,7 +403,7 @@ void MainWindowTest::unreadableOrUnwritableConfigurationIsReported() {
     QCOMPARE(test::child<QPushButton>(w, "BZerowanie")->text(), QStringLiteral("Zerowanie"));
     QCOMPARE(w.state().config, ConfigRecord{});
 
-    test::child<QAction>(w, "English1")->trigger();
+    test::trigger(w, "English1");
     w.show();
     QVERIFY(w.close()); // the program still ends
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
@@ -513,12 +422,12 @@ void MainWindowTest::downloadFillsThePanelAndTheCurves() {
 
     QVERIFY(run.prompts.shown.empty());
     QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("Kestrom"));
-    QCOMPARE(test::child<QLineEdit>(w, "E_NrZawodnika")->text(), QStringLiteral("17"));
-    QCOMPARE(test::child<QLineEdit>(w, "E_NrSeryjny")->text(), QStringLiteral("1001"));
+    QCOMPARE(test::fieldText(w, "E_NrZawodnika"), QStringLiteral("17"));
+    QCOMPARE(test::fieldText(w, "E_NrSeryjny"), QStringLiteral("1001"));
     const FlightHeader header = ApplyFlightHeader(FlightImage(run.flight));
-    QCOMPARE(test::child<QLineEdit>(w, "E_TempGl")->text().toStdString(), header.temperatureText);
+    QCOMPARE(test::fieldText(w, "E_TempGl").toStdString(), header.temperatureText);
     QVERIFY(!test::child<QLineEdit>(w, "E_TempGl")->isReadOnly());
-    QCOMPARE(test::child<QLineEdit>(w, "E_probkGl")->text(), QStringLiteral("10 pom/sek"));
+    QCOMPARE(test::fieldText(w, "E_probkGl"), QStringLiteral("10 pom/sek"));
     QVERIFY(test::child<QLineEdit>(w, "E_PobDan")->isHidden());
     QVERIFY(test::child<QLineEdit>(w, "ECzekaj")->isHidden());
 
@@ -535,10 +444,8 @@ void MainWindowTest::downloadFillsThePanelAndTheCurves() {
 
     // The panel and the curve show what the evaluation of the received image gives.
     const FlightEvaluation& ev = w.state().shown.recorder.evaluation;
-    QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text().toStdString(),
-             formatOneDecimal(ev.maxAltitude));
-    QCOMPARE(test::child<QLineEdit>(w, "EMinimum")->text().toStdString(),
-             formatOneDecimal(ev.minAltitude));
+    QCOMPARE(test::fieldText(w, "E_MaxGl").toStdString(), formatOneDecimal(ev.maxAltitude));
+    QCOMPARE(test::fieldText(w, "EMinimum").toStdString(), formatOneDecimal(ev.minAltitude));
     QVERIFY(ev.maxAltitude > 50.0f); // the generated flight climbs about 90 m
     QCOMPARE(chart.pointValue(SeriesId::Series1, samples / 3),
              static_cast<double>(ev.series1[static_cast<std::size_t>(samples / 3)].value));
@@ -553,7 +460,7 @@ void MainWindowTest::downloadWithoutNewFlightStillDrawsIt() {
     Run run;
     run.recorder->state.newFlight = false;
     TKestrom_BMP& w = run.open();
-    test::child<QAction>(w, "English1")->trigger();
+    test::trigger(w, "English1");
     test::clickAndWait(w, "B_Odczyt_Kestromu");
     QCOMPARE(run.prompts.shown.size(), std::size_t{1});
     QCOMPARE(run.prompts.shown[0].text, Message::NoNewFlight);
@@ -568,7 +475,7 @@ void MainWindowTest::cutStreamReportsAndClearsTheCurves() {
     TKestrom_BMP& w = run.open();
     test::clickAndWait(w, "B_Odczyt_Kestromu");
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
-    const QString competitor = test::child<QLineEdit>(w, "E_NrZawodnika")->text();
+    const QString competitor = test::fieldText(w, "E_NrZawodnika");
 
     run.recorder->state.newFlight = true;
     run.recorder->faults.cutStreamAfter = 20;
@@ -576,9 +483,9 @@ void MainWindowTest::cutStreamReportsAndClearsTheCurves() {
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::CommError});
     QCOMPARE(w.chart().pointCount(SeriesId::Series1), 0);
     QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
-    QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text(), QStringLiteral("   "));
-    QCOMPARE(test::child<QLineEdit>(w, "EMinimum")->text(), QStringLiteral("   "));
-    QCOMPARE(test::child<QLineEdit>(w, "E_NrZawodnika")->text(), competitor);
+    QCOMPARE(test::fieldText(w, "E_MaxGl"), QStringLiteral("   "));
+    QCOMPARE(test::fieldText(w, "EMinimum"), QStringLiteral("   "));
+    QCOMPARE(test::fieldText(w, "E_NrZawodnika"), competitor);
     QVERIFY(test::child<QLineEdit>(w, "E_PobDan")->isHidden() &&
             test::child<QLineEdit>(w, "ECzekaj")->isHidden());
 }
@@ -589,20 +496,20 @@ void MainWindowTest::shortFlightShowsItsHeaderAndNoCurve() {
     TKestrom_BMP& w = run.open();
     test::clickAndWait(w, "B_Odczyt_Kestromu");
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::NoFlight});
-    QCOMPARE(test::child<QLineEdit>(w, "E_NrSeryjny")->text(), QStringLiteral("1001"));
-    QCOMPARE(test::child<QLineEdit>(w, "E_probkGl")->text(),
+    QCOMPARE(test::fieldText(w, "E_NrSeryjny"), QStringLiteral("1001"));
+    QCOMPARE(test::fieldText(w, "E_probkGl"),
              QStringLiteral("  5 pom/sek")); // the list's design item
     QCOMPARE(w.chart().pointCount(SeriesId::Series1), 0);
     QCOMPARE(w.state().shown.recorder.wordCount, 0u);
     // The dh/dt switch has no flight to draw again.
-    test::child<QAction>(w, "Przyspieszenie1")->trigger();
-    test::child<QAction>(w, "Przyspieszenie1")->trigger();
+    test::trigger(w, "Przyspieszenie1");
+    test::trigger(w, "Przyspieszenie1");
     QCOMPARE(w.chart().pointCount(SeriesId::Series1), 0);
     QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
     // What arrived can still be saved as it came.
     const QString path = run.dir.filePath(QStringLiteral("short.kes"));
     run.prompts.fileNames.push_back(path.toStdString());
-    test::child<QPushButton>(w, "BZapisz")->click();
+    test::click(w, "BZapisz");
     QCOMPARE(test::fileBytes(path).size(), 60);
 }
 
@@ -617,7 +524,7 @@ void MainWindowTest::missingRecorderChangesNothing() {
     QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("earlier.kes"));
     QVERIFY(test::child<QLineEdit>(w, "E_PobDan")->isHidden());
     QVERIFY(test::child<QLineEdit>(w, "E_TempGl")->isReadOnly());
-    test::child<QPushButton>(w, "BZapisz")->click(); // still nothing downloaded
+    test::click(w, "BZapisz"); // still nothing downloaded
     QCOMPARE(run.prompts.texts(), (std::vector<Message>{Message::PortError, Message::NoData}));
 }
 
@@ -638,43 +545,31 @@ void MainWindowTest::saveThenLoadGivesTheSameFlight() {
     }
     TKestrom_BMP& w = run.open();
     test::clickAndWait(w, "B_Odczyt_Kestromu");
-    const auto curve = seriesValues(w.chart(), SeriesId::Series1);
-    const auto dhdt = seriesValues(w.chart(), SeriesId::Series2);
-    const QStringList panel{test::child<QLineEdit>(w, "E_MaxGl")->text(),
-                            test::child<QLineEdit>(w, "EMinimum")->text(),
-                            test::child<QLineEdit>(w, "E_NrZawodnika")->text(),
-                            test::child<QLineEdit>(w, "E_NrSeryjny")->text(),
-                            test::child<QLineEdit>(w, "E_TempGl")->text(),
-                            test::child<QLineEdit>(w, "E_probkGl")->text()};
+    const auto curve = test::seriesValues(w.chart(), SeriesId::Series1);
+    const auto dhdt = test::seriesValues(w.chart(), SeriesId::Series2);
+    const QStringList panel = panelTexts(w);
 
     // A file name with a backslash in it: the caption is what follows the last separator.
     const QString path = run.dir.filePath(QStringLiteral("lot\\zawody.kes"));
     run.prompts.fileNames.push_back(path.toStdString());
-    test::child<QPushButton>(w, "BZapisz")->click();
-    QCOMPARE(test::fileBytes(path), QByteArray(reinterpret_cast<const char*>(run.flight.data()),
-                                               static_cast<qsizetype>(run.flight.size())));
+    test::click(w, "BZapisz");
+    QCOMPARE(test::fileBytes(path), bytesOf(run.flight));
 
     w.chart().clearSeries(SeriesId::Series1);
     test::child<QLineEdit>(w, "E_MaxGl")->clear();
     run.prompts.fileNames.push_back(path.toStdString());
-    test::child<QPushButton>(w, "BOdczyt")->click();
+    test::click(w, "BOdczyt");
     QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("zawody.kes"));
-    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
-    QCOMPARE(seriesValues(w.chart(), SeriesId::Series2), dhdt);
-    const QStringList loaded{test::child<QLineEdit>(w, "E_MaxGl")->text(),
-                             test::child<QLineEdit>(w, "EMinimum")->text(),
-                             test::child<QLineEdit>(w, "E_NrZawodnika")->text(),
-                             test::child<QLineEdit>(w, "E_NrSeryjny")->text(),
-                             test::child<QLineEdit>(w, "E_TempGl")->text(),
-                             test::child<QLineEdit>(w, "E_probkGl")->text()};
-    QCOMPARE(loaded, panel);
+    QCOMPARE(test::seriesValues(w.chart(), SeriesId::Series1), curve);
+    QCOMPARE(test::seriesValues(w.chart(), SeriesId::Series2), dhdt);
+    QCOMPARE(panelTexts(w), panel);
     QCOMPARE(run.prompts.dialogs, (std::vector<FileDialog>{FileDialog::Save, FileDialog::Open}));
     QVERIFY(run.prompts.shown.empty());
     if (long80000) {
         QCOMPARE(curve.size(), std::size_t{kMaxEvaluatedSamples - 5});
         // The comparison reads the same file as far.
         run.prompts.fileNames.push_back(path.toStdString());
-        test::child<QPushButton>(w, "B_Porownanie")->click();
+        test::click(w, "B_Porownanie");
         QCOMPARE(w.chart().pointCount(SeriesId::Series3), static_cast<int>(curve.size()));
     }
 }
@@ -695,7 +590,7 @@ void MainWindowTest::saveAsksBeforeOverwriting() {
     writeFile(path, old);
     run.prompts.fileNames.push_back(path.toStdString());
     run.prompts.answers.push_back(confirm ? Answer::Ok : Answer::Cancel);
-    test::child<QPushButton>(w, "BZapisz")->click();
+    test::click(w, "BZapisz");
     QCOMPARE(run.prompts.shown.size(), std::size_t{1});
     QCOMPARE(run.prompts.shown[0].text, Message::FileExists);
     QCOMPARE(run.prompts.shown[0].caption, Message::SaveCaption);
@@ -712,12 +607,11 @@ void MainWindowTest::saveWithoutDownloadSaysNoData() {
     TKestrom_BMP& w = run.open();
     // A loaded flight is no download: Save still has nothing of its own to write.
     const QString path = run.dir.filePath(QStringLiteral("given.kes"));
-    writeFile(path, QByteArray(reinterpret_cast<const char*>(run.flight.data()),
-                               static_cast<qsizetype>(run.flight.size())));
+    writeFile(path, bytesOf(run.flight));
     run.prompts.fileNames.push_back(path.toStdString());
-    test::child<QPushButton>(w, "BOdczyt")->click();
+    test::click(w, "BOdczyt");
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
-    test::child<QPushButton>(w, "BZapisz")->click();
+    test::click(w, "BZapisz");
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::NoData});
     QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
     QCOMPARE(run.prompts.dialogs, std::vector<FileDialog>{FileDialog::Open});
@@ -727,20 +621,20 @@ void MainWindowTest::loadFailureLeavesThePanel() {
     Run run;
     TKestrom_BMP& w = run.open();
     test::clickAndWait(w, "B_Odczyt_Kestromu");
-    const auto curve = seriesValues(w.chart(), SeriesId::Series1);
+    const auto curve = test::seriesValues(w.chart(), SeriesId::Series1);
     run.prompts.fileNames.push_back(run.dir.filePath(QStringLiteral("missing.kes")).toStdString());
-    test::child<QPushButton>(w, "BOdczyt")->click();
+    test::click(w, "BOdczyt");
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
     QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("Kestrom"));
-    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
+    QCOMPARE(test::seriesValues(w.chart(), SeriesId::Series1), curve);
 
     // A file without a whole header is refused with its own message.
     const QString shortFile = run.dir.filePath(QStringLiteral("short.kes"));
     writeFile(shortFile, QByteArray(20, '\x01'));
     run.prompts.fileNames.push_back(shortFile.toStdString());
-    test::child<QPushButton>(w, "BOdczyt")->click();
+    test::click(w, "BOdczyt");
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::FileTooShort});
-    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
+    QCOMPARE(test::seriesValues(w.chart(), SeriesId::Series1), curve);
 }
 
 void MainWindowTest::fileThatIsNoFlightIsShownWithAWarning_data() {
@@ -770,22 +664,21 @@ void MainWindowTest::fileThatIsNoFlightIsShownWithAWarning() {
         bytes.assign(text.value->begin(), text.value->end());
     }
     const QString path = run.dir.filePath(QStringLiteral("given.kes"));
-    writeFile(path, QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                               static_cast<qsizetype>(bytes.size())));
+    writeFile(path, bytesOf(bytes));
     TKestrom_BMP& w = run.open();
     const std::vector<Message> expected =
         warned ? std::vector<Message>{Message::NotAFlight} : std::vector<Message>{};
 
     run.prompts.fileNames.push_back(path.toStdString());
     run.prompts.onMessage = [&w] { QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0); };
-    test::child<QPushButton>(w, "BOdczyt")->click();
+    test::click(w, "BOdczyt");
     QCOMPARE(run.prompts.texts(), expected);
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
 
     run.prompts.shown.clear();
     run.prompts.fileNames.push_back(path.toStdString());
     run.prompts.onMessage = [&w] { QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0); };
-    test::child<QPushButton>(w, "B_Porownanie")->click();
+    test::click(w, "B_Porownanie");
     QCOMPARE(run.prompts.texts(), expected);
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
     if (warned) {
@@ -798,22 +691,22 @@ void MainWindowTest::fileThatIsNoFlightIsShownWithAWarning() {
 void MainWindowTest::dhdtSwitchClearsAndRedraws() {
     Run run;
     TKestrom_BMP& w = run.open();
-    test::child<QAction>(w, "Przyspieszenie1")->trigger(); // off before any flight: nothing to draw
+    test::trigger(w, "Przyspieszenie1"); // off before any flight: nothing to draw
     QVERIFY(!test::child<QAction>(w, "Przyspieszenie1")->isChecked());
     test::clickAndWait(w, "B_Odczyt_Kestromu");
     QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
-    const auto curve = seriesValues(w.chart(), SeriesId::Series1);
+    const auto curve = test::seriesValues(w.chart(), SeriesId::Series1);
 
-    test::child<QAction>(w, "Przyspieszenie1")->trigger();
+    test::trigger(w, "Przyspieszenie1");
     QVERIFY(test::child<QAction>(w, "Przyspieszenie1")->isChecked());
     QCOMPARE(w.state().config.accelView, 1);
     QCOMPARE(w.chart().pointCount(SeriesId::Series2), run.samples() - 7);
-    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
+    QCOMPARE(test::seriesValues(w.chart(), SeriesId::Series1), curve);
 
-    test::child<QAction>(w, "Przyspieszenie1")->trigger();
+    test::trigger(w, "Przyspieszenie1");
     QCOMPARE(w.state().config.accelView, 0);
     QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
-    QCOMPARE(seriesValues(w.chart(), SeriesId::Series1), curve);
+    QCOMPARE(test::seriesValues(w.chart(), SeriesId::Series1), curve);
 }
 
 void MainWindowTest::zeroingAsksFirst() {
@@ -843,8 +736,8 @@ void MainWindowTest::helpFileFollowsTheLanguage() {
         opened << QFileInfo(path).canonicalFilePath();
         return true;
     });
-    test::child<QAction>(w, "Help1")->trigger();
-    test::child<QAction>(w, "English1")->trigger();
+    test::trigger(w, "Help1");
+    test::trigger(w, "English1");
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.activateWindow();
@@ -875,7 +768,7 @@ void MainWindowTest::helpOpensTheGuideBesideOrBelowTheProgramOrSaysWhy() {
          {test::child<QAction>(w, "Polski1"), test::child<QAction>(w, "English1")}) {
         language->trigger();
         run.prompts.shown.clear();
-        test::child<QAction>(w, "Help1")->trigger();
+        test::trigger(w, "Help1");
         QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::HelpNotFound});
         QCOMPARE(run.prompts.shown[0].language, w.CurrentLanguage());
         QVERIFY(!messageText(Message::HelpNotFound, w.CurrentLanguage()).empty());
@@ -889,9 +782,9 @@ void MainWindowTest::helpOpensTheGuideBesideOrBelowTheProgramOrSaysWhy() {
         touch(folder + QStringLiteral("kestrom-guide-pl.html"));
         touch(folder + QStringLiteral("kestrom-guide-en.html"));
         opened.clear();
-        test::child<QAction>(w, "Polski1")->trigger();
-        test::child<QAction>(w, "Help1")->trigger();
-        test::child<QAction>(w, "English1")->trigger();
+        test::trigger(w, "Polski1");
+        test::trigger(w, "Help1");
+        test::trigger(w, "English1");
         w.FormHelp();
         const QString canonical = QFileInfo(folder).canonicalFilePath();
         QCOMPARE(opened, (QStringList{canonical + QStringLiteral("/kestrom-guide-pl.html"),
@@ -906,9 +799,9 @@ void MainWindowTest::helpOpensTheGuideBesideOrBelowTheProgramOrSaysWhy() {
                                    "kestrom-guide-pl.html"},
           std::pair{"English1",
                     "Cannot open the user guide:\n" + built + "kestrom-guide-en.html"}}) {
-        test::child<QAction>(w, language)->trigger();
+        test::trigger(w, language);
         run.prompts.errors.clear();
-        test::child<QAction>(w, "Help1")->trigger();
+        test::trigger(w, "Help1");
         QCOMPARE(run.prompts.errors, std::vector<std::string>{expected.toStdString()});
     }
     QVERIFY(run.prompts.shown.empty());
