@@ -1,9 +1,10 @@
 #pragma once
-// Files the window wrote, read back in tests: the bytes, and the text of a PDF.
+// Files for the window's tests: the bytes written and read back, and the text and pages of a PDF.
 
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -15,12 +16,29 @@ inline QByteArray fileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Replaces the file with these bytes; false where it cannot be written.
+inline bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
 // The text of a PDF file as pdftotext gives it, laid out as on the page.
 inline QString pdfText(const QString& path) {
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     p.waitForFinished();
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The pages of a PDF file as pdfinfo counts them; -1 where it is no PDF.
+inline int pdfPages(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {path});
+    p.waitForFinished();
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                                          .match(QString::fromUtf8(p.readAllStandardOutput()));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 } // namespace kestrom::test

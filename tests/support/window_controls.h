@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QByteArray>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QList>
 #include <QMainWindow>
@@ -39,6 +40,9 @@ inline void trigger(QMainWindow& window, const char* action) {
 }
 inline QString fieldText(QMainWindow& window, const char* field) {
     return child<QLineEdit>(window, field)->text();
+}
+inline QString groupTitle(QMainWindow& window, const char* group) {
+    return child<QGroupBox>(window, group)->title();
 }
 
 } // namespace kestrom::test

@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QPrinter>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -16,17 +15,8 @@ using namespace kestrom;
 
 namespace {
 
+using test::pdfPages;
 using test::pdfText;
-
-int pdfPages(const QString& path) {
-    QProcess p;
-    p.start(QStringLiteral("pdfinfo"), {path});
-    p.waitForFinished();
-    const QString info = QString::fromUtf8(p.readAllStandardOutput());
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
 
 FlightRecord recordOf(const GeneratorOptions& options) {
     FlightRecord record;

@@ -30,12 +30,6 @@ using kestrom::ui::TKestrom_BMP;
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 std::int32_t int32At(const QByteArray& b, int offset) {
     std::uint32_t v = 0;
     for (int i = 3; i >= 0; --i) {
@@ -310,7 +304,7 @@ void MainWindowTest::reservedBytesSurviveARun() {
     stored[17] = stored[18] = stored[19] = 0;
     stored[20] = 0; // dh/dt view off
     stored[21] = stored[22] = stored[23] = 0;
-    writeFile(run.configPath(), stored);
+    QVERIFY(test::writeFile(run.configPath(), stored));
     TKestrom_BMP& w = run.open();
     QVERIFY(!test::child<QAction>(w, "Przyspieszenie1")->isChecked());
     w.show();
@@ -361,7 +355,8 @@ void MainWindowTest::storedLanguageOutOfRangeMeansEnglish() {
     Run run;
     QByteArray stored(20, '\0');
     stored[16] = 5;
-    writeFile(run.configPath(), stored); // a short file: only its leading bytes count
+    QVERIFY(
+        test::writeFile(run.configPath(), stored)); // a short file: only its leading bytes count
     TKestrom_BMP& w = run.open();
     QVERIFY(test::child<QAction>(w, "English1")->isChecked() &&
             !test::child<QAction>(w, "Polski1")->isChecked());
@@ -587,7 +582,7 @@ void MainWindowTest::saveAsksBeforeOverwriting() {
     test::clickAndWait(w, "B_Odczyt_Kestromu");
     const QString path = run.dir.filePath(QStringLiteral("flight.kes"));
     const QByteArray old("an older flight");
-    writeFile(path, old);
+    QVERIFY(test::writeFile(path, old));
     run.prompts.fileNames.push_back(path.toStdString());
     run.prompts.answers.push_back(confirm ? Answer::Ok : Answer::Cancel);
     test::click(w, "BZapisz");
@@ -607,7 +602,7 @@ void MainWindowTest::saveWithoutDownloadSaysNoData() {
     TKestrom_BMP& w = run.open();
     // A loaded flight is no download: Save still has nothing of its own to write.
     const QString path = run.dir.filePath(QStringLiteral("given.kes"));
-    writeFile(path, bytesOf(run.flight));
+    QVERIFY(test::writeFile(path, bytesOf(run.flight)));
     run.prompts.fileNames.push_back(path.toStdString());
     test::click(w, "BOdczyt");
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
@@ -630,7 +625,7 @@ void MainWindowTest::loadFailureLeavesThePanel() {
 
     // A file without a whole header is refused with its own message.
     const QString shortFile = run.dir.filePath(QStringLiteral("short.kes"));
-    writeFile(shortFile, QByteArray(20, '\x01'));
+    QVERIFY(test::writeFile(shortFile, QByteArray(20, '\x01')));
     run.prompts.fileNames.push_back(shortFile.toStdString());
     test::click(w, "BOdczyt");
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::FileTooShort});
@@ -664,7 +659,7 @@ void MainWindowTest::fileThatIsNoFlightIsShownWithAWarning() {
         bytes.assign(text.value->begin(), text.value->end());
     }
     const QString path = run.dir.filePath(QStringLiteral("given.kes"));
-    writeFile(path, bytesOf(bytes));
+    QVERIFY(test::writeFile(path, bytesOf(bytes)));
     TKestrom_BMP& w = run.open();
     const std::vector<Message> expected =
         warned ? std::vector<Message>{Message::NotAFlight} : std::vector<Message>{};

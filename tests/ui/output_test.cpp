@@ -26,12 +26,6 @@ QByteArray readFile(const std::string& path) {
     return test::fileBytes(QString::fromStdString(path));
 }
 
-void writeText(const std::string& path, const QByteArray& bytes) {
-    QFile f(QString::fromStdString(path));
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 // A flight of exactly `samples` samples without an end-marker sample.
 GeneratorOptions flightOf(std::uint32_t samples) {
     return {.rateCode = 2, .maxSamples = samples, .endMarker = false};
@@ -170,7 +164,7 @@ void OutputTest::exportAsksBeforeOverwriting() {
     TKestrom_BMP& w = run.open();
     run.load(run.flightFile("r.kes", flightOf(60)));
     const std::string file = run.path("out.csv");
-    writeText(file, "old");
+    QVERIFY(test::writeFile(QString::fromStdString(file), "old"));
     run.prompts.fileNames.push_back(run.path("out"));
     run.prompts.answers.push_back(Answer::Cancel);
     w.ZapiszdoExcela1Click();
@@ -303,10 +297,7 @@ void OutputTest::printGivesOnePageWithTheMarginOfTheOrientation() {
     printer.setPageOrientation(QPageLayout::Portrait);
     w.Drukuj1Click();
     QCOMPARE(w.chart().printMargins(), QMarginsF(5, 5, 5, 55));
-    const QByteArray pdf = readFile(portrait.toStdString());
-    QVERIFY(pdf.startsWith("%PDF"));
-    const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
-    QCOMPARE(QString::fromLatin1(pdf).count(page), 1);
+    QCOMPARE(test::pdfPages(portrait), 1);
     QCOMPARE(w.chart().titleLines(), QStringList{kRestoredTitle});
 
     // The printer set-up's choice holds for the next print.
@@ -320,8 +311,7 @@ void OutputTest::printGivesOnePageWithTheMarginOfTheOrientation() {
     QCOMPARE(setups, 1);
     w.Drukuj1Click();
     QCOMPARE(w.chart().printMargins(), QMarginsF(5, 5, 5, 25));
-    const QByteArray landscape = readFile(run.path("landscape.pdf"));
-    QCOMPARE(QString::fromLatin1(landscape).count(page), 1);
+    QCOMPARE(test::pdfPages(QString::fromStdString(run.path("landscape.pdf"))), 1);
     QVERIFY(run.prompts.shown.empty());
 }
 

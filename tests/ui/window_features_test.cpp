@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -99,6 +98,7 @@ private slots:
 namespace {
 
 using test::fileBytes;
+using test::pdfPages;
 using test::pdfText;
 
 QStringList archived(const QString& folder) {
@@ -117,8 +117,7 @@ void addRecorder(WindowRun& run, std::uint16_t competitor) {
 
 void WindowFeaturesTest::downloadIsArchivedAndListed() {
     WindowRun run;
-    const QString folder = run.dir.filePath(QStringLiteral("archive"));
-    qputenv("KESTROM_ARCHIVE_DIR", folder.toUtf8());
+    const QString folder = run.archiveTo();
     addRecorder(run, 23);
     ui::TKestrom_BMP& w = run.open();
     ui::WindowFeatures& features = ui::attachWindowFeatures(w);
@@ -169,7 +168,6 @@ void WindowFeaturesTest::downloadIsArchivedAndListed() {
     test::clickAndWait(again, "B_Odczyt_Kestromu");
     QCOMPARE(archived(folder).size(), 2);
     QCOMPARE(fileBytes(run.configPath()).size(), 44); // the record itself keeps its size
-    qunsetenv("KESTROM_ARCHIVE_DIR");
 }
 
 void WindowFeaturesTest::failedArchiveWriteKeepsTheDownload() {
@@ -177,12 +175,11 @@ void WindowFeaturesTest::failedArchiveWriteKeepsTheDownload() {
     // The archive folder would have to be made inside a regular file.
     const std::string blocker = run.path("blocker");
     (void)writeWholeFile(blocker, std::vector<std::uint8_t>{1});
-    qputenv("KESTROM_ARCHIVE_DIR", QByteArray::fromStdString(blocker + "/flights"));
+    run.archiveTo(QString::fromStdString(blocker + "/flights"));
     addRecorder(run, 5);
     ui::TKestrom_BMP& w = run.open();
     ui::attachWindowFeatures(w);
     test::clickAndWait(w, "B_Odczyt_Kestromu");
-    qunsetenv("KESTROM_ARCHIVE_DIR");
 
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
     QVERIFY2(QString::fromStdString(run.prompts.errors[0])
@@ -190,7 +187,7 @@ void WindowFeaturesTest::failedArchiveWriteKeepsTheDownload() {
              run.prompts.errors[0].c_str());
     // The flight is downloaded, drawn and can still be saved.
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
-    QCOMPARE(test::child<QLineEdit>(w, "E_NrZawodnika")->text().trimmed(), QStringLiteral("5"));
+    QCOMPARE(test::fieldText(w, "E_NrZawodnika").trimmed(), QStringLiteral("5"));
     run.prompts.fileNames.push_back(run.path("saved.kes"));
     w.BZapisz_PomiarClick();
     QVERIFY(QFile::exists(QString::fromStdString(run.path("saved.kes"))));
@@ -198,8 +195,7 @@ void WindowFeaturesTest::failedArchiveWriteKeepsTheDownload() {
 
 void WindowFeaturesTest::flightsTableSortsLoadsAndCompares() {
     WindowRun run;
-    const QString folder = run.dir.filePath(QStringLiteral("archive"));
-    qputenv("KESTROM_ARCHIVE_DIR", folder.toUtf8());
+    const QString folder = run.archiveTo();
     const auto start = std::chrono::system_clock::now();
     const std::uint16_t competitors[] = {31, 7, 19};
     for (int i = 0; i < 3; ++i) {
@@ -233,7 +229,7 @@ void WindowFeaturesTest::flightsTableSortsLoadsAndCompares() {
     table->selectRow(0);
     flights.loadButton()->click();
     QCOMPARE(run.prompts.texts().back(), Message::FileTooShort);
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("outside.kes"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("outside.kes"));
     // Sorted by maximum, descending: values, not texts.
     table->sortByColumn(ui::FlightListModel::Maximum, Qt::DescendingOrder);
     for (int row = 0; row + 1 < 5; ++row) {
@@ -260,13 +256,13 @@ void WindowFeaturesTest::flightsTableSortsLoadsAndCompares() {
     QVERIFY(flights.loadButton()->isEnabled());
     const QString file19 = flights.selectedFile();
     flights.loadButton()->click();
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QFileInfo(file19).fileName());
-    QCOMPARE(test::child<QLineEdit>(w, "E_NrZawodnika")->text().trimmed(), QStringLiteral("19"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QFileInfo(file19).fileName());
+    QCOMPARE(test::fieldText(w, "E_NrZawodnika").trimmed(), QStringLiteral("19"));
     table->selectRow(rowOf("7"));
     const QString file7 = flights.selectedFile();
     flights.compareButton()->click();
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QFileInfo(file7).fileName());
-    QCOMPARE(test::child<QLineEdit>(w, "E_Zaw_Por")->text().trimmed(), QStringLiteral("7"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Por"), QFileInfo(file7).fileName());
+    QCOMPARE(test::fieldText(w, "E_Zaw_Por").trimmed(), QStringLiteral("7"));
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
     // Opened from the table, the archived files are now recent too, but listed once.
     QCOMPARE(table->model()->rowCount(), 5);
@@ -280,7 +276,6 @@ void WindowFeaturesTest::flightsTableSortsLoadsAndCompares() {
     w.English1Click();
     QCOMPARE(table->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Time"));
     QCOMPARE(flights.loadButton()->text(), QStringLiteral("Load"));
-    qunsetenv("KESTROM_ARCHIVE_DIR");
 }
 
 namespace {
@@ -288,33 +283,28 @@ namespace {
 // Four flights whose every column orders them differently (checked below), so a column sorted by
 // another column's value cannot pass.
 std::vector<ui::FlightRow> fourDistinctFlights() {
-    struct Values {
-        std::time_t time;
-        std::uint16_t competitor, serial;
-        std::uint32_t rateTimes10, samples;
-        float maximum, minimum;
-        const char* file;
+    // File, time, competitor, serial, rate, samples, maximum, minimum.
+    const auto row = [](const char* file, std::time_t time, std::uint16_t competitor,
+                        std::uint16_t serial, std::uint32_t rateTimes10, std::uint32_t samples,
+                        float maximum, float minimum) {
+        return ui::FlightRow{{file,
+                              time,
+                              {},
+                              competitor,
+                              serial,
+                              1,
+                              rateTimes10,
+                              samples,
+                              false,
+                              true,
+                              maximum,
+                              minimum},
+                             true};
     };
-    const Values values[] = {{1'700'000'001, 30, 200, 100, 900, 40.0f, -1.0f, "/f/d.kes"},
-                             {1'700'000'002, 10, 300, 200, 1000, 20.0f, -4.0f, "/f/c.kes"},
-                             {1'700'000'003, 40, 100, 50, 200, 30.0f, -2.0f, "/f/b.kes"},
-                             {1'700'000'004, 20, 400, 150, 1800, 10.0f, -3.0f, "/f/a.kes"}};
-    std::vector<ui::FlightRow> rows;
-    for (const Values& v : values) {
-        FlightSummary s;
-        s.path = v.file;
-        s.time = v.time;
-        s.competitor = v.competitor;
-        s.serial = v.serial;
-        s.rateTimes10 = v.rateTimes10;
-        s.rateCode = 1;
-        s.samples = v.samples;
-        s.evaluated = true;
-        s.maxAltitude = v.maximum;
-        s.minAltitude = v.minimum;
-        rows.push_back({s, true});
-    }
-    return rows;
+    return {row("/f/d.kes", 1'700'000'001, 30, 200, 100, 900, 40.0f, -1.0f),
+            row("/f/c.kes", 1'700'000'002, 10, 300, 200, 1000, 20.0f, -4.0f),
+            row("/f/b.kes", 1'700'000'003, 40, 100, 50, 200, 30.0f, -2.0f),
+            row("/f/a.kes", 1'700'000'004, 20, 400, 150, 1800, 10.0f, -3.0f)};
 }
 
 // What each column means, said again from the summary: the order a user expects.
@@ -402,8 +392,7 @@ void WindowFeaturesTest::flightsTableShowsEveryColumnAndTellsCopiesApart_data() 
 void WindowFeaturesTest::flightsTableShowsEveryColumnAndTellsCopiesApart() {
     QFETCH(bool, english);
     WindowRun run;
-    const QString folder = run.dir.filePath(QStringLiteral("archive"));
-    qputenv("KESTROM_ARCHIVE_DIR", folder.toUtf8());
+    const QString folder = run.archiveTo();
     // One flight downloaded twice and saved once: the same values in three files.
     const GeneratorOptions options{.seed = 4, .rateCode = 2, .competitor = 65535, .serial = 65535};
     const auto start = std::chrono::system_clock::now();
@@ -442,13 +431,11 @@ void WindowFeaturesTest::flightsTableShowsEveryColumnAndTellsCopiesApart() {
         QVERIFY2(right <= table->viewport()->width(), qPrintable(QString::number(column)));
         QVERIFY2(header->sectionSize(column) >= needed, qPrintable(QString::number(column)));
     }
-    qunsetenv("KESTROM_ARCHIVE_DIR");
 }
 
 void WindowFeaturesTest::vanishedFilesLeaveTheFlightsListAndTheRecentMenu() {
     WindowRun run;
-    const QString folder = run.dir.filePath(QStringLiteral("archive"));
-    qputenv("KESTROM_ARCHIVE_DIR", folder.toUtf8());
+    const QString folder = run.archiveTo();
     const auto start = std::chrono::system_clock::now();
     std::vector<std::string> archivedFiles;
     for (int i = 0; i < 2; ++i) {
@@ -502,7 +489,6 @@ void WindowFeaturesTest::vanishedFilesLeaveTheFlightsListAndTheRecentMenu() {
     QVERIFY(features.recentFiles().files().isEmpty());
     QCOMPARE(features.recentMenu()->actions().size(), 1);
     QVERIFY(!features.recentMenu()->actions()[0]->isEnabled()); // "(brak)"
-    qunsetenv("KESTROM_ARCHIVE_DIR");
 }
 
 void WindowFeaturesTest::severalFilesOpenTheFirstTwoAndNameTheRest_data() {
@@ -535,8 +521,8 @@ void WindowFeaturesTest::severalFilesOpenTheFirstTwoAndNameTheRest() {
     } else {
         features.openFiles(files);
     }
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("flight0.kes"));
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("flight1.kes"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("flight0.kes"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Por"), QStringLiteral("flight1.kes"));
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
     if (count == 2) {
@@ -558,14 +544,14 @@ void WindowFeaturesTest::dropOnLeftHalfLoadsAndOnRightHalfCompares() {
     const std::string other = run.flightFile("right.kes", flightAt(4, 5));
 
     QVERIFY(dropAt(w, flight, 100));
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("left.kes"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("left.kes"));
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
     QCOMPARE(w.chart().pointCount(SeriesId::Series3), 0);
 
     QVERIFY(dropAt(w, other, w.width() - 100));
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("right.kes"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Por"), QStringLiteral("right.kes"));
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("left.kes"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("left.kes"));
 
     // A drag that carries no file is not taken; a missing file is reported as by BOdczyt.
     QMimeData text;
@@ -575,7 +561,7 @@ void WindowFeaturesTest::dropOnLeftHalfLoadsAndOnRightHalfCompares() {
     QVERIFY(!enter.isAccepted());
     QVERIFY(dropAt(w, run.path("missing.kes"), 100));
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("left.kes"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("left.kes"));
 }
 
 namespace {
@@ -613,13 +599,13 @@ void WindowFeaturesTest::fileDroppedOnAFieldIsLoadedOrComparedNotTyped() {
     };
     const std::string left = run.flightFile("left.kes", flightAt(2, 5));
     QVERIFY(dropOn(*recorderField, *fileDrag(left)));
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("left.kes"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("left.kes"));
     QVERIFY(!recorderField->text().contains(QStringLiteral("file:")));
 
     const std::string right = run.flightFile("right.kes", flightAt(4, 6));
     QVERIFY(dropOn(*test::child<QLineEdit>(w, "E_TempPor"), *fileDrag(right)));
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("right.kes"));
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("left.kes"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Por"), QStringLiteral("right.kes"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("left.kes"));
 
     // Plain text is still the field's own.
     QMimeData text;
@@ -627,7 +613,7 @@ void WindowFeaturesTest::fileDroppedOnAFieldIsLoadedOrComparedNotTyped() {
     recorderField->clear();
     QVERIFY(dropOn(*recorderField, text));
     QCOMPARE(recorderField->text(), QStringLiteral("7"));
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("left.kes"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("left.kes"));
 }
 
 void WindowFeaturesTest::recentMenuKeepsTheLastEightFilesAcrossRuns() {
@@ -658,7 +644,7 @@ void WindowFeaturesTest::recentMenuKeepsTheLastEightFilesAcrossRuns() {
     QCOMPARE(items.size(), 8);
     QVERIFY(items[1]->text().endsWith(QStringLiteral("f9.kes")));
     items[1]->trigger();
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("f9.kes"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("f9.kes"));
     QCOMPARE(QFileInfo(features.recentFiles().files()[0]).fileName(), QStringLiteral("f9.kes"));
     QCOMPARE(features.recentMenu()->title(), QStringLiteral("Ostatnie pliki"));
     w.English1Click();
@@ -756,24 +742,6 @@ void WindowFeaturesTest::bracketGoesOnEscPlainClickAndNewFlight() {
     QCOMPARE(chart.itemCount(), itemsBefore);
 }
 
-namespace {
-
-// Pages of a PDF file, by its page objects.
-int pdfPages(const QString& path) {
-    const QByteArray bytes = fileBytes(path);
-    if (!bytes.startsWith("%PDF")) {
-        return -1;
-    }
-    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
-    int pages = 0;
-    for (auto it = page.globalMatch(QString::fromLatin1(bytes)); it.hasNext(); it.next()) {
-        ++pages;
-    }
-    return pages;
-}
-
-} // namespace
-
 void WindowFeaturesTest::reportHasAPagePerFlightOnScreen() {
     WindowRun run;
     ui::TKestrom_BMP& w = run.open();
@@ -792,7 +760,7 @@ void WindowFeaturesTest::reportHasAPagePerFlightOnScreen() {
     QCOMPARE(pdfPages(both), 2);
 
     // The comparison switched off is no longer on screen.
-    test::child<QAction>(w, "Porownanie1")->trigger();
+    test::trigger(w, "Porownanie1");
     const QString one = run.dir.filePath(QStringLiteral("one.pdf"));
     run.prompts.fileNames.push_back(run.path("one")); // typed without its extension
     features.reportAction()->trigger();
@@ -801,17 +769,16 @@ void WindowFeaturesTest::reportHasAPagePerFlightOnScreen() {
     // The recorder flight filtered on screen is filtered on its page: the heading gives the
     // filter's extremes as the panel shows them. The comparison's Filtr button draws it again
     // with its mark off, and what is on screen is in the report.
-    test::child<QPushButton>(w, "B_Filtr_Alt")->click();
-    test::child<QPushButton>(w, "B_Filtr_por")->click();
+    test::click(w, "B_Filtr_Alt");
+    test::click(w, "B_Filtr_por");
     const QString filtered = run.dir.filePath(QStringLiteral("filtered.pdf"));
     run.prompts.fileNames.push_back(filtered.toStdString());
     QCOMPARE(features.writeReport(), 2);
     const QString text = pdfText(filtered);
     const QString unfilteredText = pdfText(one);
-    const QRegularExpression filterLine(
-        QStringLiteral("Filtr\\s+Max:\\s+") +
-        QRegularExpression::escape(test::child<QLineEdit>(w, "E_MaxGl")->text()) +
-        QStringLiteral(" m"));
+    const QRegularExpression filterLine(QStringLiteral("Filtr\\s+Max:\\s+") +
+                                        QRegularExpression::escape(test::fieldText(w, "E_MaxGl")) +
+                                        QStringLiteral(" m"));
     QVERIFY2(filterLine.match(text).hasMatch(), qPrintable(text));
     QVERIFY2(!QRegularExpression(QStringLiteral("Filtr\\s+Max:")).match(unfilteredText).hasMatch(),
              qPrintable(unfilteredText));

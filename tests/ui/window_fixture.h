@@ -14,6 +14,7 @@
 #include "ui/main_window.h"
 
 #include <QTemporaryDir>
+#include <QtGlobal>
 
 #include <memory>
 #include <string>
@@ -26,7 +27,22 @@ struct WindowRun {
     SimulatedBus bus;
     FakePrompts prompts;
     std::unique_ptr<ui::TKestrom_BMP> window;
+    bool archiveSet = false;
 
+    ~WindowRun() {
+        if (archiveSet) {
+            qunsetenv("KESTROM_ARCHIVE_DIR");
+        }
+    }
+    // Downloads go to this folder (by default "archive" in the run's) until the run ends.
+    QString archiveTo(QString folder = {}) {
+        if (folder.isEmpty()) {
+            folder = dir.filePath(QStringLiteral("archive"));
+        }
+        qputenv("KESTROM_ARCHIVE_DIR", folder.toUtf8());
+        archiveSet = true;
+        return folder;
+    }
     ui::TKestrom_BMP& open() {
         const std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
         window = std::make_unique<ui::TKestrom_BMP>(bus, prompts, app::loadWindowConfig(program),
