@@ -16,6 +16,15 @@ inline QByteArray fileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The little-endian 32-bit field at offset, as the configuration record stores its values.
+inline qint32 int32At(const QByteArray& bytes, int offset) {
+    quint32 v = 0;
+    for (int i = 3; i >= 0; --i) {
+        v = (v << 8) | static_cast<quint8>(bytes[offset + i]);
+    }
+    return static_cast<qint32>(v);
+}
+
 // Replaces the file with these bytes; false where it cannot be written.
 inline bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);

@@ -3,13 +3,14 @@
 
 #include "window_fixture.h"
 
+#include "tests/support/qt_files.h"
+
 #include "analysis/filter_plot.h"
 #include "app/dialogs.h"
 #include "flight/number_format.h"
 #include "ui/filter_dialog_widget.h"
 
 #include <QAction>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 
 using namespace kestrom;
 using kestrom::test::flightAt;
+using kestrom::test::int32At;
 using kestrom::test::seriesValues;
 using kestrom::test::WindowRun;
 using kestrom::ui::SeriesId;
@@ -30,14 +32,6 @@ using kestrom::ui::TKestrom_BMP;
 Q_DECLARE_METATYPE(kestrom::ui::SeriesId)
 
 namespace {
-
-std::int32_t int32At(const QByteArray& b, int offset) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) {
-        v = (v << 8) | static_cast<std::uint8_t>(b[offset + i]);
-    }
-    return static_cast<std::int32_t>(v);
-}
 
 double maxOf(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
 
@@ -81,15 +75,14 @@ private slots:
 void AnalysisActionsTest::filterButtonsDrawFilteredOverRaw() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
-    GeneratorOptions spiky = flightAt(0); // 20 samples per second
-    spiky.spikes = 6;
+    const GeneratorOptions spiky{.rateCode = 0, .spikes = 6}; // 20 samples per second
     run.load(run.flightFile("spiky.kes", spiky));
     ui::Chart& chart = w.chart();
     const std::vector<double> raw = seriesValues(chart, SeriesId::Series1);
     const std::vector<std::int32_t> rawCurve = w.state().shown.recorder.evaluation.altitudeCm;
     QVERIFY(raw.size() > 100);
 
-    test::child<QPushButton>(w, "B_Filtr_Alt")->click();
+    test::click(w, "B_Filtr_Alt");
     const std::vector<double> filtered = seriesValues(chart, SeriesId::Series1);
     QCOMPARE(filtered.size(), raw.size());
     // The raw curve is now the dashed companion, point for point.
@@ -98,27 +91,26 @@ void AnalysisActionsTest::filterButtonsDrawFilteredOverRaw() {
     // The spikes are gone: the filtered maximum is well below the spiky one, and the fields show
     // the filtered extremes.
     QVERIFY(maxOf(filtered) < maxOf(raw) - 5.0);
-    QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text(), oneDecimal(maxOf(filtered)));
+    QCOMPARE(test::fieldText(w, "E_MaxGl"), oneDecimal(maxOf(filtered)));
     const double lowest = std::min(*std::min_element(filtered.begin(), filtered.end()), 50.0);
-    QCOMPARE(test::child<QLineEdit>(w, "EMinimum")->text(), oneDecimal(lowest));
+    QCOMPARE(test::fieldText(w, "EMinimum"), oneDecimal(lowest));
     // Whole seconds on every 20th point.
     QCOMPARE(chart.pointLabel(SeriesId::Series1, 40), QStringLiteral("2"));
     QCOMPARE(chart.pointLabel(SeriesId::Series1, 41), QString());
 
     // The flight itself is untouched, so a second press gives the same curve.
     QVERIFY(w.state().shown.recorder.evaluation.altitudeCm == rawCurve);
-    test::child<QPushButton>(w, "B_Filtr_Alt")->click();
+    test::click(w, "B_Filtr_Alt");
     QCOMPARE(seriesValues(chart, SeriesId::Series1), filtered);
 
     // The comparison's button: raw into Series6, filtered into Series3, no labels.
     run.compare(run.flightFile("spiky-too.kes", spiky));
     const std::vector<double> rawCompare = seriesValues(chart, SeriesId::Series3);
-    test::child<QPushButton>(w, "B_Filtr_por")->click();
+    test::click(w, "B_Filtr_por");
     QCOMPARE(seriesValues(chart, SeriesId::Series6), rawCompare);
     QCOMPARE(seriesValues(chart, SeriesId::Series3), filtered);
     QCOMPARE(chart.pointLabel(SeriesId::Series3, 40), QString());
-    QCOMPARE(test::child<QLineEdit>(w, "E_Max_Por")->text(),
-             test::child<QLineEdit>(w, "E_MaxGl")->text());
+    QCOMPARE(test::fieldText(w, "E_Max_Por"), test::fieldText(w, "E_MaxGl"));
 }
 
 void AnalysisActionsTest::filterDialogShowsStoresAndWritesAtOnce_data() {
@@ -159,9 +151,7 @@ void AnalysisActionsTest::filterDialogShowsStoresAndWritesAtOnce() {
     dialog->Button2->click();
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
-    QFile file(run.configPath());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray saved = file.readAll();
+    const QByteArray saved = test::fileBytes(run.configPath());
     QCOMPARE(saved.size(), 44);
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(int32At(saved, 24 + 4 * i), stored[i]);
@@ -179,7 +169,7 @@ void AnalysisActionsTest::filterDialogCaptionsFollowTheLanguage() {
     QCOMPARE(dialog->Button1->text(), QStringLiteral("Domyslne"));
     // A text typed and not saved is still there at the next showing.
     dialog->Ed_Filtr1->setText(QStringLiteral("5"));
-    test::child<QAction>(w, "English1")->trigger();
+    test::trigger(w, "English1");
     dialog->show();
     QCOMPARE(dialog->Label4->text(), QStringLiteral("Final Filter [6-30]"));
     QCOMPARE(dialog->Button2->text(), QStringLiteral("Save"));
@@ -192,40 +182,40 @@ void AnalysisActionsTest::filterDialogCaptionsFollowTheLanguage() {
 void AnalysisActionsTest::comparisonRemovedByTheMenuMark() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
-    test::child<QAction>(w, "English1")->trigger();
+    test::trigger(w, "English1");
     run.compare(run.flightFile("c.kes", flightAt(2)));
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
-    test::child<QAction>(w, "Porownanie1")->trigger(); // mark off: comparison removed
+    test::trigger(w, "Porownanie1"); // mark off: comparison removed
     QVERIFY(!test::child<QAction>(w, "Porownanie1")->isChecked());
     QCOMPARE(w.chart().pointCount(SeriesId::Series3), 0);
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), QStringLiteral("File"));
-    QVERIFY(test::child<QLineEdit>(w, "E_Max_Por")->text().isEmpty());
-    QVERIFY(test::child<QLineEdit>(w, "E_TempPor")->text().isEmpty());
-    test::child<QAction>(w, "Porownanie1")->trigger(); // mark on: nothing else
+    QCOMPARE(test::groupTitle(w, "GroupB_Por"), QStringLiteral("File"));
+    QVERIFY(test::fieldText(w, "E_Max_Por").isEmpty());
+    QVERIFY(test::fieldText(w, "E_TempPor").isEmpty());
+    test::trigger(w, "Porownanie1"); // mark on: nothing else
     QVERIFY(test::child<QAction>(w, "Porownanie1")->isChecked());
     QCOMPARE(w.chart().pointCount(SeriesId::Series3), 0);
-    test::child<QAction>(w, "Porownanie1")->trigger();
+    test::trigger(w, "Porownanie1");
     // The flight is still kept: a temperature entry draws it again and sets the mark.
     QVERIFY(!test::child<QLineEdit>(w, "E_TempPor")->isReadOnly());
     QTest::keyClicks(test::child<QLineEdit>(w, "E_TempPor"), QStringLiteral("15"));
     QTest::keyClick(test::child<QLineEdit>(w, "E_TempPor"), Qt::Key_Return);
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
-    QVERIFY(!test::child<QLineEdit>(w, "E_Max_Por")->text().isEmpty());
+    QVERIFY(!test::fieldText(w, "E_Max_Por").isEmpty());
     QVERIFY(test::child<QAction>(w, "Porownanie1")->isChecked());
 
     // A file that cannot be read changes nothing.
-    const QString title = test::child<QGroupBox>(w, "GroupB_Por")->title();
+    const QString title = test::groupTitle(w, "GroupB_Por");
     run.compare(run.path("missing.kes"));
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
     QVERIFY(run.prompts.errors[0].find("missing.kes") != std::string::npos);
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), title);
+    QCOMPARE(test::groupTitle(w, "GroupB_Por"), title);
     // Nor does a file without a whole header.
     const std::vector<double> shown = seriesValues(w.chart(), SeriesId::Series3);
     const std::string stub = run.path("stub.kes");
     (void)writeWholeFile(stub, std::vector<std::uint8_t>(20, 1));
     run.compare(stub);
     QCOMPARE(run.prompts.shown.back().text, Message::FileTooShort);
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), title);
+    QCOMPARE(test::groupTitle(w, "GroupB_Por"), title);
     QCOMPARE(seriesValues(w.chart(), SeriesId::Series3), shown);
 }
 
@@ -254,7 +244,7 @@ void AnalysisActionsTest::curveClickEmptiesTheCurveAndItsPanel() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
     if (language == kEnglish) {
-        test::child<QAction>(w, "English1")->trigger();
+        test::trigger(w, "English1");
     }
     run.load(run.flightFile("r.kes", flightAt(2)));
     run.compare(run.flightFile("c.kes", flightAt(3)));
@@ -268,15 +258,12 @@ void AnalysisActionsTest::curveClickEmptiesTheCurveAndItsPanel() {
     for (SeriesId id : {SeriesId::Series1, SeriesId::Series2, SeriesId::Series3}) {
         QCOMPARE(w.chart().pointCount(id), id == clicked ? 0 : counts[id]);
     }
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), recorderTitle);
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Por")->title(), compareTitle);
-    QCOMPARE(test::child<QLineEdit>(w, "E_MaxGl")->text().isEmpty(), clicked == SeriesId::Series1);
-    QCOMPARE(test::child<QLineEdit>(w, "E_NrSeryjny")->text().isEmpty(),
-             clicked == SeriesId::Series1);
-    QCOMPARE(test::child<QLineEdit>(w, "E_Max_Por")->text().isEmpty(),
-             clicked == SeriesId::Series3);
-    QCOMPARE(test::child<QLineEdit>(w, "E_probkPor")->text().isEmpty(),
-             clicked == SeriesId::Series3);
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), recorderTitle);
+    QCOMPARE(test::groupTitle(w, "GroupB_Por"), compareTitle);
+    QCOMPARE(test::fieldText(w, "E_MaxGl").isEmpty(), clicked == SeriesId::Series1);
+    QCOMPARE(test::fieldText(w, "E_NrSeryjny").isEmpty(), clicked == SeriesId::Series1);
+    QCOMPARE(test::fieldText(w, "E_Max_Por").isEmpty(), clicked == SeriesId::Series3);
+    QCOMPARE(test::fieldText(w, "E_probkPor").isEmpty(), clicked == SeriesId::Series3);
     // The legend click only redraws.
     emit w.chart().legendClicked();
     QCOMPARE(w.chart().pointCount(SeriesId::Series3),
@@ -287,7 +274,7 @@ void AnalysisActionsTest::valueLabelsFollowTheMarkAndSurviveLoads() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
     QVERIFY(!test::child<QAction>(w, "Warto1")->isChecked());
-    test::child<QAction>(w, "Warto1")->trigger();
+    test::trigger(w, "Warto1");
     QVERIFY(test::child<QAction>(w, "Warto1")->isChecked());
     QVERIFY(w.chart().valueLabelsVisible(SeriesId::Series1));
     QVERIFY(w.chart().valueLabelsVisible(SeriesId::Series3));
@@ -395,24 +382,22 @@ void AnalysisActionsTest::temperatureKeyFilter() {
     test::child<QLineEdit>(w, "E_TempGl")->setText(QStringLiteral("123"));
     test::child<QLineEdit>(w, "E_TempGl")->setCursorPosition(0);
     QTest::keyClicks(test::child<QLineEdit>(w, "E_TempGl"), QStringLiteral("-"));
-    QCOMPARE(test::child<QLineEdit>(w, "E_TempGl")->text(), QStringLiteral("-123"));
+    QCOMPARE(test::fieldText(w, "E_TempGl"), QStringLiteral("-123"));
     test::child<QLineEdit>(w, "E_TempGl")->end(false);
     QTest::keyClick(test::child<QLineEdit>(w, "E_TempGl"), Qt::Key_Backspace);
-    QCOMPARE(test::child<QLineEdit>(w, "E_TempGl")->text(), QStringLiteral("-12"));
+    QCOMPARE(test::fieldText(w, "E_TempGl"), QStringLiteral("-12"));
 }
 
 void AnalysisActionsTest::temperatureEntryRefusesWhatIsNoNumber() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
-    test::child<QAction>(w, "English1")->trigger();
+    test::trigger(w, "English1");
     // Still read-only, no flight: Enter gives the message and nothing else.
     QVERIFY(test::child<QLineEdit>(w, "E_TempGl")->isReadOnly());
     QTest::keyClick(test::child<QLineEdit>(w, "E_TempGl"), Qt::Key_Return);
-    QCOMPARE(run.prompts.shown.size(), std::size_t{1});
-    QCOMPARE(run.prompts.shown[0].text, Message::WrongTemperature);
-    QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
-    QCOMPARE(run.prompts.shown[0].buttons, Buttons::Ok);
-    QCOMPARE(run.prompts.shown[0].language, kEnglish);
+    QCOMPARE(run.prompts.shown,
+             (std::vector<test::ShownMessage>{
+                 {Message::WrongTemperature, Message::ProblemCaption, Buttons::Ok, kEnglish}}));
 
     run.load(run.flightFile("r.kes", flightAt(2)));
     const std::vector<double> before = seriesValues(w.chart(), SeriesId::Series1);
@@ -445,9 +430,7 @@ void AnalysisActionsTest::comparisonLiesOnTheRecorderTimeAxis() {
     TKestrom_BMP& w = run.open();
     w.show();
     run.load(run.flightFile("r.kes", flightAt(recorderRate)));
-    GeneratorOptions other = flightAt(compareRate);
-    other.glideSeconds = glideSeconds;
-    run.compare(run.flightFile("c.kes", other));
+    run.compare(run.flightFile("c.kes", {.rateCode = compareRate, .glideSeconds = glideSeconds}));
     ui::Chart& chart = w.chart();
     chart.refresh();
     const double scale = static_cast<double>(rateTimes10ForCode(recorderRate)) /

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     kestrom::test::WindowRun run;
     kestrom::ui::TKestrom_BMP& w = run.open();
-    kestrom::test::child<QAction>(w, "English1")->trigger();
+    kestrom::test::trigger(w, "English1");
     w.resize(1300, 834);
     w.show();
     QCoreApplication::processEvents();
@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
     other.glideSinkMps = 0.8;
     run.load(run.flightFile("flight-A.kes", recorder));
     run.compare(run.flightFile("flight-B.kes", other));
-    kestrom::test::child<QPushButton>(w, "B_Filtr_Alt")->click();
-    kestrom::test::child<QPushButton>(w, "B_Filtr_por")->click();
+    kestrom::test::click(w, "B_Filtr_Alt");
+    kestrom::test::click(w, "B_Filtr_por");
     QCoreApplication::processEvents();
     const bool saved = w.grab().save(QString::fromLocal8Bit(argv[1]));
     if (!saved) {

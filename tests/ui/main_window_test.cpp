@@ -25,18 +25,11 @@
 #include <unistd.h>
 
 using namespace kestrom;
+using kestrom::test::int32At;
 using kestrom::ui::SeriesId;
 using kestrom::ui::TKestrom_BMP;
 
 namespace {
-
-std::int32_t int32At(const QByteArray& b, int offset) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) {
-        v = (v << 8) | static_cast<std::uint8_t>(b[offset + i]);
-    }
-    return static_cast<std::int32_t>(v);
-}
 
 // One run of the program with one recorder on the bus, holding a flight at 10 samples a second.
 struct Run : test::WindowRun {
@@ -321,7 +314,7 @@ void MainWindowTest::languageSwitchIsAppliedAndStoredAtOnce() {
         QCOMPARE(w.windowTitle(),
                  QStringLiteral("Kestrom BMP    Ver. 2018.3 FTDI    BRUX-FAI compliant"));
         QCOMPARE(test::child<QPushButton>(w, "B_Porownanie")->text(), QStringLiteral("Compare   "));
-        QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("Altimeter"));
+        QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("Altimeter"));
         QCOMPARE(test::child<QAction>(w, "Przyspieszenie1")->text(),
                  QStringLiteral("Acceleration  "));
         QCOMPARE(w.chart().seriesTitle(SeriesId::Series1), QStringLiteral("Altitude"));
@@ -416,7 +409,7 @@ void MainWindowTest::downloadFillsThePanelAndTheCurves() {
     test::clickAndWait(w, "B_Odczyt_Kestromu");
 
     QVERIFY(run.prompts.shown.empty());
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("Kestrom"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("Kestrom"));
     QCOMPARE(test::fieldText(w, "E_NrZawodnika"), QStringLiteral("17"));
     QCOMPARE(test::fieldText(w, "E_NrSeryjny"), QStringLiteral("1001"));
     const FlightHeader header = ApplyFlightHeader(FlightImage(run.flight));
@@ -457,11 +450,10 @@ void MainWindowTest::downloadWithoutNewFlightStillDrawsIt() {
     TKestrom_BMP& w = run.open();
     test::trigger(w, "English1");
     test::clickAndWait(w, "B_Odczyt_Kestromu");
-    QCOMPARE(run.prompts.shown.size(), std::size_t{1});
-    QCOMPARE(run.prompts.shown[0].text, Message::NoNewFlight);
-    QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
-    QCOMPARE(run.prompts.shown[0].language, kEnglish);
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("Altimeter"));
+    QCOMPARE(run.prompts.shown,
+             (std::vector<test::ShownMessage>{
+                 {Message::NoNewFlight, Message::ProblemCaption, Buttons::Ok, kEnglish}}));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("Altimeter"));
     QCOMPARE(w.chart().pointCount(SeriesId::Series1), run.samples() - 5);
 }
 
@@ -516,7 +508,7 @@ void MainWindowTest::missingRecorderChangesNothing() {
     test::clickAndWait(w, "B_Odczyt_Kestromu");
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::PortError});
     QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("earlier.kes"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("earlier.kes"));
     QVERIFY(test::child<QLineEdit>(w, "E_PobDan")->isHidden());
     QVERIFY(test::child<QLineEdit>(w, "E_TempGl")->isReadOnly());
     test::click(w, "BZapisz"); // still nothing downloaded
@@ -554,7 +546,7 @@ void MainWindowTest::saveThenLoadGivesTheSameFlight() {
     test::child<QLineEdit>(w, "E_MaxGl")->clear();
     run.prompts.fileNames.push_back(path.toStdString());
     test::click(w, "BOdczyt");
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("zawody.kes"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("zawody.kes"));
     QCOMPARE(test::seriesValues(w.chart(), SeriesId::Series1), curve);
     QCOMPARE(test::seriesValues(w.chart(), SeriesId::Series2), dhdt);
     QCOMPARE(panelTexts(w), panel);
@@ -586,10 +578,9 @@ void MainWindowTest::saveAsksBeforeOverwriting() {
     run.prompts.fileNames.push_back(path.toStdString());
     run.prompts.answers.push_back(confirm ? Answer::Ok : Answer::Cancel);
     test::click(w, "BZapisz");
-    QCOMPARE(run.prompts.shown.size(), std::size_t{1});
-    QCOMPARE(run.prompts.shown[0].text, Message::FileExists);
-    QCOMPARE(run.prompts.shown[0].caption, Message::SaveCaption);
-    QCOMPARE(run.prompts.shown[0].buttons, Buttons::OkCancel);
+    QCOMPARE(run.prompts.shown,
+             (std::vector<test::ShownMessage>{
+                 {Message::FileExists, Message::SaveCaption, Buttons::OkCancel, kPolish}}));
     QCOMPARE(test::fileBytes(path).size(),
              confirm ? static_cast<qsizetype>(run.flight.size()) : old.size());
     if (!confirm) {
@@ -620,7 +611,7 @@ void MainWindowTest::loadFailureLeavesThePanel() {
     run.prompts.fileNames.push_back(run.dir.filePath(QStringLiteral("missing.kes")).toStdString());
     test::click(w, "BOdczyt");
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
-    QCOMPARE(test::child<QGroupBox>(w, "GroupB_Alt")->title(), QStringLiteral("Kestrom"));
+    QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("Kestrom"));
     QCOMPARE(test::seriesValues(w.chart(), SeriesId::Series1), curve);
 
     // A file without a whole header is refused with its own message.

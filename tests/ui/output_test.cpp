@@ -113,7 +113,7 @@ void OutputTest::exportWithNothingToWriteSaysNoData() {
     QFETCH(int, samples);
     WindowRun run;
     TKestrom_BMP& w = run.open();
-    test::child<QAction>(w, "English1")->trigger();
+    test::trigger(w, "English1");
     if (samples > 0) {
         run.load(run.flightFile("r.kes", flightOf(static_cast<std::uint32_t>(samples))));
     }
@@ -199,7 +199,7 @@ void OutputTest::headingLines() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
     if (language == kEnglish) {
-        test::child<QAction>(w, "English1")->trigger();
+        test::trigger(w, "English1");
     }
     run.load(run.flightFile("r.kes", flightAt(2)));
     const QColor screen = w.chart().backgroundColour();
@@ -208,12 +208,10 @@ void OutputTest::headingLines() {
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines[0], line1);
     QCOMPARE(lines[1], QStringLiteral(" "));
-    QCOMPARE(lines[2],
-             QStringLiteral("        Max: ") + test::child<QLineEdit>(w, "E_MaxGl")->text() +
-                 QStringLiteral(" m    Min: ") + test::child<QLineEdit>(w, "EMinimum")->text() +
-                 QStringLiteral("m    Temp: ") + test::child<QLineEdit>(w, "E_TempGl")->text() +
-                 QStringLiteral("°C    ") + line3start +
-                 test::child<QLineEdit>(w, "E_probkGl")->text());
+    QCOMPARE(lines[2], QStringLiteral("        Max: ") + test::fieldText(w, "E_MaxGl") +
+                           QStringLiteral(" m    Min: ") + test::fieldText(w, "EMinimum") +
+                           QStringLiteral("m    Temp: ") + test::fieldText(w, "E_TempGl") +
+                           QStringLiteral("°C    ") + line3start + test::fieldText(w, "E_probkGl"));
     QCOMPARE(w.chart().backgroundColour(), QColor(Qt::white));
     w.RestoreChartTitle();
     QCOMPARE(w.chart().titleLines(), QStringList{kRestoredTitle});

@@ -118,7 +118,7 @@ void RecorderTaskTest::downloadRunsBesideAnAnsweringWindow() {
                      [&texts](const QString& text) { texts << text; });
 
     StallMeter meter;
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::click(w, "B_Odczyt_Kestromu");
     QTest::qWait(300);
     QVERIFY(w.recorderBusy());
     QVERIFY(test::child<QLineEdit>(w, "E_PobDan")->isVisible());
@@ -164,7 +164,7 @@ void RecorderTaskTest::cancelStopsTheTransferAndKeepsNothing() {
     w.activateWindow();
 
     StallMeter meter;
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::click(w, "B_Odczyt_Kestromu");
     // Past the connection; without its end marker the stream is over long before.
     QTest::qWait(endMarkerMissing ? 1000 : 500);
     QVERIFY(w.recorderBusy());
@@ -172,7 +172,7 @@ void RecorderTaskTest::cancelStopsTheTransferAndKeepsNothing() {
         if (escape) {
             QTest::keyClick(&w, Qt::Key_Escape);
         } else {
-            test::child<QPushButton>(w, "B_Anuluj")->click();
+            test::click(w, "B_Anuluj");
         }
     });
     qInfo("Cancel to the end of the download: %lld ms", reaction);
@@ -215,7 +215,7 @@ void RecorderTaskTest::downloadDrawsAsTheSameFlightLoaded() {
     if ((w.state().config.accelView != 0) != dhdtView) {
         w.Przyspieszenie1Click();
     }
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::click(w, "B_Odczyt_Kestromu");
     if (switchedMeanwhile) {
         QTest::qWait(300);
         QVERIFY(w.recorderBusy());
@@ -240,7 +240,7 @@ void RecorderTaskTest::secondActionIsRefusedWhileOneRuns() {
     PacedRun run(kBridgePace, makeSimpleFlight(3000, 2));
     TKestrom_BMP& w = run.open();
     w.setSettingsDialog(app::makeSettingsDialog(w));
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::click(w, "B_Odczyt_Kestromu");
     QTest::qWait(100);
     QVERIFY(w.recorderBusy());
     const std::size_t frames = run.recorder.frames.size();
@@ -276,7 +276,7 @@ void RecorderTaskTest::closingDuringATransferEndsItCleanly() {
     TKestrom_BMP& w = run.open();
     const QString config = run.dir.filePath(QStringLiteral("kestpar"));
     QFile::remove(config);
-    test::child<QPushButton>(w, "B_Odczyt_Kestromu")->click();
+    test::click(w, "B_Odczyt_Kestromu");
     QTest::qWait(500);
     QVERIFY(w.recorderBusy());
     const int pointsBefore = w.chart().pointCount(SeriesId::Series1);

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
 
     kestrom::ui::TKestrom_BMP& w = run.open();
     kestrom::ui::WindowFeatures& features = kestrom::ui::attachWindowFeatures(w);
-    kestrom::test::child<QAction>(w, "English1")->trigger();
+    kestrom::test::trigger(w, "English1");
     w.resize(1300, 834);
     w.show();
     kestrom::GeneratorOptions known = kestrom::test::flightAt(2, 4);
