@@ -24,6 +24,7 @@ using namespace kestrom;
 using kestrom::settings::TFormUstawienia;
 
 Q_DECLARE_METATYPE(std::vector<std::uint8_t>)
+Q_DECLARE_METATYPE(std::vector<kestrom::Message>)
 
 namespace {
 
@@ -80,16 +81,6 @@ struct Rig {
         qFatal("no frame with code %c", code);
     }
 };
-
-QList<int> shownTexts(const test::FakePrompts& prompts) {
-    QList<int> texts;
-    for (const auto& shown : prompts.shown) {
-        texts.append(static_cast<int>(shown.text));
-    }
-    return texts;
-}
-
-int message(Message m) { return static_cast<int>(m); }
 
 } // namespace
 
@@ -166,8 +157,7 @@ void SettingsDialogTest::fillsFromRecorder() {
     QCOMPARE(rig.edit("E_NrZaw")->text(), QString::number(competitor));
     QCOMPARE(rig.edit("E_NrSer")->text(), QStringLiteral("54321"));
     QFETCH(int, tooLargeMessages);
-    QCOMPARE(shownTexts(rig.prompts),
-             QList<int>(tooLargeMessages, message(Message::ValueTooLarge)));
+    QCOMPARE(rig.prompts.texts(), std::vector<Message>(tooLargeMessages, Message::ValueTooLarge));
     for (const auto& shown : rig.prompts.shown) {
         QCOMPARE(shown.caption, Message::ProblemCaption);
     }
@@ -249,7 +239,7 @@ void SettingsDialogTest::shortReplyStopsOpening() {
     QCoreApplication::processEvents();
 
     QVERIFY(!dialogShown);
-    QCOMPARE(shownTexts(rig.prompts), QList<int>{message(Message::PortError)});
+    QCOMPARE(rig.prompts.texts(), std::vector<Message>{Message::PortError});
     QCOMPARE(rig.prompts.shown.front().caption, Message::ProblemCaption);
     QVERIFY(!rig.link.connected());
     // What was read before the short reply stays in the controls.
@@ -272,7 +262,7 @@ void SettingsDialogTest::noRecorderNoDialog() {
 
     QVERIFY(!dialogShown);
     // Only the link's own not-found message.
-    QCOMPARE(shownTexts(rig.prompts), QList<int>{message(Message::PortError)});
+    QCOMPARE(rig.prompts.texts(), std::vector<Message>{Message::PortError});
     QVERIFY(rig.recorder.frames.empty());
 }
 
@@ -302,7 +292,7 @@ void SettingsDialogTest::openFromMenuAndSave() {
     QVERIFY(checkedInside);
     QVERIFY(!rig.form->isVisible());
     QCOMPARE(rig.commandsSince(before), QByteArray("T4B6D5C7"));
-    QCOMPARE(shownTexts(rig.prompts), QList<int>{message(Message::SetupOk)});
+    QCOMPARE(rig.prompts.texts(), std::vector<Message>{Message::SetupOk});
     QCOMPARE(rig.prompts.shown.front().caption, Message::SetupCaption);
     QVERIFY(rig.link.connected()); // the connection stays open
     const RecorderState& state = rig.recorder.state;
@@ -319,14 +309,15 @@ void SettingsDialogTest::save_data() {
     QTest::addColumn<QString>("delay");
     QTest::addColumn<int>("rateIndex");
     QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<QList<int>>("messages");
+    QTest::addColumn<std::vector<Message>>("messages");
     QTest::addColumn<QString>("error");
     QTest::addColumn<bool>("closed");
 
     const auto row = [](const char* name, const char* trigger, const char* competitor,
                         const char* delay, int rateIndex, const char* sent, Message shown,
                         const char* error = "") {
-        const QList<int> messages = *error ? QList<int>{} : QList<int>{message(shown)};
+        const std::vector<Message> messages =
+            *error ? std::vector<Message>{} : std::vector<Message>{shown};
         QTest::newRow(name) << QString(trigger) << QString(competitor) << QString(delay)
                             << rateIndex << QByteArray(sent) << messages << QString(error)
                             << (*sent != 0);
@@ -377,7 +368,7 @@ void SettingsDialogTest::save() {
     rig.form->BWyslijPClick();
 
     QTEST(rig.commandsSince(before), "sent");
-    QTEST(shownTexts(rig.prompts), "messages");
+    QTEST(rig.prompts.texts(), "messages");
     QFETCH(QString, error);
     if (error.isEmpty()) {
         QVERIFY(rig.prompts.errors.empty());
@@ -559,7 +550,7 @@ void SettingsDialogTest::typingAndLeavingFields() {
     QVERIFY(rig.prompts.shown.empty());
     QTest::keyClicks(competitor, "-1");
     QCOMPARE(rig.prompts.errors, std::vector<std::string>{"'-' is not a valid integer value"});
-    QCOMPARE(shownTexts(rig.prompts), QList<int>{message(Message::ValueTooLarge)});
+    QCOMPARE(rig.prompts.texts(), std::vector<Message>{Message::ValueTooLarge});
     rig.prompts.shown.clear();
     rig.prompts.errors.clear();
 
@@ -568,7 +559,7 @@ void SettingsDialogTest::typingAndLeavingFields() {
     delay->setText(QStringLiteral("301"));
     QVERIFY(rig.prompts.shown.empty());
     delay->setText(QStringLiteral("30001"));
-    QCOMPARE(shownTexts(rig.prompts), QList<int>{message(Message::ValueTooLarge)});
+    QCOMPARE(rig.prompts.texts(), std::vector<Message>{Message::ValueTooLarge});
     delay->setText(QStringLiteral("5"));
     competitor->setText(QStringLiteral("5"));
     rig.prompts.shown.clear();
@@ -583,13 +574,13 @@ void SettingsDialogTest::typingAndLeavingFields() {
     trigger->clear();
     QVERIFY(rig.prompts.shown.empty()); // an empty text has no on-change message
     rig.edit("E_Kal_Temp")->setFocus(Qt::TabFocusReason);
-    QCOMPARE(shownTexts(rig.prompts), QList<int>{message(Message::FieldEmpty)});
+    QCOMPARE(rig.prompts.texts(), std::vector<Message>{Message::FieldEmpty});
 
     // Leaving the read-only temperature field checks too; so does leaving the delay.
     rig.edit("E_NrZaw")->setFocus(Qt::TabFocusReason);
     rig.edit("E_CzasOp")->setFocus(Qt::TabFocusReason);
     rig.edit("E_NrSer")->setFocus(Qt::TabFocusReason);
-    QCOMPARE(shownTexts(rig.prompts), QList<int>(4, message(Message::FieldEmpty)));
+    QCOMPARE(rig.prompts.texts(), std::vector<Message>(4, Message::FieldEmpty));
 
     // Closing the dialog from an empty field is no move to another control.
     rig.prompts.shown.clear();
@@ -603,17 +594,17 @@ void SettingsDialogTest::setupDefault_data() {
     QTest::addColumn<int>("refusedCode");
     QTest::addColumn<std::vector<std::uint8_t>>("reply");
     QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<QList<int>>("messages");
+    QTest::addColumn<std::vector<Message>>("messages");
     QTest::addColumn<bool>("okShown");
 
-    QTest::newRow("all acknowledged")
-        << 0 << std::vector<std::uint8_t>{} << QByteArray("T5C27") << QList<int>{} << true;
+    QTest::newRow("all acknowledged") << 0 << std::vector<std::uint8_t>{} << QByteArray("T5C27")
+                                      << std::vector<Message>{} << true;
     QTest::newRow("e5 refused") << int{command::kWriteSettings}
                                 << std::vector<std::uint8_t>{0x00, 0x00} << QByteArray("T5")
-                                << QList<int>{message(Message::SetupFailed)} << false;
+                                << std::vector<Message>{Message::SetupFailed} << false;
     QTest::newRow("e7 refused") << int{command::kWriteDelay}
                                 << std::vector<std::uint8_t>{0x00, 0x00} << QByteArray("T5C27")
-                                << QList<int>{message(Message::ResetError)} << true;
+                                << std::vector<Message>{Message::ResetError} << true;
 }
 
 void SettingsDialogTest::setupDefault() {
@@ -633,7 +624,7 @@ void SettingsDialogTest::setupDefault() {
     rig.form->Se1Click(&rig.okField);
 
     QTEST(rig.commandsSince(0), "sent");
-    QTEST(shownTexts(rig.prompts), "messages");
+    QTEST(rig.prompts.texts(), "messages");
     QVERIFY(!rig.okField.isVisible());
     QFETCH(bool, okShown);
     const std::pair<std::chrono::milliseconds, bool> shownSecond{std::chrono::milliseconds(1000),

@@ -44,5 +44,8 @@ inline QString fieldText(QMainWindow& window, const char* field) {
 inline QString groupTitle(QMainWindow& window, const char* group) {
     return child<QGroupBox>(window, group)->title();
 }
+inline bool isChecked(QMainWindow& window, const char* action) {
+    return child<QAction>(window, action)->isChecked();
+}
 
 } // namespace kestrom::test

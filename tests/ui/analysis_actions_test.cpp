@@ -186,13 +186,13 @@ void AnalysisActionsTest::comparisonRemovedByTheMenuMark() {
     run.compare(run.flightFile("c.kes", flightAt(2)));
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
     test::trigger(w, "Porownanie1"); // mark off: comparison removed
-    QVERIFY(!test::child<QAction>(w, "Porownanie1")->isChecked());
+    QVERIFY(!test::isChecked(w, "Porownanie1"));
     QCOMPARE(w.chart().pointCount(SeriesId::Series3), 0);
     QCOMPARE(test::groupTitle(w, "GroupB_Por"), QStringLiteral("File"));
     QVERIFY(test::fieldText(w, "E_Max_Por").isEmpty());
     QVERIFY(test::fieldText(w, "E_TempPor").isEmpty());
     test::trigger(w, "Porownanie1"); // mark on: nothing else
-    QVERIFY(test::child<QAction>(w, "Porownanie1")->isChecked());
+    QVERIFY(test::isChecked(w, "Porownanie1"));
     QCOMPARE(w.chart().pointCount(SeriesId::Series3), 0);
     test::trigger(w, "Porownanie1");
     // The flight is still kept: a temperature entry draws it again and sets the mark.
@@ -201,7 +201,7 @@ void AnalysisActionsTest::comparisonRemovedByTheMenuMark() {
     QTest::keyClick(test::child<QLineEdit>(w, "E_TempPor"), Qt::Key_Return);
     QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
     QVERIFY(!test::fieldText(w, "E_Max_Por").isEmpty());
-    QVERIFY(test::child<QAction>(w, "Porownanie1")->isChecked());
+    QVERIFY(test::isChecked(w, "Porownanie1"));
 
     // A file that cannot be read changes nothing.
     const QString title = test::groupTitle(w, "GroupB_Por");
@@ -273,9 +273,9 @@ void AnalysisActionsTest::curveClickEmptiesTheCurveAndItsPanel() {
 void AnalysisActionsTest::valueLabelsFollowTheMarkAndSurviveLoads() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
-    QVERIFY(!test::child<QAction>(w, "Warto1")->isChecked());
+    QVERIFY(!test::isChecked(w, "Warto1"));
     test::trigger(w, "Warto1");
-    QVERIFY(test::child<QAction>(w, "Warto1")->isChecked());
+    QVERIFY(test::isChecked(w, "Warto1"));
     QVERIFY(w.chart().valueLabelsVisible(SeriesId::Series1));
     QVERIFY(w.chart().valueLabelsVisible(SeriesId::Series3));
     QVERIFY(!w.chart().valueLabelsVisible(SeriesId::Series2));
@@ -284,7 +284,7 @@ void AnalysisActionsTest::valueLabelsFollowTheMarkAndSurviveLoads() {
     QVERIFY(w.chart().valueLabelsVisible(SeriesId::Series1));
     QVERIFY(w.chart().valueLabelsVisible(SeriesId::Series3));
     w.Warto1Click(); // a direct call toggles like the menu
-    QVERIFY(!test::child<QAction>(w, "Warto1")->isChecked());
+    QVERIFY(!test::isChecked(w, "Warto1"));
     QVERIFY(!w.chart().valueLabelsVisible(SeriesId::Series1));
     QVERIFY(!w.chart().valueLabelsVisible(SeriesId::Series3));
 }

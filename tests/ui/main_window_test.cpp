@@ -168,8 +168,8 @@ void MainWindowTest::controlsCarryTheirNamesAndStartStates() {
         QVERIFY2(test::child<QLineEdit>(w, qPrintable(name))->isReadOnly(), qPrintable(name));
     }
     QVERIFY(!test::child<QLineEdit>(w, "E_NrZawodnika")->isReadOnly());
-    QVERIFY(test::child<QAction>(w, "Porownanie1")->isChecked());
-    QVERIFY(!test::child<QAction>(w, "Warto1")->isChecked());
+    QVERIFY(test::isChecked(w, "Porownanie1"));
+    QVERIFY(!test::isChecked(w, "Warto1"));
     QCOMPARE(test::fieldText(w, "ECzekaj"), QStringLiteral("    Czekaj"));
     QCOMPARE(w.chart().titleLines(),
              QStringList{QStringLiteral("            Wysokosc / Altitude")});
@@ -271,9 +271,9 @@ void MainWindowTest::firstRunWritesTheDefaultRecordAtClose() {
     Run run;
     TKestrom_BMP& w = run.open();
     QCOMPARE(w.CurrentLanguage(), kPolish);
-    QVERIFY(test::child<QAction>(w, "Polski1")->isChecked());
-    QVERIFY(!test::child<QAction>(w, "English1")->isChecked());
-    QVERIFY(test::child<QAction>(w, "Przyspieszenie1")->isChecked());
+    QVERIFY(test::isChecked(w, "Polski1"));
+    QVERIFY(!test::isChecked(w, "English1"));
+    QVERIFY(test::isChecked(w, "Przyspieszenie1"));
     QVERIFY(!QFile::exists(run.configPath()));
     w.show();
     QVERIFY(w.close());
@@ -299,7 +299,7 @@ void MainWindowTest::reservedBytesSurviveARun() {
     stored[21] = stored[22] = stored[23] = 0;
     QVERIFY(test::writeFile(run.configPath(), stored));
     TKestrom_BMP& w = run.open();
-    QVERIFY(!test::child<QAction>(w, "Przyspieszenie1")->isChecked());
+    QVERIFY(!test::isChecked(w, "Przyspieszenie1"));
     w.show();
     QVERIFY(w.close());
     QCOMPARE(test::fileBytes(run.configPath()), stored);
@@ -319,16 +319,14 @@ void MainWindowTest::languageSwitchIsAppliedAndStoredAtOnce() {
                  QStringLiteral("Acceleration  "));
         QCOMPARE(w.chart().seriesTitle(SeriesId::Series1), QStringLiteral("Altitude"));
         QCOMPARE(test::child<QMenu>(w, "MenuJezyk")->title(), QStringLiteral("Język/Language"));
-        QVERIFY(test::child<QAction>(w, "English1")->isChecked() &&
-                !test::child<QAction>(w, "Polski1")->isChecked());
+        QVERIFY(test::isChecked(w, "English1") && !test::isChecked(w, "Polski1"));
         w.show();
         w.close();
     }
     {
         TKestrom_BMP& w = run.open();
         QCOMPARE(w.CurrentLanguage(), kEnglish);
-        QVERIFY(test::child<QAction>(w, "English1")->isChecked() &&
-                !test::child<QAction>(w, "Polski1")->isChecked());
+        QVERIFY(test::isChecked(w, "English1") && !test::isChecked(w, "Polski1"));
         QCOMPARE(test::child<QLabel>(w, "LZaw1")->text(), QStringLiteral("Competitor No."));
         test::trigger(w, "Polski1");
         QCOMPARE(int32At(test::fileBytes(run.configPath()), 16), 0);
@@ -340,7 +338,7 @@ void MainWindowTest::languageSwitchIsAppliedAndStoredAtOnce() {
         QFile::remove(run.configPath());
         test::trigger(w, "Polski1");
         QVERIFY(QFile::exists(run.configPath()));
-        QVERIFY(test::child<QAction>(w, "Polski1")->isChecked());
+        QVERIFY(test::isChecked(w, "Polski1"));
     }
 }
 
@@ -351,8 +349,7 @@ void MainWindowTest::storedLanguageOutOfRangeMeansEnglish() {
     QVERIFY(
         test::writeFile(run.configPath(), stored)); // a short file: only its leading bytes count
     TKestrom_BMP& w = run.open();
-    QVERIFY(test::child<QAction>(w, "English1")->isChecked() &&
-            !test::child<QAction>(w, "Polski1")->isChecked());
+    QVERIFY(test::isChecked(w, "English1") && !test::isChecked(w, "Polski1"));
     QCOMPARE(test::child<QPushButton>(w, "BZerowanie")->text(), QStringLiteral("Reset"));
     QCOMPARE(run.prompts.language(), kEnglish);
     QCOMPARE(w.state().config.ReservedA, 0);
@@ -678,13 +675,13 @@ void MainWindowTest::dhdtSwitchClearsAndRedraws() {
     Run run;
     TKestrom_BMP& w = run.open();
     test::trigger(w, "Przyspieszenie1"); // off before any flight: nothing to draw
-    QVERIFY(!test::child<QAction>(w, "Przyspieszenie1")->isChecked());
+    QVERIFY(!test::isChecked(w, "Przyspieszenie1"));
     test::clickAndWait(w, "B_Odczyt_Kestromu");
     QCOMPARE(w.chart().pointCount(SeriesId::Series2), 0);
     const auto curve = test::seriesValues(w.chart(), SeriesId::Series1);
 
     test::trigger(w, "Przyspieszenie1");
-    QVERIFY(test::child<QAction>(w, "Przyspieszenie1")->isChecked());
+    QVERIFY(test::isChecked(w, "Przyspieszenie1"));
     QCOMPARE(w.state().config.accelView, 1);
     QCOMPARE(w.chart().pointCount(SeriesId::Series2), run.samples() - 7);
     QCOMPARE(test::seriesValues(w.chart(), SeriesId::Series1), curve);
