@@ -2,31 +2,22 @@
 // progress, refuses a second action, stops a download on Cancel or Esc, and closes cleanly in the
 // middle of one. Against a simulated recorder that sends in real time at a bridge's pace.
 
-#include "tests/support/fake_prompts.h"
+#include "window_fixture.h"
+
 #include "tests/support/long_flight.h"
-#include "tests/support/recorder_wait.h"
 #include "tests/support/stall_meter.h"
-#include "tests/support/window_controls.h"
 
 #include "app/dialogs.h"
-#include "app/program.h"
 #include "device/protocol.h"
-#include "device/simulated_bus.h"
-#include "ui/main_window.h"
 #include "ui/window_features.h"
 
-#include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <algorithm>
-#include <memory>
 
 using namespace kestrom;
 using kestrom::test::StallMeter;
@@ -50,29 +41,19 @@ constexpr qint64 kStallBoundMs = 500;
 #endif
 
 // A window on a bus whose recorder sends in real time, with an archive folder of its own.
-struct PacedRun {
-    QTemporaryDir dir;
-    SimulatedBus bus;
+struct PacedRun : test::WindowRun {
     SimulatedRecorder& recorder;
-    test::FakePrompts prompts;
-    std::unique_ptr<TKestrom_BMP> window;
+    const QString archiveFolder = archiveTo();
 
     PacedRun(std::uint32_t bytesPerSecond, std::vector<std::uint8_t> flight)
-        : bus(SimulatedTiming{true, bytesPerSecond, 64}), recorder(bus.addRecorder()) {
+        : WindowRun(SimulatedTiming{true, bytesPerSecond, 64}), recorder(bus.addRecorder()) {
         recorder.holdFlight(std::move(flight));
-        qputenv("KESTROM_ARCHIVE_DIR", archiveFolder().toUtf8());
     }
-    ~PacedRun() { qunsetenv("KESTROM_ARCHIVE_DIR"); }
-    QString archiveFolder() const { return dir.filePath(QStringLiteral("archive")); }
     int archived() const {
-        return static_cast<int>(QDir(archiveFolder()).entryList(QDir::Files).size());
+        return static_cast<int>(QDir(archiveFolder).entryList(QDir::Files).size());
     }
     TKestrom_BMP& open() {
-        const std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
-        window =
-            std::make_unique<TKestrom_BMP>(bus, prompts, app::loadWindowConfig(program), program);
-        prompts.languageSource = [w = window.get()] { return w->CurrentLanguage(); };
-        ui::attachWindowFeatures(*window);
+        ui::attachWindowFeatures(WindowRun::open());
         window->show();
         return *window;
     }
@@ -226,9 +207,9 @@ void RecorderTaskTest::downloadDrawsAsTheSameFlightLoaded() {
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
     QCOMPARE(w.chart().pointCount(SeriesId::Series2) > 0, dhdtView != switchedMeanwhile);
 
-    const QStringList files = QDir(run.archiveFolder()).entryList(QDir::Files);
+    const QStringList files = QDir(run.archiveFolder).entryList(QDir::Files);
     QCOMPARE(files.size(), 1);
-    QVERIFY(w.loadRecorderFile(QDir(run.archiveFolder()).filePath(files[0]).toStdString()));
+    QVERIFY(w.loadRecorderFile(QDir(run.archiveFolder).filePath(files[0]).toStdString()));
     QCoreApplication::processEvents();
     QVERIFY(downloaded == w.chart().grab().toImage());
     QVERIFY(run.prompts.shown.empty());
@@ -274,7 +255,7 @@ void RecorderTaskTest::secondActionIsRefusedWhileOneRuns() {
 void RecorderTaskTest::closingDuringATransferEndsItCleanly() {
     PacedRun run(kBridgePace, test::flightOf80000Bytes());
     TKestrom_BMP& w = run.open();
-    const QString config = run.dir.filePath(QStringLiteral("kestpar"));
+    const QString config = run.configPath();
     QFile::remove(config);
     test::click(w, "B_Odczyt_Kestromu");
     QTest::qWait(500);

@@ -29,6 +29,8 @@ struct WindowRun {
     std::unique_ptr<ui::TKestrom_BMP> window;
     bool archiveSet = false;
 
+    WindowRun() = default;
+    explicit WindowRun(SimulatedTiming timing) : bus(timing) {}
     ~WindowRun() {
         if (archiveSet) {
             qunsetenv("KESTROM_ARCHIVE_DIR");
