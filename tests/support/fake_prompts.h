@@ -31,7 +31,8 @@ public:
     std::deque<std::optional<std::string>> fileNames;
     Language lang = kEnglish;
     std::function<Language()> languageSource;
-    std::function<void()> onMessage; // runs as each message is shown, to look at the window then
+    std::function<void()> onMessage;    // runs as each message is shown, to look at the window then
+    std::function<void()> onFileDialog; // likewise as each file dialog is open
 
     Answer showMessage(Message text, Message caption, Buttons buttons) override {
         shown.push_back({text, caption, buttons, language()});
@@ -48,6 +49,9 @@ public:
     void showError(const std::string& text) override { errors.push_back(text); }
     std::optional<std::string> askFileName(FileDialog dialog) override {
         dialogs.push_back(dialog);
+        if (onFileDialog) {
+            onFileDialog();
+        }
         if (fileNames.empty()) {
             return std::nullopt;
         }

@@ -121,10 +121,9 @@ void OutputTest::exportWithNothingToWriteSaysNoData() {
     run.prompts.fileNames.push_back(run.path("out"));
     w.ZapiszdoExcela1Click();
     QVERIFY(run.prompts.dialogs.empty()); // no file dialog
-    QCOMPARE(run.prompts.shown.size(), std::size_t{1});
-    QCOMPARE(run.prompts.shown[0].text, Message::NoData);
-    QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
-    QCOMPARE(run.prompts.shown[0].language, kEnglish);
+    QCOMPARE(run.prompts.shown,
+             (std::vector<test::ShownMessage>{
+                 {Message::NoData, Message::ProblemCaption, Buttons::Ok, kEnglish}}));
     QVERIFY(!QFile::exists(QString::fromStdString(run.path("out.csv"))));
 }
 
@@ -169,10 +168,9 @@ void OutputTest::exportAsksBeforeOverwriting() {
     run.prompts.answers.push_back(Answer::Cancel);
     w.ZapiszdoExcela1Click();
     QCOMPARE(readFile(file), QByteArray("old"));
-    QCOMPARE(run.prompts.shown.size(), std::size_t{1});
-    QCOMPARE(run.prompts.shown[0].text, Message::FileExists);
-    QCOMPARE(run.prompts.shown[0].caption, Message::SaveCaption);
-    QCOMPARE(run.prompts.shown[0].buttons, Buttons::OkCancel);
+    QCOMPARE(run.prompts.shown,
+             (std::vector<test::ShownMessage>{
+                 {Message::FileExists, Message::SaveCaption, Buttons::OkCancel, kPolish}}));
 
     run.prompts.fileNames.push_back(run.path("out.csv"));
     run.prompts.answers.push_back(Answer::Ok);
@@ -218,17 +216,6 @@ void OutputTest::headingLines() {
     QCOMPARE(w.chart().backgroundColour(), screen);
 }
 
-// Prompts that note the chart title while the picture dialog is open.
-class TitleWatchingPrompts : public test::FakePrompts {
-public:
-    ui::Chart* chart = nullptr;
-    QStringList titleDuringDialog;
-    std::optional<std::string> askFileName(FileDialog dialog) override {
-        titleDuringDialog = chart->titleLines();
-        return FakePrompts::askFileName(dialog);
-    }
-};
-
 void OutputTest::pictureIsABitmapOfTheChart_data() {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
@@ -243,31 +230,27 @@ void OutputTest::pictureIsABitmapOfTheChart_data() {
 void OutputTest::pictureIsABitmapOfTheChart() {
     QFETCH(QString, chosen);
     QFETCH(QString, written);
-    QTemporaryDir dir;
-    SimulatedBus bus;
-    TitleWatchingPrompts prompts;
-    const std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
-    TKestrom_BMP w(bus, prompts, app::loadWindowConfig(program), program);
-    prompts.chart = &w.chart();
+    WindowRun run;
+    TKestrom_BMP& w = run.open();
+    QStringList titleDuringDialog;
+    run.prompts.onFileDialog = [&] { titleDuringDialog = w.chart().titleLines(); };
     w.show();
     QCoreApplication::processEvents();
     const QColor screen = w.chart().backgroundColour();
-    prompts.fileNames.push_back(dir.filePath(chosen).toStdString());
+    run.prompts.fileNames.push_back(run.dir.filePath(chosen).toStdString());
     w.ZapiszObraz1Click();
 
-    QCOMPARE(prompts.dialogs.back(), FileDialog::Picture);
-    QCOMPARE(prompts.titleDuringDialog.size(), 3); // the heading, an empty chart's included
-    const QString path = dir.filePath(written);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.read(2), QByteArray("BM"));
+    QCOMPARE(run.prompts.dialogs.back(), FileDialog::Picture);
+    QCOMPARE(titleDuringDialog.size(), 3); // the heading, an empty chart's included
+    const QString path = run.dir.filePath(written);
+    QCOMPARE(test::fileBytes(path).left(2), QByteArray("BM"));
     const QImage image(path, "BMP");
     QVERIFY(!image.isNull());
     QCOMPARE(image.size(), w.chart().size());
     QCOMPARE(QColor(image.pixel(2, 2)), QColor(Qt::white));
     QCOMPARE(w.chart().titleLines(), QStringList{kRestoredTitle});
     QCOMPARE(w.chart().backgroundColour(), screen);
-    QVERIFY(prompts.errors.empty());
+    QVERIFY(run.prompts.errors.empty());
 }
 
 void OutputTest::pictureThatCannotBeWrittenIsReported() {
