@@ -73,11 +73,10 @@ TEST(ConfigRecordTest, ShortInputReplacesOnlyTheLeadingBytes) {
 }
 
 TEST(ConfigRecordTest, NegativeAndLargeValuesRoundTrip) {
-    ConfigRecord r;
-    r.ReservedHead = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-    r.Language = -7;
-    r.PreCutCm = INT32_MIN;
-    r.FinalFilterWidth = INT32_MAX;
+    const ConfigRecord r{.ReservedHead = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+                         .Language = -7,
+                         .PreCutCm = INT32_MIN,
+                         .FinalFilterWidth = INT32_MAX};
     const auto bytes = encodeConfig(r);
     EXPECT_EQ(decodeConfig(bytes), r);
 }

@@ -10,9 +10,20 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestrom::test {
+
+// Takes the next of a queue of answers; `none` once the queue is empty.
+template <typename T> T takeFront(std::deque<T>& queue, T none = {}) {
+    if (queue.empty()) {
+        return none;
+    }
+    T front = std::move(queue.front());
+    queue.pop_front();
+    return front;
+}
 
 struct ShownMessage {
     Message text;
@@ -39,12 +50,7 @@ public:
         if (onMessage) {
             onMessage();
         }
-        if (answers.empty()) {
-            return Answer::Ok;
-        }
-        const Answer answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return takeFront(answers, Answer::Ok);
     }
     void showError(const std::string& text) override { errors.push_back(text); }
     std::optional<std::string> askFileName(FileDialog dialog) override {
@@ -52,12 +58,7 @@ public:
         if (onFileDialog) {
             onFileDialog();
         }
-        if (fileNames.empty()) {
-            return std::nullopt;
-        }
-        auto name = fileNames.front();
-        fileNames.pop_front();
-        return name;
+        return takeFront(fileNames);
     }
     Language language() const override { return languageSource ? languageSource() : lang; }
 

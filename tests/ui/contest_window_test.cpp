@@ -42,20 +42,10 @@ public:
     QString shownText;
 
     std::optional<ui::ContestNaming> askNewContest(Language) override {
-        if (namings.empty()) {
-            return std::nullopt;
-        }
-        auto naming = namings.front();
-        namings.pop_front();
-        return naming;
+        return test::takeFront(namings);
     }
     std::vector<std::string> askFlightFiles(Language, const std::filesystem::path&) override {
-        if (files.empty()) {
-            return {};
-        }
-        auto chosen = files.front();
-        files.pop_front();
-        return chosen;
+        return test::takeFront(files);
     }
     void showText(const QString& title, const QString& text) override {
         shownTitle = title;
@@ -320,16 +310,15 @@ void ContestWindowTest::zeroAfterIsConfirmedWhenSwitchedOn_data() {
 
 void ContestWindowTest::zeroAfterIsConfirmedWhenSwitchedOn() {
     QFETCH(bool, confirmed);
-    const bool on = confirmed;
     ContestRun run;
     ui::ContestWindow& window = run.open();
     QVERIFY(!window.zeroAfterBox()->isChecked());
     run.prompts.answers.push_back(confirmed ? Answer::Ok : Answer::Cancel);
     window.zeroAfterBox()->click();
-    QCOMPARE(window.zeroAfterBox()->isChecked(), on);
+    QCOMPARE(window.zeroAfterBox()->isChecked(), confirmed);
     QCOMPARE(run.prompts.texts(), std::vector<Message>{Message::ContestZeroAfterConfirm});
     // Switching it off asks nothing.
-    if (on) {
+    if (confirmed) {
         window.zeroAfterBox()->click();
         QVERIFY(!window.zeroAfterBox()->isChecked());
         QCOMPARE(run.prompts.shown.size(), std::size_t{1});

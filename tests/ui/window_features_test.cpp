@@ -41,8 +41,22 @@ GeneratorOptions knownFlight(unsigned rateCode) {
     return {.rateCode = rateCode, .noiseCounts = 0.0};
 }
 
-// Sends a drag of local files and their drop at x (window coordinates); returns whether the
-// window took the drop.
+// Drags mime data onto a control and drops it at `at`; returns whether the drop was taken.
+bool dropOn(QWidget& control, QMimeData& mime, QPoint at) {
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&control, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&control, &drop);
+    return drop.isAccepted();
+}
+bool dropOn(QWidget& control, QMimeData& mime) {
+    return dropOn(control, mime, control.rect().center());
+}
+
+// Drags local files onto the window and drops them at x (window coordinates).
 bool dropAt(QWidget& window, const QStringList& files, int x) {
     QMimeData mime;
     QList<QUrl> urls;
@@ -50,15 +64,7 @@ bool dropAt(QWidget& window, const QStringList& files, int x) {
         urls << QUrl::fromLocalFile(file);
     }
     mime.setUrls(urls);
-    const QPointF at(x, window.height() / 2);
-    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &enter);
-    if (!enter.isAccepted()) {
-        return false;
-    }
-    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &drop);
-    return drop.isAccepted();
+    return dropOn(window, mime, QPoint(x, window.height() / 2));
 }
 
 bool dropAt(QWidget& window, const std::string& file, int x) {
@@ -563,23 +569,6 @@ void WindowFeaturesTest::dropOnLeftHalfLoadsAndOnRightHalfCompares() {
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
     QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("left.kes"));
 }
-
-namespace {
-
-// Drags mime data onto a control and drops it at its middle; returns whether the drop was taken.
-bool dropOn(QWidget& control, QMimeData& mime) {
-    const QPoint at = control.rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&control, &enter);
-    if (!enter.isAccepted()) {
-        return false;
-    }
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&control, &drop);
-    return drop.isAccepted();
-}
-
-} // namespace
 
 void WindowFeaturesTest::fileDroppedOnAFieldIsLoadedOrComparedNotTyped() {
     WindowRun run;
