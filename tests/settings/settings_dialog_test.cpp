@@ -58,6 +58,16 @@ struct Rig {
     QLineEdit* edit(const char* name) const { return control<QLineEdit>(name); }
     QComboBox* combo(const char* name) const { return control<QComboBox>(name); }
 
+    // Closes the dialog once its own loop runs; the timer fires inside that loop only if the
+    // dialog was shown.
+    bool dialogShown = false;
+    void closeWhenShown() {
+        QTimer::singleShot(0, form.get(), [this] {
+            dialogShown = form->isVisible();
+            form->reject();
+        });
+    }
+
     // Connects and fills the dialog as opening it from the menu does, without showing it.
     bool read() {
         link.ConnectDevice(prompts);
@@ -229,16 +239,12 @@ void SettingsDialogTest::shortReplyStopsOpening() {
     rig.recorder.state.competitorNumber = 77;
     rig.recorder.faults.replyOverride[command::kReadManualZero] =
         std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0};
-    bool dialogShown = false; // the timer fires inside the dialog's loop only if it was shown
-    QTimer::singleShot(0, rig.form.get(), [&] {
-        dialogShown = rig.form->isVisible();
-        rig.form->reject();
-    });
+    rig.closeWhenShown();
 
     rig.form->Ustawienia1Click();
     QCoreApplication::processEvents();
 
-    QVERIFY(!dialogShown);
+    QVERIFY(!rig.dialogShown);
     QCOMPARE(rig.prompts.texts(), std::vector<Message>{Message::PortError});
     QCOMPARE(rig.prompts.shown.front().caption, Message::ProblemCaption);
     QVERIFY(!rig.link.connected());
@@ -250,17 +256,13 @@ void SettingsDialogTest::shortReplyStopsOpening() {
 void SettingsDialogTest::noRecorderNoDialog() {
     Rig rig;
     rig.bus.setPlugged(0, false);
-    bool dialogShown = false; // the timer fires inside the dialog's loop only if it was shown
-    QTimer::singleShot(0, rig.form.get(), [&] {
-        dialogShown = rig.form->isVisible();
-        rig.form->reject();
-    });
+    rig.closeWhenShown();
 
     // The window opens the dialog with exec(), which reads the recorder first just the same.
     QCOMPARE(rig.form->exec(), int{QDialog::Rejected});
     QCoreApplication::processEvents();
 
-    QVERIFY(!dialogShown);
+    QVERIFY(!rig.dialogShown);
     // Only the link's own not-found message.
     QCOMPARE(rig.prompts.texts(), std::vector<Message>{Message::PortError});
     QVERIFY(rig.recorder.frames.empty());

@@ -85,23 +85,11 @@ void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
     ui::TKestrom_BMP& window = rig.window;
     QDialog* dialog = rig.dialog;
 
-    auto* download = window.findChild<QPushButton*>(QStringLiteral("B_Odczyt_Kestromu"));
-    auto* rateField = window.findChild<QLineEdit*>(QStringLiteral("E_probkGl"));
-    QVERIFY(download != nullptr && rateField != nullptr);
-    auto action = [&window](const char* name) {
-        auto* found = window.findChild<QAction*>(QString::fromLatin1(name));
-        if (found == nullptr) {
-            qFatal("action %s missing", name);
-        }
-        return found;
-    };
-
     // Before the dialog was ever activated the panel shows its design item.
-    download->click();
-    test::waitForRecorder(window);
-    QCOMPARE(rateField->text(), QStringLiteral("  5 pom/sek"));
+    test::clickAndWait(window, "B_Odczyt_Kestromu");
+    QCOMPARE(test::fieldText(window, "E_probkGl"), QStringLiteral("  5 pom/sek"));
 
-    action("English1")->trigger();
+    test::trigger(window, "English1");
     bool inside = false;
     whileShown(dialog, [&] {
         QVERIFY(dialog->isVisible());
@@ -115,7 +103,7 @@ void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
         dialog->findChild<QPushButton*>(QStringLiteral("B_wyslij"))->click();
     });
     const std::size_t before = prompts.shown.size();
-    action("Kestrom1")->trigger();
+    test::trigger(window, "Kestrom1");
     QVERIFY(inside);
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->result(), static_cast<int>(QDialog::Accepted)); // closed by Save
@@ -127,10 +115,9 @@ void SettingsWindowFlowTest::menuOpensDialogAndPanelFollowsItsList() {
 
     // The panel takes the list as it reads now; a later switch of language leaves it alone.
     recorder.state.newFlight = true;
-    action("Polski1")->trigger();
-    download->click();
-    test::waitForRecorder(window);
-    QCOMPARE(rateField->text(), QStringLiteral(" 5 mes/sek"));
+    test::trigger(window, "Polski1");
+    test::clickAndWait(window, "B_Odczyt_Kestromu");
+    QCOMPARE(test::fieldText(window, "E_probkGl"), QStringLiteral(" 5 mes/sek"));
 }
 
 void SettingsWindowFlowTest::saveWithTheDelayRefusedSaysSetupFailedAndCloses() {
@@ -152,9 +139,9 @@ void SettingsWindowFlowTest::saveWithTheDelayRefusedSaysSetupFailedAndCloses() {
     QVERIFY(inside);
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->result(), static_cast<int>(QDialog::Accepted));
-    QCOMPARE(prompts.shown.size(), std::size_t{1});
-    QCOMPARE(prompts.shown[0].text, Message::SetupFailed);
-    QCOMPARE(prompts.shown[0].caption, Message::SetupCaption);
+    QCOMPARE(prompts.shown,
+             (std::vector<test::ShownMessage>{
+                 {Message::SetupFailed, Message::SetupCaption, Buttons::Ok, kPolish}}));
     QCOMPARE(messageText(Message::SetupFailed, kEnglish), std::string_view("Setup failed"));
     // The writes before the delay went through; the delay did not.
     QCOMPARE(recorder.state.competitorNumber, 77);
@@ -168,7 +155,7 @@ void SettingsWindowFlowTest::readAndSaveRunBesideAnAnsweringWindow() {
     SettingsRig rig(SimulatedTiming{true, 0, 64});
     ui::TKestrom_BMP& window = rig.window;
     QDialog* dialog = rig.dialog;
-    auto* download = window.findChild<QPushButton*>(QStringLiteral("B_Odczyt_Kestromu"));
+    QPushButton* download = test::child<QPushButton>(window, "B_Odczyt_Kestromu");
     int ticksWhileBusy = 0;
     bool startableWhileBusy = false;
     QTimer ticker;
@@ -188,7 +175,7 @@ void SettingsWindowFlowTest::readAndSaveRunBesideAnAnsweringWindow() {
         dialog->findChild<QLineEdit*>(QStringLiteral("E_NrZaw"))->setText(QStringLiteral("42"));
         dialog->findChild<QPushButton*>(QStringLiteral("B_wyslij"))->click();
     });
-    window.findChild<QAction*>(QStringLiteral("Kestrom1"))->trigger();
+    test::trigger(window, "Kestrom1");
     QVERIFY2(ticksOfTheRead >= 10, qPrintable(QString::number(ticksOfTheRead)));
     QVERIFY2(ticksWhileBusy - ticksOfTheRead >= 10, qPrintable(QString::number(ticksWhileBusy)));
     QVERIFY(!startableWhileBusy);

@@ -735,10 +735,7 @@ void MainWindowTest::helpOpensTheGuideBesideOrBelowTheProgramOrSaysWhy() {
     QTemporaryDir elsewhere; // the current folder, without help files
     const CurrentFolder here(elsewhere.path());
     Run run;
-    const QString program = run.dir.filePath(QStringLiteral("bin/kestrom"));
-    TKestrom_BMP w(run.bus, run.prompts, app::loadWindowConfig(program.toStdString()),
-                   program.toStdString());
-    run.prompts.languageSource = [&w] { return w.CurrentLanguage(); };
+    TKestrom_BMP& w = run.open("bin/kestrom");
     QStringList opened;
     bool opens = true;
     w.setDocumentOpener([&](const QString& path) {

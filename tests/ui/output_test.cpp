@@ -31,6 +31,15 @@ GeneratorOptions flightOf(std::uint32_t samples) {
     return {.rateCode = 2, .maxSamples = samples, .endMarker = false};
 }
 
+// Rows of the name a file dialog gives and the file written: {row, chosen, written}.
+void fileNameRows(std::initializer_list<std::array<const char*, 3>> rows) {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("written");
+    for (const auto& [row, chosen, written] : rows) {
+        QTest::newRow(row) << QString(chosen) << QString(written);
+    }
+}
+
 const QString kRestoredTitle = QStringLiteral("        Wysokosc / Altitude");
 
 // Keeps the default locale for one test and puts the old one back.
@@ -128,16 +137,10 @@ void OutputTest::exportWithNothingToWriteSaysNoData() {
 }
 
 void OutputTest::exportFileName_data() {
-    QTest::addColumn<QString>("chosen");
-    QTest::addColumn<QString>("written");
-    QTest::newRow("appended") << "flight"
-                              << "flight.csv";
-    QTest::newRow("present") << "flight.csv"
-                             << "flight.csv";
-    QTest::newRow("present inside") << "flight.csv.txt"
-                                    << "flight.csv.txt";
-    QTest::newRow("other case") << "FLIGHT.CSV"
-                                << "FLIGHT.CSV.csv";
+    fileNameRows({{"appended", "flight", "flight.csv"},
+                  {"present", "flight.csv", "flight.csv"},
+                  {"present inside", "flight.csv.txt", "flight.csv.txt"},
+                  {"other case", "FLIGHT.CSV", "FLIGHT.CSV.csv"}});
 }
 
 void OutputTest::exportFileName() {
@@ -217,14 +220,9 @@ void OutputTest::headingLines() {
 }
 
 void OutputTest::pictureIsABitmapOfTheChart_data() {
-    QTest::addColumn<QString>("chosen");
-    QTest::addColumn<QString>("written");
-    QTest::newRow("appended") << "chart"
-                              << "chart.bmp";
-    QTest::newRow("present inside") << "chart.bmp.old"
-                                    << "chart.bmp.old";
-    QTest::newRow("other case") << "CHART.BMP"
-                                << "CHART.BMP.bmp";
+    fileNameRows({{"appended", "chart", "chart.bmp"},
+                  {"present inside", "chart.bmp.old", "chart.bmp.old"},
+                  {"other case", "CHART.BMP", "CHART.BMP.bmp"}});
 }
 
 void OutputTest::pictureIsABitmapOfTheChart() {

@@ -45,8 +45,9 @@ struct WindowRun {
         archiveSet = true;
         return folder;
     }
-    ui::TKestrom_BMP& open() {
-        const std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
+    // Opens the window as the program of that name in the run's folder would.
+    ui::TKestrom_BMP& open(const char* programName = "kestrom") {
+        const std::string program = path(programName);
         window = std::make_unique<ui::TKestrom_BMP>(bus, prompts, app::loadWindowConfig(program),
                                                     program);
         prompts.languageSource = [w = window.get()] { return w->CurrentLanguage(); };
