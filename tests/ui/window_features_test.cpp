@@ -107,6 +107,15 @@ using test::fileBytes;
 using test::pdfPages;
 using test::pdfText;
 
+// The texts of a column of the table, top to bottom, in the given role.
+QStringList columnTexts(const QTableView& table, int column, int role = Qt::DisplayRole) {
+    QStringList texts;
+    for (int row = 0; row < table.model()->rowCount(); ++row) {
+        texts << table.model()->index(row, column).data(role).toString();
+    }
+    return texts;
+}
+
 QStringList archived(const QString& folder) {
     return QDir(folder).entryList({QStringLiteral("*.kes")}, QDir::Files, QDir::Name);
 }
@@ -227,36 +236,23 @@ void WindowFeaturesTest::flightsTableSortsLoadsAndCompares() {
 
     // Sorted by competitor: by number (17 is the generator's), the unreadable file first.
     table->sortByColumn(ui::FlightListModel::Competitor, Qt::AscendingOrder);
-    QStringList shown;
-    for (int row = 0; row < 5; ++row) {
-        shown << table->model()->index(row, ui::FlightListModel::Competitor).data().toString();
-    }
-    QCOMPARE(shown, QStringList({"junk.kes", "7", "17", "19", "31"}));
+    QCOMPARE(columnTexts(*table, ui::FlightListModel::Competitor),
+             QStringList({"junk.kes", "7", "17", "19", "31"}));
     table->selectRow(0);
     flights.loadButton()->click();
     QCOMPARE(run.prompts.texts().back(), Message::FileTooShort);
     QCOMPARE(test::groupTitle(w, "GroupB_Alt"), QStringLiteral("outside.kes"));
     // Sorted by maximum, descending: values, not texts.
     table->sortByColumn(ui::FlightListModel::Maximum, Qt::DescendingOrder);
+    const QStringList maxima = columnTexts(*table, ui::FlightListModel::Maximum, Qt::UserRole);
     for (int row = 0; row + 1 < 5; ++row) {
-        const double a =
-            table->model()->index(row, ui::FlightListModel::Maximum).data(Qt::UserRole).toDouble();
-        const double b = table->model()
-                             ->index(row + 1, ui::FlightListModel::Maximum)
-                             .data(Qt::UserRole)
-                             .toDouble();
-        QVERIFY(a >= b);
+        QVERIFY(maxima[row].toDouble() >= maxima[row + 1].toDouble());
     }
 
     // Load the row of competitor 19, compare with the row of competitor 7.
     auto rowOf = [table](const char* competitor) {
-        for (int row = 0; row < table->model()->rowCount(); ++row) {
-            if (table->model()->index(row, ui::FlightListModel::Competitor).data().toString() ==
-                QLatin1String(competitor)) {
-                return row;
-            }
-        }
-        return -1;
+        return static_cast<int>(
+            columnTexts(*table, ui::FlightListModel::Competitor).indexOf(competitor));
     };
     table->selectRow(rowOf("19"));
     QVERIFY(flights.loadButton()->isEnabled());
@@ -382,11 +378,8 @@ void WindowFeaturesTest::flightsTableSortsEachColumnByItsOwnValue() {
     flights.model().setRows(rows);
     QTableView* table = flights.table();
     table->sortByColumn(column, order);
-    QStringList shown;
-    for (int row = 0; row < table->model()->rowCount(); ++row) {
-        shown << table->model()->index(row, 0).data(ui::FlightListModel::kPathRole).toString();
-    }
-    QCOMPARE(shown, expectedOrder(rows, column, order));
+    QCOMPARE(columnTexts(*table, 0, ui::FlightListModel::kPathRole),
+             expectedOrder(rows, column, order));
 }
 
 void WindowFeaturesTest::flightsTableShowsEveryColumnAndTellsCopiesApart_data() {
@@ -418,10 +411,8 @@ void WindowFeaturesTest::flightsTableShowsEveryColumnAndTellsCopiesApart() {
     QCoreApplication::processEvents();
     QCOMPARE(table->model()->rowCount(), 3);
 
-    QSet<QString> names;
-    for (int row = 0; row < 3; ++row) {
-        names.insert(table->model()->index(row, ui::FlightListModel::File).data().toString());
-    }
+    const QStringList files = columnTexts(*table, ui::FlightListModel::File);
+    const QSet<QString> names(files.begin(), files.end());
     QCOMPARE(names.size(), 3);
     QVERIFY(names.contains(QStringLiteral("zapisany lot zawodnika.kes")));
     QCOMPARE(table->model()->headerData(ui::FlightListModel::File, Qt::Horizontal).toString(),
