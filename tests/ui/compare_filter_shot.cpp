@@ -22,14 +22,10 @@ int main(int argc, char** argv) {
     w.show();
     QCoreApplication::processEvents();
 
-    kestrom::GeneratorOptions recorder = kestrom::test::flightAt(2, 4);
-    recorder.spikes = 8;
-    kestrom::GeneratorOptions other = kestrom::test::flightAt(2, 11);
-    other.spikes = 5;
-    other.climbRateMps = 10.0;
-    other.glideSinkMps = 0.8;
-    run.load(run.flightFile("flight-A.kes", recorder));
-    run.compare(run.flightFile("flight-B.kes", other));
+    run.load(run.flightFile("flight-A.kes", {.seed = 4, .rateCode = 2, .spikes = 8}));
+    run.compare(run.flightFile(
+        "flight-B.kes",
+        {.seed = 11, .rateCode = 2, .spikes = 5, .climbRateMps = 10.0, .glideSinkMps = 0.8}));
     kestrom::test::click(w, "B_Filtr_Alt");
     kestrom::test::click(w, "B_Filtr_por");
     QCoreApplication::processEvents();

@@ -68,8 +68,7 @@ struct CurrentFolder {
 // An empty file, with its folders.
 void touch(const QString& path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(test::writeFile(path, {}));
 }
 
 // The part of the client the window shows (inside the scroll bars, when there are any).
@@ -158,10 +157,9 @@ void MainWindowTest::controlsCarryTheirNamesAndStartStates() {
         QVERIFY2(w.findChild<QObject*>(name) != nullptr, qPrintable(name));
     }
     // Busy fields hidden; value fields read-only except the competitor number.
-    QVERIFY(test::child<QLineEdit>(w, "E_PobDan")->isHidden() &&
-            test::child<QLineEdit>(w, "ECzekaj")->isHidden() &&
-            test::child<QLineEdit>(w, "EUstawieniaOK")->isHidden() &&
-            test::child<QPushButton>(w, "B_Anuluj")->isHidden());
+    for (const QString& name : names("E_PobDan ECzekaj EUstawieniaOK B_Anuluj")) {
+        QVERIFY2(test::child<QWidget>(w, qPrintable(name))->isHidden(), qPrintable(name));
+    }
     for (const QString& name : names("E_MaxGl EMinimum E_NrSeryjny E_TempGl E_probkGl E_Max_Por "
                                      "E_Min_Por E_Zaw_Por E_NrS_Por E_TempPor E_probkPor E_PobDan "
                                      "ECzekaj")) {
@@ -652,18 +650,15 @@ void MainWindowTest::fileThatIsNoFlightIsShownWithAWarning() {
     const std::vector<Message> expected =
         warned ? std::vector<Message>{Message::NotAFlight} : std::vector<Message>{};
 
-    run.prompts.fileNames.push_back(path.toStdString());
-    run.prompts.onMessage = [&w] { QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0); };
-    test::click(w, "BOdczyt");
-    QCOMPARE(run.prompts.texts(), expected);
-    QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
-
-    run.prompts.shown.clear();
-    run.prompts.fileNames.push_back(path.toStdString());
-    run.prompts.onMessage = [&w] { QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0); };
-    test::click(w, "B_Porownanie");
-    QCOMPARE(run.prompts.texts(), expected);
-    QVERIFY(w.chart().pointCount(SeriesId::Series3) > 0);
+    for (const auto& [button, curve] :
+         {std::pair{"BOdczyt", SeriesId::Series1}, std::pair{"B_Porownanie", SeriesId::Series3}}) {
+        run.prompts.shown.clear();
+        run.prompts.fileNames.push_back(path.toStdString());
+        run.prompts.onMessage = [&w, id = curve] { QVERIFY(w.chart().pointCount(id) > 0); };
+        test::click(w, button);
+        QCOMPARE(run.prompts.texts(), expected);
+        QVERIFY(w.chart().pointCount(curve) > 0);
+    }
     if (warned) {
         QCOMPARE(run.prompts.shown[0].caption, Message::ProblemCaption);
         QCOMPARE(messageText(Message::NotAFlight, kPolish),

@@ -25,8 +25,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     kestrom::test::WindowRun run;
-    const QString archive = run.dir.filePath(QStringLiteral("archive"));
-    qputenv("KESTROM_ARCHIVE_DIR", archive.toUtf8());
+    const QString archive = run.archiveTo();
     // A morning of a contest: eight downloads, a quarter of an hour apart.
     const auto start = std::chrono::system_clock::now() - std::chrono::hours(3);
     for (unsigned i = 0; i < 8; ++i) {
@@ -45,9 +44,7 @@ int main(int argc, char** argv) {
     kestrom::test::trigger(w, "English1");
     w.resize(1300, 834);
     w.show();
-    kestrom::GeneratorOptions known = kestrom::test::flightAt(2, 4);
-    known.noiseCounts = 1.0;
-    run.load(run.flightFile("round3-c17.kes", known));
+    run.load(run.flightFile("round3-c17.kes", {.seed = 4, .rateCode = 2, .noiseCounts = 1.0}));
     QCoreApplication::processEvents();
 
     features.showFlightsWindow();
