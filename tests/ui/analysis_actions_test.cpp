@@ -224,16 +224,15 @@ void AnalysisActionsTest::curveClickEmptiesTheCurveAndItsPanel_data() {
     QTest::addColumn<kestrom::Language>("language");
     QTest::addColumn<QString>("recorderTitle");
     QTest::addColumn<QString>("compareTitle");
-    QTest::newRow("recorder, Polish") << SeriesId::Series1 << kPolish << "Kestrom"
-                                      << "c.kes";
-    QTest::newRow("recorder, English") << SeriesId::Series1 << kEnglish << "Altimeter"
-                                       << "c.kes";
-    QTest::newRow("comparison, Polish") << SeriesId::Series3 << kPolish << "r.kes"
-                                        << "Plik";
-    QTest::newRow("comparison, English") << SeriesId::Series3 << kEnglish << "r.kes"
-                                         << "File";
-    QTest::newRow("dh/dt") << SeriesId::Series2 << kEnglish << "r.kes"
-                           << "c.kes";
+    const auto row = [](const char* name, SeriesId id, Language language, const char* recorder,
+                        const char* compare) {
+        QTest::newRow(name) << id << language << QString(recorder) << QString(compare);
+    };
+    row("recorder, Polish", SeriesId::Series1, kPolish, "Kestrom", "c.kes");
+    row("recorder, English", SeriesId::Series1, kEnglish, "Altimeter", "c.kes");
+    row("comparison, Polish", SeriesId::Series3, kPolish, "r.kes", "Plik");
+    row("comparison, English", SeriesId::Series3, kEnglish, "r.kes", "File");
+    row("dh/dt", SeriesId::Series2, kEnglish, "r.kes", "c.kes");
 }
 
 void AnalysisActionsTest::curveClickEmptiesTheCurveAndItsPanel() {
@@ -347,18 +346,16 @@ void AnalysisActionsTest::temperatureKeyFilter_data() {
     QTest::addColumn<bool>("selectAll");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("result");
-    QTest::newRow("three digits") << "" << false << "123"
-                                  << "123";
-    QTest::newRow("fourth digit discarded") << "" << false << "1234"
-                                            << "123";
-    QTest::newRow("minus at the end still taken") << "" << false << "123-"
-                                                  << "123-";
-    QTest::newRow("letters, points and blanks discarded") << "" << false << "a1. b2"
-                                                          << "12";
-    QTest::newRow("digit refused over a selection of three") << "123" << true << "4"
-                                                             << "123";
-    QTest::newRow("digit taken over a selection of two") << "12" << true << "4"
-                                                         << "4";
+    const auto row = [](const char* name, const char* start, bool all, const char* typed,
+                        const char* result) {
+        QTest::newRow(name) << QString(start) << all << QString(typed) << QString(result);
+    };
+    row("three digits", "", false, "123", "123");
+    row("fourth digit discarded", "", false, "1234", "123");
+    row("minus at the end still taken", "", false, "123-", "123-");
+    row("letters, points and blanks discarded", "", false, "a1. b2", "12");
+    row("digit refused over a selection of three", "123", true, "4", "123");
+    row("digit taken over a selection of two", "12", true, "4", "4");
 }
 
 void AnalysisActionsTest::temperatureKeyFilter() {

@@ -291,10 +291,8 @@ void MainWindowTest::reservedBytesSurviveARun() {
     for (int i = 0; i < 44; ++i) {
         stored[i] = static_cast<char>(0x11 * (i % 12) + 3);
     }
-    stored[16] = 0; // Polish; the rest of the fields hold odd values
-    stored[17] = stored[18] = stored[19] = 0;
-    stored[20] = 0; // dh/dt view off
-    stored[21] = stored[22] = stored[23] = 0;
+    // Polish and the dh/dt view off (bytes 16 to 23); the rest of the fields hold odd values.
+    stored.replace(16, 8, QByteArray(8, '\0'));
     QVERIFY(test::writeFile(run.configPath(), stored));
     TKestrom_BMP& w = run.open();
     QVERIFY(!test::isChecked(w, "Przyspieszenie1"));
@@ -795,9 +793,7 @@ void MainWindowTest::builtGuideIsBesideTheProgramInBothLanguagesWithItsPictures(
         const std::optional<QString> guide = w.findUserGuide();
         QVERIFY(guide.has_value());
         QCOMPARE(QFileInfo(*guide).fileName(), QStringLiteral("kestrom-guide-%1.html").arg(lang));
-        QFile file(*guide);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString html = QString::fromUtf8(file.readAll());
+        const QString html = QString::fromUtf8(test::fileBytes(*guide));
         QVERIFY(html.contains(QStringLiteral("<html lang=\"%1\"").arg(lang)));
         const QRegularExpression image(QStringLiteral("<img src=\"([^\"]+)\""));
         int pictures = 0;

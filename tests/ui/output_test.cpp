@@ -42,13 +42,6 @@ void fileNameRows(std::initializer_list<std::array<const char*, 3>> rows) {
 
 const QString kRestoredTitle = QStringLiteral("        Wysokosc / Altitude");
 
-// Keeps the default locale for one test and puts the old one back.
-struct LocaleScope {
-    QLocale old;
-    explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
-    ~LocaleScope() { QLocale::setDefault(old); }
-};
-
 } // namespace
 
 class OutputTest : public QObject {
@@ -80,7 +73,7 @@ void OutputTest::exportWritesThePlottedPoints_data() {
 void OutputTest::exportWritesThePlottedPoints() {
     QFETCH(QLocale, locale);
     QFETCH(char, separator);
-    const LocaleScope scope(locale);
+    const test::LocaleScope scope(locale);
     WindowRun run;
     TKestrom_BMP& w = run.open();
     run.load(run.flightFile("r.kes", flightOf(103)));

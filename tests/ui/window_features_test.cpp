@@ -197,8 +197,7 @@ void WindowFeaturesTest::failedArchiveWriteKeepsTheDownload() {
     test::clickAndWait(w, "B_Odczyt_Kestromu");
 
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
-    QVERIFY2(QString::fromStdString(run.prompts.errors[0])
-                 .startsWith(QStringLiteral("Lotu nie zapisano w archiwum: ")),
+    QVERIFY2(run.prompts.errors[0].starts_with("Lotu nie zapisano w archiwum: "),
              run.prompts.errors[0].c_str());
     // The flight is downloaded, drawn and can still be saved.
     QVERIFY(w.chart().pointCount(SeriesId::Series1) > 0);
@@ -660,7 +659,7 @@ void WindowFeaturesTest::shiftDragMeasuresTheKnownGlideAndClimb() {
     QVERIFY(std::abs(m.deltaMetres + 24.0) < 2.0);
     // The decimal sign is the regional one, whatever the language (the panels' rule).
     const QString speed = QString::number(*m.metresPerSecond, 'f', 2);
-    const QLocale regional;
+    const test::LocaleScope regional{QLocale()};
     for (const auto& [locale, point] : {std::pair{QLocale(QLocale::English), QChar(u'.')},
                                         std::pair{QLocale(QLocale::Polish), QChar(u',')}}) {
         QLocale::setDefault(locale);
@@ -676,7 +675,6 @@ void WindowFeaturesTest::shiftDragMeasuresTheKnownGlideAndClimb() {
                                              .arg(QString(speed).replace(u'.', point))),
                  qPrintable(bracket.text()));
     }
-    QLocale::setDefault(regional);
 
     // On the comparison curve, sampled once a second: the climb from 6 s to 11 s.
     run.compare(run.flightFile("cmp.kes", knownFlight(4)));

@@ -13,6 +13,7 @@
 #include "flight/generator.h"
 #include "ui/main_window.h"
 
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QtGlobal>
 
@@ -73,6 +74,13 @@ struct WindowRun {
         prompts.fileNames.push_back(file);
         window->B_PorownanieClick();
     }
+};
+
+// Keeps the default locale for one test and puts the old one back.
+struct LocaleScope {
+    QLocale old;
+    explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~LocaleScope() { QLocale::setDefault(old); }
 };
 
 inline std::vector<double> seriesValues(const ui::Chart& chart, ui::SeriesId id) {

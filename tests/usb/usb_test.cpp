@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -53,11 +54,9 @@ struct UsbRig {
 };
 
 int handshakes(const SimulatedRecorder& recorder) {
-    int count = 0;
-    for (const auto& frame : recorder.frames) {
-        count += frame[1] == command::kHandshake ? 1 : 0;
-    }
-    return count;
+    return static_cast<int>(
+        std::count_if(recorder.frames.begin(), recorder.frames.end(),
+                      [](const auto& f) { return f[1] == command::kHandshake; }));
 }
 
 TEST(UsbLink, FindsTheRecorderAmongOtherBridges) {
