@@ -1,6 +1,8 @@
 // The window's analysis actions end to end: Filter buttons, the filter dialog, comparison, curve
 // clicks, value labels, zoom minor ticks and the temperature re-entry with its key filter.
 
+#include "tests/support/qt_files.h"
+#include "tests/support/window_test.h"
 #include "window_fixture.h"
 
 #include "analysis/filter_plot.h"
@@ -22,6 +24,7 @@
 
 using namespace kestrom;
 using kestrom::test::flightAt;
+using kestrom::test::int32At;
 using kestrom::test::seriesValues;
 using kestrom::test::WindowRun;
 using kestrom::ui::SeriesId;
@@ -30,14 +33,6 @@ using kestrom::ui::TKestrom_BMP;
 Q_DECLARE_METATYPE(kestrom::ui::SeriesId)
 
 namespace {
-
-std::int32_t int32At(const QByteArray& b, int offset) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) {
-        v = (v << 8) | static_cast<std::uint8_t>(b[offset + i]);
-    }
-    return static_cast<std::int32_t>(v);
-}
 
 double maxOf(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
 
@@ -490,5 +485,5 @@ void AnalysisActionsTest::comparisonLiesOnTheRecorderTimeAxis() {
              qPrintable(QStringLiteral("%1 %2").arg(lastMark).arg(longer)));
 }
 
-QTEST_MAIN(AnalysisActionsTest)
+KESTROM_WINDOW_TEST(AnalysisActionsTest)
 #include "analysis_actions_test.moc"

@@ -4,6 +4,7 @@
 #include "flight/generator.h"
 #include "flight/number_format.h"
 #include "tests/support/qt_files.h"
+#include "tests/support/window_test.h"
 #include "ui/flight_report.h"
 
 #include <QFile>
@@ -16,17 +17,8 @@ using namespace kestrom;
 
 namespace {
 
+using test::pdfPages;
 using test::pdfText;
-
-int pdfPages(const QString& path) {
-    QProcess p;
-    p.start(QStringLiteral("pdfinfo"), {path});
-    p.waitForFinished();
-    const QString info = QString::fromUtf8(p.readAllStandardOutput());
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
 
 FlightRecord recordOf(const GeneratorOptions& options) {
     FlightRecord record;
@@ -109,5 +101,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(FlightReportTest)
+KESTROM_WINDOW_TEST(FlightReportTest)
 #include "flight_report_test.moc"

@@ -6,6 +6,7 @@
 #include "tests/support/qt_files.h"
 #include "tests/support/recorder_wait.h"
 #include "tests/support/window_controls.h"
+#include "tests/support/window_test.h"
 
 #include "app/program.h"
 #include "device/simulated_bus.h"
@@ -36,6 +37,7 @@
 #include <unistd.h>
 
 using namespace kestrom;
+using kestrom::test::int32At;
 using kestrom::ui::SeriesId;
 using kestrom::ui::TKestrom_BMP;
 
@@ -45,14 +47,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
-}
-
-std::int32_t int32At(const QByteArray& b, int offset) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) {
-        v = (v << 8) | static_cast<std::uint8_t>(b[offset + i]);
-    }
-    return static_cast<std::int32_t>(v);
 }
 
 // One run of the program: a folder for the program file and its configuration, a simulated bus
@@ -946,5 +940,5 @@ void MainWindowTest::builtGuideIsBesideTheProgramInBothLanguagesWithItsPictures(
     }
 }
 
-QTEST_MAIN(MainWindowTest)
+KESTROM_WINDOW_TEST(MainWindowTest)
 #include "main_window_test.moc"

@@ -7,6 +7,7 @@
 #include "tests/support/recorder_wait.h"
 #include "tests/support/stall_meter.h"
 #include "tests/support/window_controls.h"
+#include "tests/support/window_test.h"
 
 #include "app/dialogs.h"
 #include "app/program.h"
@@ -297,5 +298,5 @@ void RecorderTaskTest::closingDuringATransferEndsItCleanly() {
     run.window.reset();
 }
 
-QTEST_MAIN(RecorderTaskTest)
+KESTROM_WINDOW_TEST(RecorderTaskTest)
 #include "recorder_task_test.moc"

@@ -1,6 +1,7 @@
 // The window's features beyond its own controls, end to end on the offscreen platform: files
 // dropped on either half, the Recent menu, and the measuring bracket on a known flight.
 
+#include "tests/support/window_test.h"
 #include "window_fixture.h"
 
 #include "files/flight_archive.h"
@@ -101,6 +102,7 @@ private slots:
 namespace {
 
 using test::fileBytes;
+using test::pdfPages;
 using test::pdfText;
 
 QStringList archived(const QString& folder) {
@@ -760,23 +762,7 @@ void WindowFeaturesTest::bracketGoesOnEscPlainClickAndNewFlight() {
     QCOMPARE(chart.itemCount(), itemsBefore);
 }
 
-namespace {
-
-// Pages of a PDF file, by its page objects.
-int pdfPages(const QString& path) {
-    const QByteArray bytes = fileBytes(path);
-    if (!bytes.startsWith("%PDF")) {
-        return -1;
-    }
-    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
-    int pages = 0;
-    for (auto it = page.globalMatch(QString::fromLatin1(bytes)); it.hasNext(); it.next()) {
-        ++pages;
-    }
-    return pages;
-}
-
-} // namespace
+namespace {} // namespace
 
 void WindowFeaturesTest::reportHasAPagePerFlightOnScreen() {
     WindowRun run;
@@ -826,5 +812,5 @@ void WindowFeaturesTest::reportHasAPagePerFlightOnScreen() {
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
 }
 
-QTEST_MAIN(WindowFeaturesTest)
+KESTROM_WINDOW_TEST(WindowFeaturesTest)
 #include "window_features_test.moc"
