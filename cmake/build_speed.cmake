@@ -1,15 +1,16 @@
 # Build time. Most of a build is g++ parsing the same large headers again for every file:
 # <qcustomplot.h> brings in the whole of Qt Widgets and Print Support (about 5 s of one core per
 # file), <gtest/gtest.h> about 1 s. So each side gets one precompiled header, built once and
-# reused by every target of that side; the libraries are compiled as unity builds of a few files
-# each, and the many test programs link with lld. docs/performance.md has the figures.
+# reused by every target of that side; every library and program of several files is compiled as
+# unity builds of a few files each (the window tests are one such program), and the test programs
+# link with lld. docs/performance.md has the figures.
 #
 # Included at the end of the top-level list, it looks at every target the folders defined, so a
 # target added the usual way (add_executable, target_link_libraries, kestrom_warnings) gets all of
 # this without a line of its own.
 
 option(KESTROM_PCH "Share precompiled headers between targets (g++ or clang)" ON)
-option(KESTROM_UNITY "Compile libraries as unity builds" ON)
+option(KESTROM_UNITY "Compile targets of several files as unity builds" ON)
 option(KESTROM_LLD "Link with lld where the compiler accepts it" OFF)
 
 # Every build-system target of a folder and its subfolders.
@@ -136,7 +137,7 @@ foreach(target IN LISTS kestrom_all_targets)
     get_target_property(sources ${target} SOURCES)
     list(FILTER sources INCLUDE REGEX "\\.cpp$")
     list(LENGTH sources source_count)
-    if(KESTROM_UNITY AND type STREQUAL "STATIC_LIBRARY" AND source_count GREATER 1)
+    if(KESTROM_UNITY AND source_count GREATER 1)
         set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
     endif()
     if(NOT KESTROM_PCH OR target STREQUAL "kestrom_ui")

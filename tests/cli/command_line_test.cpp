@@ -22,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const auto run = test::runStoreCli;
+using test::runStoreCli;
 
 bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -32,7 +32,7 @@ class CommandLine : public test::StoreTest {
 protected:
     void SetUp() override {
         StoreTest::SetUp();
-        EXPECT_EQ(run({"gen", flight_}).code, 0);
+        EXPECT_EQ(runStoreCli({"gen", flight_}).code, 0);
     }
     void TearDown() override {
         ::chmod((dir_ / "locked").c_str(), 0700);
@@ -62,7 +62,7 @@ TEST_F(CommandLine, DownloadReportsBadOutputPathsBeforeTheTransfer) {
         if (root && has(c.out, "locked")) {
             continue;
         }
-        const test::CliRun r = run({"download", "--simulate", "-o", c.out});
+        const test::CliRun r = runStoreCli({"download", "--simulate", "-o", c.out});
         EXPECT_EQ(r.code, 2) << c.out;
         EXPECT_TRUE(has(r.err, c.says)) << c.out << ": " << r.err;
         EXPECT_FALSE(has(r.err, "bytes in")) << c.out; // no transfer
@@ -85,7 +85,7 @@ TEST_F(CommandLine, AFileAppearingDuringTheDownloadIsKept) {
         if (!archiving) {
             args.push_back("--no-archive");
         }
-        const test::CliRun r = run(args);
+        const test::CliRun r = runStoreCli(args);
         other.join();
         EXPECT_EQ(r.code, 2) << r.err;
         EXPECT_EQ(test::readText(out), "someone else's");
@@ -111,7 +111,7 @@ TEST_F(CommandLine, AnOutputThatIsTheInputIsRefusedStandardInputIncluded) {
         const int input = ::open(flight_.c_str(), O_RDONLY);
         const int savedStdin = ::dup(STDIN_FILENO);
         ::dup2(input, STDIN_FILENO);
-        const test::CliRun r = run(c.args);
+        const test::CliRun r = runStoreCli(c.args);
         ::dup2(savedStdin, STDIN_FILENO);
         ::close(savedStdin);
         ::close(input);
@@ -144,12 +144,12 @@ TEST_F(CommandLine, GenChecksEveryValueAndStaysWithinWhatAReaderTakes) {
     for (const auto& c : cases) {
         std::vector<std::string> args{"gen", "-"};
         args.insert(args.end(), c.options.begin(), c.options.end());
-        const test::CliRun r = run(args);
+        const test::CliRun r = runStoreCli(args);
         EXPECT_EQ(r.code, c.code) << c.options[0] << " " << c.options[1] << ": " << r.err;
         EXPECT_LE(r.out.size(), 90000U) << c.options[0];
         EXPECT_EQ(r.out.empty(), c.code != 0) << c.options[0];
     }
-    EXPECT_EQ(run({"gen", "-", "--trailing", "90000"}).out.size(), 90000U);
+    EXPECT_EQ(runStoreCli({"gen", "-", "--trailing", "90000"}).out.size(), 90000U);
 }
 
 // --filter-params is one argument; the files and options of a verb come in any order.
@@ -170,7 +170,7 @@ TEST_F(CommandLine, FilterParamsAreOneArgumentAndOptionsComeInAnyOrder) {
     };
     for (const auto& c : cases) {
         fs::remove(out);
-        const test::CliRun r = run(c.args);
+        const test::CliRun r = runStoreCli(c.args);
         std::string line;
         for (const std::string& a : c.args) {
             line += a + " ";
@@ -188,8 +188,8 @@ TEST_F(CommandLine, ArchiveListingEscapesNamesAndMarksWhatIsNoFlight) {
     fs::create_directories(archive_);
     fs::copy_file(flight_, archive_ / "a\nb.kes");
     std::ofstream(archive_ / "c-text.kes") << std::string(400, '7');
-    ASSERT_EQ(run({"gen", (archive_ / "d-short.kes").string(), "--samples", "12"}).code, 0);
-    const test::CliRun r = run({"archive"});
+    ASSERT_EQ(runStoreCli({"gen", (archive_ / "d-short.kes").string(), "--samples", "12"}).code, 0);
+    const test::CliRun r = runStoreCli({"archive"});
     EXPECT_EQ(r.code, 0) << r.err;
     const std::vector<std::string> rows = test::lines(r.out);
     ASSERT_EQ(rows.size(), 4U) << r.out;
@@ -202,7 +202,7 @@ TEST_F(CommandLine, ArchiveListingEscapesNamesAndMarksWhatIsNoFlight) {
     EXPECT_EQ(words[words.size() - 2] + " " + words.back(), "- -") << rows[3];
 
     // A folder that cannot be listed is an error, not an empty archive.
-    const test::CliRun through = run({"archive", "--folder", flight_ + "/flights"});
+    const test::CliRun through = runStoreCli({"archive", "--folder", flight_ + "/flights"});
     EXPECT_EQ(through.code, 2);
     EXPECT_TRUE(has(through.err, flight_)) << through.err;
 }

@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-test::CliRun run(const std::vector<std::string>& args) {
+test::CliRun runStation(const std::vector<std::string>& args) {
     return test::runCliWith({cli::addStationCommandsWithoutPdf}, args);
 }
 
@@ -48,8 +48,9 @@ TEST_F(StationCli, StandingsOfAFolderAndFilesWithUnreadableOnesNamed) {
     put("round/2026-12-08_103000_c2_s1.kes", flightOf(2, 600));
     put("round/2026-12-08_104000_c9_s1.kes", std::vector<std::uint8_t>(10, 0)); // too short
     const fs::path single = put("2026-12-08_120000_c1_s1.kes", flightOf(1, 400));
-    const test::CliRun r = run({"standings", (dir / "round").string(), single.string(),
-                                (dir / "missing.kes").string(), "-o", (dir / "out.csv").string()});
+    const test::CliRun r =
+        runStation({"standings", (dir / "round").string(), single.string(),
+                    (dir / "missing.kes").string(), "-o", (dir / "out.csv").string()});
     EXPECT_EQ(r.code, 2);
     const std::string csv = test::readText(dir / "out.csv");
     ASSERT_EQ(csv.substr(0, csv.find('\n')), "rank,competitor,flights,best_max_m,maxima_m");
@@ -67,8 +68,8 @@ TEST_F(StationCli, FilteredStandingsIgnoreASpike) {
     std::vector<std::uint8_t> spiky = flightOf(3, 600);
     writeU16le(spiky, kHeaderBytes + kSampleBytes * 100 + 2, 20000); // one sample far up
     const fs::path file = put("spiky.kes", spiky);
-    const test::CliRun raw = run({"standings", file.string()});
-    const test::CliRun filtered = run({"standings", "--filter", file.string()});
+    const test::CliRun raw = runStation({"standings", file.string()});
+    const test::CliRun filtered = runStation({"standings", "--filter", file.string()});
     ASSERT_EQ(raw.code, 0) << raw.err;
     ASSERT_EQ(filtered.code, 0) << filtered.err;
     const auto best = [](const std::string& csv) {
@@ -83,7 +84,8 @@ TEST_F(StationCli, WatchDownloadsEverySimulatedRecorderIntoTheOpenContest) {
     ASSERT_TRUE(contest) << contest.status.error;
     const fs::path a = put("a.kes", flightOf(11, 300));
     const fs::path b = put("b.kes", flightOf(12, 500));
-    const test::CliRun r = run({"watch", "--simulate", a.string(), "--simulate", b.string()});
+    const test::CliRun r =
+        runStation({"watch", "--simulate", a.string(), "--simulate", b.string()});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.out;
     const Result<Contest> after = openContest(dir / "archive");
@@ -97,13 +99,14 @@ TEST_F(StationCli, WatchDownloadsEverySimulatedRecorderIntoTheOpenContest) {
     const std::string standings = test::readText(after.value->folder / kContestStandingsFile);
     EXPECT_NE(standings.find("\n1,12,1,"), std::string::npos) << standings;
     // With no file named, standings read the open contest.
-    EXPECT_EQ(run({"standings"}).out, standings);
+    EXPECT_EQ(runStation({"standings"}).out, standings);
 }
 
 TEST_F(StationCli, WatchExitsTwoWhenARecorderFailed) {
     const fs::path a = put("a.kes", flightOf(11, 300));
     const fs::path empty = put("empty.kes", flightOf(12, 3)); // too few samples to be a flight
-    const test::CliRun r = run({"watch", "--simulate", a.string(), "--simulate", empty.string()});
+    const test::CliRun r =
+        runStation({"watch", "--simulate", a.string(), "--simulate", empty.string()});
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
     EXPECT_NE(r.err.find("failed: No measurement"), std::string::npos) << r.err;

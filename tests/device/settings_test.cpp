@@ -19,8 +19,8 @@ using test::ShownMessage;
 using Frame = std::array<std::uint8_t, 8>;
 using Bytes = std::vector<std::uint8_t>;
 
-struct Rig {
-    Rig() : recorder(bus.addRecorder()), link(bus) {
+struct SettingsRig {
+    SettingsRig() : recorder(bus.addRecorder()), link(bus) {
         link.sleep = [this](std::chrono::milliseconds wait) { waits.push_back(wait); };
     }
     // Connects and forgets the handshake frame and its messages.
@@ -50,7 +50,7 @@ void PrintTo(const ZeroCase& c, std::ostream* out) { *out << c.name; }
 class Zeroing : public ::testing::TestWithParam<ZeroCase> {};
 
 TEST_P(Zeroing, ExactlyTwoBytesOfAa) {
-    Rig rig;
+    SettingsRig rig;
     if (GetParam().reply) {
         rig.recorder.faults.replyOverride[command::kZero] = GetParam().reply;
     }
@@ -91,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST(Zeroing, FrameIsE223AndNoRecorderMeansOnlyNotFound) {
-    Rig rig;
+    SettingsRig rig;
     rig.connect();
     zeroRecorder(rig.link, rig.prompts);
     ASSERT_EQ(rig.recorder.frames.size(), 2u); // handshake, e223
@@ -107,7 +107,7 @@ TEST(Zeroing, FrameIsE223AndNoRecorderMeansOnlyNotFound) {
 // ---- Reading the settings ----
 
 TEST(ReadSettings, FourRepliesInOrder) {
-    Rig rig;
+    SettingsRig rig;
     RecorderState& s = rig.recorder.state;
     s.competitorNumber = 4321;
     s.serialNumber = 777;
@@ -137,7 +137,7 @@ TEST(ReadSettings, FourRepliesInOrder) {
 }
 
 TEST(ReadSettings, ARecorderHoldingAFlightReportsTheFlightsCompetitorSerialAndRate) {
-    Rig rig;
+    SettingsRig rig;
     rig.recorder.holdFlight(
         generateFlight({.rateCode = 3, .competitor = 4242, .serial = 555, .maxSamples = 40}));
     rig.connect();
@@ -156,7 +156,7 @@ TEST(ReadSettings, ARecorderHoldingAFlightReportsTheFlightsCompetitorSerialAndRa
 }
 
 TEST(ReadSettings, StopsAtFirstReplyNotEightBytes) {
-    Rig rig;
+    SettingsRig rig;
     rig.recorder.faults.replyOverride[command::kReadDelay] = Bytes(9, 0);
     rig.connect();
     const DeviceSettingsReply reply = ReadDeviceSettings(rig.link);
@@ -183,7 +183,7 @@ void PrintTo(const SaveCase& c, std::ostream* out) { *out << c.name; }
 class Save : public ::testing::TestWithParam<SaveCase> {};
 
 TEST_P(Save, LimitsAndMessages) {
-    Rig rig;
+    SettingsRig rig;
     rig.connect();
     const SaveCase& c = GetParam();
     EXPECT_EQ(saveDeviceSettings(rig.link, rig.prompts, c.values), c.outcome);
@@ -218,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST(Save, FramesCarryThePayloadsAndTheRecorderStoresThem) {
-    Rig rig;
+    SettingsRig rig;
     rig.connect();
     saveDeviceSettings(rig.link, rig.prompts, {200, 10000, 5, 1, 300});
     ASSERT_EQ(rig.recorder.frames.size(), 3u);
@@ -247,7 +247,7 @@ void PrintTo(const SaveReplyCase& c, std::ostream* out) { *out << c.name; }
 class SaveReplies : public ::testing::TestWithParam<SaveReplyCase> {};
 
 TEST_P(SaveReplies, OnlyTwoByteRefusalsOfFirstWritesAreReported) {
-    Rig rig;
+    SettingsRig rig;
     auto& overrides = rig.recorder.faults.replyOverride;
     overrides[command::kWriteSettings] = GetParam().settingsReply;
     overrides[command::kWriteManualZero] = GetParam().zeroModeReply;
@@ -291,7 +291,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST(Save, WithoutConnectionSendsNothingAndSaysNothing) {
-    Rig rig;
+    SettingsRig rig;
     EXPECT_EQ(saveDeviceSettings(rig.link, rig.prompts, {30, 5, 1, 1, 180}),
               SaveOutcome::NotConnected);
     EXPECT_TRUE(rig.prompts.shown.empty());
@@ -301,7 +301,7 @@ TEST(Save, WithoutConnectionSendsNothingAndSaysNothing) {
 // ---- Default setup ----
 
 TEST(SetupDefault, FramesWaitsAndStaleBytes) {
-    Rig rig;
+    SettingsRig rig;
     std::vector<bool> okShown;
     EXPECT_TRUE(setupDefault(rig.link, rig.prompts, [&](bool shown) { okShown.push_back(shown); }));
     const auto& frames = rig.recorder.frames;
@@ -333,7 +333,7 @@ void PrintTo(const DefaultCase& c, std::ostream* out) { *out << c.name; }
 class SetupDefaultReplies : public ::testing::TestWithParam<DefaultCase> {};
 
 TEST_P(SetupDefaultReplies, ChecksPerStep) {
-    Rig rig;
+    SettingsRig rig;
     rig.recorder.faults.replyOverride[GetParam().code] = GetParam().reply;
     int okShown = 0;
     EXPECT_EQ(setupDefault(rig.link, rig.prompts, [&](bool shown) { okShown += shown ? 1 : 0; }),

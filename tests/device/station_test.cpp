@@ -167,7 +167,7 @@ TEST_F(StationTest, CancelledDownloadIsFailedAndNotArchived) {
 }
 
 // Zeroing after a safe download: only once the archived file reads back as received.
-struct ZeroCase {
+struct StationZeroCase {
     const char* name;
     bool zeroAfter;
     int archiveFault; // 0 none, 1 the write fails, 2 the file written differs
@@ -176,10 +176,10 @@ struct ZeroCase {
     Message reason; // NotAFlight: no reason
 };
 
-class StationZeroing : public StationTest, public ::testing::WithParamInterface<ZeroCase> {};
+class StationZeroing : public StationTest, public ::testing::WithParamInterface<StationZeroCase> {};
 
 TEST_P(StationZeroing, ZeroesOnlyAfterTheReadBackMatched) {
-    const ZeroCase& c = GetParam();
+    const StationZeroCase& c = GetParam();
     const std::size_t position = bus.plugRecorder(flightOf(5));
     StationOptions options;
     options.zeroAfter = c.zeroAfter;
@@ -211,13 +211,14 @@ TEST_P(StationZeroing, ZeroesOnlyAfterTheReadBackMatched) {
 
 INSTANTIATE_TEST_SUITE_P(
     Station, StationZeroing,
-    ::testing::Values(
-        ZeroCase{"OffByDefault", false, 0, RecorderStage::Done, 0, Message::NotAFlight},
-        ZeroCase{"AfterMatchingReadBack", true, 0, RecorderStage::Done, 1, Message::NotAFlight},
-        ZeroCase{"NotAfterFailedWrite", true, 1, RecorderStage::Failed, 0,
-                 Message::StationNotArchived},
-        ZeroCase{"NotAfterDifferentReadBack", true, 2, RecorderStage::Failed, 0,
-                 Message::StationReadBackDiffers}),
+    ::testing::Values(StationZeroCase{"OffByDefault", false, 0, RecorderStage::Done, 0,
+                                      Message::NotAFlight},
+                      StationZeroCase{"AfterMatchingReadBack", true, 0, RecorderStage::Done, 1,
+                                      Message::NotAFlight},
+                      StationZeroCase{"NotAfterFailedWrite", true, 1, RecorderStage::Failed, 0,
+                                      Message::StationNotArchived},
+                      StationZeroCase{"NotAfterDifferentReadBack", true, 2, RecorderStage::Failed,
+                                      0, Message::StationReadBackDiffers}),
     [](const auto& param) { return std::string(param.param.name); });
 
 } // namespace

@@ -1,6 +1,7 @@
 // The settings dialog against the simulated recorder, with prompts that record what was shown.
 
 #include "settings/settings_dialog.h"
+#include "tests/support/window_test.h"
 
 #include "device/link.h"
 #include "device/protocol.h"
@@ -649,5 +650,5 @@ void SettingsDialogTest::setupDefault() {
     QCOMPARE(state.delayHundredths, refusedCode == command::kWriteDelay ? 500 : 18000);
 }
 
-QTEST_MAIN(SettingsDialogTest)
+KESTROM_WINDOW_TEST(SettingsDialogTest)
 #include "settings_dialog_test.moc"

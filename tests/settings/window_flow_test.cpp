@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "app/program.h"
 #include "settings/settings_dialog.h"
+#include "tests/support/window_test.h"
 
 #include "device/simulated_bus.h"
 #include "tests/support/fake_prompts.h"
@@ -185,5 +186,5 @@ void SettingsWindowFlowTest::readAndSaveRunBesideAnAnsweringWindow() {
     QVERIFY(download->isEnabled());
 }
 
-QTEST_MAIN(SettingsWindowFlowTest)
+KESTROM_WINDOW_TEST(SettingsWindowFlowTest)
 #include "window_flow_test.moc"

@@ -1,5 +1,6 @@
 #pragma once
-// Files for the window's tests: the bytes written and read back, and the text and pages of a PDF.
+// Files for the window's tests: the bytes written and read back, their words, and a PDF's text
+// and pages.
 
 #include <QByteArray>
 #include <QFile>
@@ -7,6 +8,7 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 
 namespace kestrom::test {
 

@@ -1,6 +1,7 @@
 // The window's analysis actions end to end: Filter buttons, the filter dialog, comparison, curve
 // clicks, value labels, zoom minor ticks and the temperature re-entry with its key filter.
 
+#include "tests/support/window_test.h"
 #include "window_fixture.h"
 
 #include "tests/support/qt_files.h"
@@ -470,5 +471,5 @@ void AnalysisActionsTest::comparisonLiesOnTheRecorderTimeAxis() {
              qPrintable(QStringLiteral("%1 %2").arg(lastMark).arg(longer)));
 }
 
-QTEST_MAIN(AnalysisActionsTest)
+KESTROM_WINDOW_TEST(AnalysisActionsTest)
 #include "analysis_actions_test.moc"

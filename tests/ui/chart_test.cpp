@@ -1,6 +1,7 @@
 // The chart component: marks of the bottom axis, axis rules, the zoom and click gestures,
 // value labels and bitmap output.
 
+#include "tests/support/window_test.h"
 #include "ui/chart.h"
 
 #include <QSignalSpy>
@@ -184,5 +185,5 @@ void ChartTest::writesABitmapOfItsOwnSize() {
     QVERIFY(!chart->saveBitmap(dir.filePath(QStringLiteral("no/such/folder/chart.bmp"))));
 }
 
-QTEST_MAIN(ChartTest)
+KESTROM_WINDOW_TEST(ChartTest)
 #include "chart_test.moc"

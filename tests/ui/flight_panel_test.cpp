@@ -1,6 +1,7 @@
 // The flight panel both sides of the window are made of: its given control names, which fields
 // the user may type in, a header shown and cleared, and its captions in either language.
 
+#include "tests/support/window_test.h"
 #include "ui/flight_panel.h"
 
 #include "ui/qt_text.h"
@@ -107,5 +108,5 @@ void FlightPanelTest::labelsFollowTheLanguage() {
     }
 }
 
-QTEST_MAIN(FlightPanelTest)
+KESTROM_WINDOW_TEST(FlightPanelTest)
 #include "flight_panel_test.moc"

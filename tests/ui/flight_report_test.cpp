@@ -4,6 +4,7 @@
 #include "flight/generator.h"
 #include "flight/number_format.h"
 #include "tests/support/qt_files.h"
+#include "tests/support/window_test.h"
 #include "ui/flight_report.h"
 
 #include <QFile>
@@ -95,5 +96,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(FlightReportTest)
+KESTROM_WINDOW_TEST(FlightReportTest)
 #include "flight_report_test.moc"

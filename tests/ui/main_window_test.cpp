@@ -5,6 +5,7 @@
 
 #include "tests/support/long_flight.h"
 #include "tests/support/qt_files.h"
+#include "tests/support/window_test.h"
 
 #include "files/text_export.h"
 #include "flight/evaluation.h"
@@ -806,5 +807,5 @@ void MainWindowTest::builtGuideIsBesideTheProgramInBothLanguagesWithItsPictures(
     }
 }
 
-QTEST_MAIN(MainWindowTest)
+KESTROM_WINDOW_TEST(MainWindowTest)
 #include "main_window_test.moc"

@@ -1,6 +1,7 @@
 // The window's output actions: the text export's bytes and file name, the picture with its
 // heading, the printout on a PDF printer and the chart title around them.
 
+#include "tests/support/window_test.h"
 #include "window_fixture.h"
 
 #include "tests/support/qt_files.h"
@@ -325,5 +326,5 @@ void OutputTest::printThatCannotStartSaysSoAndLeavesThePrinterUsable() {
     QVERIFY(readFile(chosen.toStdString()).startsWith("%PDF"));
 }
 
-QTEST_MAIN(OutputTest)
+KESTROM_WINDOW_TEST(OutputTest)
 #include "output_test.moc"

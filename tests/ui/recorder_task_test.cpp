@@ -6,6 +6,7 @@
 
 #include "tests/support/long_flight.h"
 #include "tests/support/stall_meter.h"
+#include "tests/support/window_test.h"
 
 #include "app/dialogs.h"
 #include "device/protocol.h"
@@ -278,5 +279,5 @@ void RecorderTaskTest::closingDuringATransferEndsItCleanly() {
     run.window.reset();
 }
 
-QTEST_MAIN(RecorderTaskTest)
+KESTROM_WINDOW_TEST(RecorderTaskTest)
 #include "recorder_task_test.moc"

@@ -1,6 +1,7 @@
 // The window's features beyond its own controls, end to end on the offscreen platform: files
 // dropped on either half, the Recent menu, and the measuring bracket on a known flight.
 
+#include "tests/support/window_test.h"
 #include "window_fixture.h"
 
 #include "files/flight_archive.h"
@@ -767,5 +768,5 @@ void WindowFeaturesTest::reportHasAPagePerFlightOnScreen() {
     QCOMPARE(run.prompts.errors.size(), std::size_t{1});
 }
 
-QTEST_MAIN(WindowFeaturesTest)
+KESTROM_WINDOW_TEST(WindowFeaturesTest)
 #include "window_features_test.moc"
