@@ -1,21 +1,13 @@
 // The settings dialog as the main window uses it: created by makeSettingsDialog, opened from the
 // menu item Kestrom1, and its sampling list feeding the recorder panel's sampling text.
 
-#include "app/dialogs.h"
-#include "app/program.h"
-#include "settings/settings_dialog.h"
 #include "tests/support/window_test.h"
+#include "tests/ui/window_fixture.h"
 
-#include "device/simulated_bus.h"
-#include "tests/support/fake_prompts.h"
-#include "tests/support/recorder_wait.h"
-#include "ui/main_window.h"
+#include "app/dialogs.h"
+#include "settings/settings_dialog.h"
 
-#include <QAction>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QtTest>
 
@@ -60,17 +52,12 @@ void whileShown(QDialog* dialog, std::function<void()> inside) {
 }
 
 // A window with the settings dialog as the start-up wires it, against one simulated recorder.
-struct SettingsRig {
-    QTemporaryDir dir;
-    SimulatedBus bus;
+struct SettingsRig : test::WindowRun {
     SimulatedRecorder& recorder = bus.addRecorder();
-    test::FakePrompts prompts;
-    std::string program = dir.filePath(QStringLiteral("kestrom")).toStdString();
-    ui::TKestrom_BMP window{bus, prompts, app::loadWindowConfig(program), program};
+    ui::TKestrom_BMP& window = open();
     QDialog* dialog = app::makeSettingsDialog(window);
 
-    explicit SettingsRig(SimulatedTiming timing = {}) : bus(timing) {
-        prompts.languageSource = [this] { return window.CurrentLanguage(); };
+    explicit SettingsRig(SimulatedTiming timing = {}) : WindowRun(timing) {
         window.setSettingsDialog(dialog);
     }
 };
