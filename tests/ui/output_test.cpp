@@ -23,10 +23,6 @@ using kestrom::ui::TKestrom_BMP;
 
 namespace {
 
-QByteArray readFile(const std::string& path) {
-    return test::fileBytes(QString::fromStdString(path));
-}
-
 // A flight of exactly `samples` samples without an end-marker sample.
 GeneratorOptions flightOf(std::uint32_t samples) {
     return {.rateCode = 2, .maxSamples = samples, .endMarker = false};
@@ -85,7 +81,7 @@ void OutputTest::exportWritesThePlottedPoints() {
     run.prompts.fileNames.push_back(run.path("out"));
     w.ZapiszdoExcela1Click();
     QCOMPARE(run.prompts.dialogs.back(), FileDialog::Save);
-    const QByteArray bytes = readFile(run.path("out.csv"));
+    const QByteArray bytes = test::fileBytes(run.dir.filePath(QStringLiteral("out.csv")));
     QVERIFY(bytes.endsWith("\n\r"));
     // Lines end in LF CR, never CR LF; the end mark after the plotted points is never written.
     QCOMPARE(bytes.count("\n\r"), 98);
@@ -159,12 +155,12 @@ void OutputTest::exportAsksBeforeOverwriting() {
     WindowRun run;
     TKestrom_BMP& w = run.open();
     run.load(run.flightFile("r.kes", flightOf(60)));
-    const std::string file = run.path("out.csv");
-    QVERIFY(test::writeFile(QString::fromStdString(file), "old"));
+    const QString file = run.dir.filePath(QStringLiteral("out.csv"));
+    QVERIFY(test::writeFile(file, "old"));
     run.prompts.fileNames.push_back(run.path("out"));
     run.prompts.answers.push_back(Answer::Cancel);
     w.ZapiszdoExcela1Click();
-    QCOMPARE(readFile(file), QByteArray("old"));
+    QCOMPARE(test::fileBytes(file), QByteArray("old"));
     QCOMPARE(run.prompts.shown,
              (std::vector<test::ShownMessage>{
                  {Message::FileExists, Message::SaveCaption, Buttons::OkCancel, kPolish}}));
@@ -172,7 +168,7 @@ void OutputTest::exportAsksBeforeOverwriting() {
     run.prompts.fileNames.push_back(run.path("out.csv"));
     run.prompts.answers.push_back(Answer::Ok);
     w.ZapiszdoExcela1Click();
-    QCOMPARE(readFile(file).count("\n\r"), 55);
+    QCOMPARE(test::fileBytes(file).count("\n\r"), 55);
 }
 
 void OutputTest::headingLines_data() {
@@ -323,7 +319,7 @@ void OutputTest::printThatCannotStartSaysSoAndLeavesThePrinterUsable() {
     w.Drukuj1Click();
     QVERIFY(run.prompts.shown.empty());
     QCOMPARE(w.chart().printMargins(), QMarginsF(5, 5, 5, 25));
-    QVERIFY(readFile(chosen.toStdString()).startsWith("%PDF"));
+    QVERIFY(test::fileBytes(chosen).startsWith("%PDF"));
 }
 
 KESTROM_WINDOW_TEST(OutputTest)
