@@ -27,7 +27,7 @@ test::CliRun runDevice(const std::vector<std::string>& args) {
 }
 
 // Runs the command line; returns the exit status as kestrom-cli would.
-int run(const std::vector<std::string>& args) { return runDevice(args).code; }
+int deviceExit(const std::vector<std::string>& args) { return runDevice(args).code; }
 
 // Runs every verb, capturing what it prints.
 test::CliRun runAll(const std::vector<std::string>& args) {
@@ -55,7 +55,7 @@ TEST_P(CliDownload, WritesTheFlightWithOnlyBytes8And9Replaced) {
         generateFlight({.seed = 7, .deviceFactor = GetParam().stored});
     test::writeBytes(dir_ / "flight.kes", flight);
 
-    ASSERT_EQ(run({"download", "-o", path("out.kes"), "--simulate", path("flight.kes")}), 0);
+    ASSERT_EQ(deviceExit({"download", "-o", path("out.kes"), "--simulate", path("flight.kes")}), 0);
     std::vector<std::uint8_t> expected = flight;
     expected[8] = static_cast<std::uint8_t>(GetParam().written & 0xFF);
     expected[9] = static_cast<std::uint8_t>(GetParam().written >> 8);
@@ -69,15 +69,15 @@ INSTANTIATE_TEST_SUITE_P(Factors, CliDownload,
 TEST_F(CliDevice, DownloadRefusesToOverwriteWithoutForce) {
     const fs::path out = dir_ / "out.kes";
     test::writeBytes(out, {1, 2, 3});
-    EXPECT_EQ(run({"download", "-o", out.string(), "--simulate"}), cli::kFailureExit);
+    EXPECT_EQ(deviceExit({"download", "-o", out.string(), "--simulate"}), cli::kFailureExit);
     EXPECT_EQ(test::readBytes(out), (std::vector<std::uint8_t>{1, 2, 3}));
-    EXPECT_EQ(run({"download", "-o", out.string(), "--simulate", "--force"}), 0);
+    EXPECT_EQ(deviceExit({"download", "-o", out.string(), "--simulate", "--force"}), 0);
     EXPECT_GT(test::readBytes(out).size(), 64u);
 }
 
 TEST_F(CliDevice, DownloadOfAFileWithoutSamplesWritesNothing) {
     test::writeBytes(dir_ / "short.kes", std::vector<std::uint8_t>(40, 0xFF));
-    EXPECT_EQ(run({"download", "-o", path("out.kes"), "--simulate", path("short.kes")}),
+    EXPECT_EQ(deviceExit({"download", "-o", path("out.kes"), "--simulate", path("short.kes")}),
               cli::kFailureExit);
     EXPECT_FALSE(fs::exists(dir_ / "out.kes"));
 }
@@ -115,9 +115,10 @@ TEST_F(CliDevice, DownloadInputsAndOutputsAreCheckedBeforeTheTransfer) {
     ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
     for (const std::string& input :
          {path("fifo"), std::string("/dev/zero"), dir_.string(), path("missing.kes")}) {
-        const test::CliRun run = runAll({"download", "-o", path("out.kes"), "--simulate", input});
-        EXPECT_EQ(run.code, cli::kFailureExit) << input;
-        EXPECT_NE(run.err.find(input), std::string::npos) << input;
+        const test::CliRun result =
+            runAll({"download", "-o", path("out.kes"), "--simulate", input});
+        EXPECT_EQ(result.code, cli::kFailureExit) << input;
+        EXPECT_NE(result.err.find(input), std::string::npos) << input;
         EXPECT_FALSE(fs::exists(dir_ / "out.kes")) << input;
     }
 
@@ -145,16 +146,17 @@ TEST_F(CliDevice, DownloadInputsAndOutputsAreCheckedBeforeTheTransfer) {
 }
 
 TEST_F(CliDevice, ZeroAndSettings) {
-    EXPECT_EQ(run({"zero", "--yes", "--simulate"}), 0);
-    EXPECT_EQ(run({"settings", "--simulate"}), 0);
-    EXPECT_EQ(run({"settings", "--simulate", "--set", "trigger=200,competitor=10000,delay=300"}),
-              0);
-    EXPECT_EQ(run({"settings", "--simulate", "--set", "trigger=201"}), cli::kFailureExit);
-    EXPECT_EQ(run({"settings", "--simulate", "--set", "competitor=-1"}), cli::kFailureExit);
-    EXPECT_EQ(run({"settings", "--simulate", "--set", "delay=301"}), cli::kFailureExit);
-    EXPECT_EQ(run({"settings", "--simulate", "--set", "rate=6"}), cli::kFailureExit);
-    EXPECT_EQ(run({"settings", "--simulate", "--set", "speed=3"}), cli::kFailureExit);
-    EXPECT_EQ(run({"settings", "--simulate", "--set", "trigger=3x"}), cli::kFailureExit);
+    EXPECT_EQ(deviceExit({"zero", "--yes", "--simulate"}), 0);
+    EXPECT_EQ(deviceExit({"settings", "--simulate"}), 0);
+    EXPECT_EQ(
+        deviceExit({"settings", "--simulate", "--set", "trigger=200,competitor=10000,delay=300"}),
+        0);
+    EXPECT_EQ(deviceExit({"settings", "--simulate", "--set", "trigger=201"}), cli::kFailureExit);
+    EXPECT_EQ(deviceExit({"settings", "--simulate", "--set", "competitor=-1"}), cli::kFailureExit);
+    EXPECT_EQ(deviceExit({"settings", "--simulate", "--set", "delay=301"}), cli::kFailureExit);
+    EXPECT_EQ(deviceExit({"settings", "--simulate", "--set", "rate=6"}), cli::kFailureExit);
+    EXPECT_EQ(deviceExit({"settings", "--simulate", "--set", "speed=3"}), cli::kFailureExit);
+    EXPECT_EQ(deviceExit({"settings", "--simulate", "--set", "trigger=3x"}), cli::kFailureExit);
 }
 
 TEST_F(CliDevice, SettingsOfTheSimulatedRecorderAreThoseOfItsFlight) {
