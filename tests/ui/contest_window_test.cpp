@@ -131,16 +131,9 @@ struct ContestRun {
     }
 };
 
-// Taking a finished flight into the tables reads and evaluates it; unoptimised, and more so under
-// the sanitizers, that is several times slower, so those builds only check that the window is
-// never held for a download (7 s).
-#if defined(__SANITIZE_ADDRESS__)
-constexpr qint64 kContestStallBoundMs = 3000;
-#elif defined(NDEBUG)
-constexpr qint64 kContestStallBoundMs = 50;
-#else
-constexpr qint64 kContestStallBoundMs = 1000;
-#endif
+// Taking a finished flight into the tables reads and evaluates it; unoptimised, that is several
+// times slower, so those builds only check that the window is never held for a download (7 s).
+constexpr qint64 kContestStallBoundMs = test::stallBoundMs(1000);
 
 } // namespace
 

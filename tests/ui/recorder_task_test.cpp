@@ -30,16 +30,9 @@ namespace {
 constexpr std::uint32_t kBridgePace = 11'520; // bytes per second of the recorder's stream
 
 // The longest the window's event loop may go without turning. The chart's replot of the whole
-// flight is the longest step left on the window's thread; unoptimised, and more so under the
-// sanitizers, the drawing code is several times slower, so those builds get more room (a busy
-// machine stretches a Debug replot to about 300 ms).
-#if defined(__SANITIZE_ADDRESS__)
-constexpr qint64 kStallBoundMs = 3000;
-#elif defined(NDEBUG)
-constexpr qint64 kStallBoundMs = 50;
-#else
-constexpr qint64 kStallBoundMs = 500;
-#endif
+// flight is the longest step left on the window's thread; unoptimised, the drawing code is several
+// times slower (a busy machine stretches a Debug replot to about 300 ms).
+constexpr qint64 kStallBoundMs = test::stallBoundMs(500);
 
 // A window on a bus whose recorder sends in real time, with an archive folder of its own.
 struct PacedRun : test::WindowRun {
